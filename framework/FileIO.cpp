@@ -1,0 +1,55 @@
+#include "framework/FileIO.h"
+
+#include <windows.h>
+
+#include "framework/Handles.h"
+
+bool ReadWholeFile(const std::string& path, std::string& data) {
+  THandle f(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!f) return false;
+  LARGE_INTEGER size;
+  if (!GetFileSizeEx(f.Get(), &size) || size.QuadPart > 0x7FFF0000) return false;
+  data.assign(static_cast<size_t>(size.QuadPart), '\0');
+  size_t done = 0;
+  while (done < data.size()) {
+    DWORD got = 0;
+    if (!ReadFile(f.Get(), data.data() + done, static_cast<DWORD>(data.size() - done), &got,
+                  nullptr) ||
+        got == 0)
+      return false;
+    done += got;
+  }
+  return true;
+}
+
+bool WriteFileReplacing(const std::string& path, std::string_view data) {
+  const std::string temp = path + ".new";
+  {
+    THandle f(CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                          FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!f) return false;
+    size_t done = 0;
+    while (done < data.size()) {
+      DWORD put = 0;
+      if (!WriteFile(f.Get(), data.data() + done, static_cast<DWORD>(data.size() - done), &put,
+                     nullptr) ||
+          put == 0) {
+        f.Reset();
+        DeleteFileA(temp.c_str());
+        return false;
+      }
+      done += put;
+    }
+    if (!FlushFileBuffers(f.Get())) {
+      f.Reset();
+      DeleteFileA(temp.c_str());
+      return false;
+    }
+  }
+  if (!MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    DeleteFileA(temp.c_str());
+    return false;
+  }
+  return true;
+}

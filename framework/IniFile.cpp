@@ -1,0 +1,98 @@
+#include "framework/IniFile.h"
+
+#include <windows.h>
+
+#include <cstdlib>
+
+namespace {
+
+// The profile API truncates silently; grow until the answer fits.
+std::string ProfileRead(const char* section, const char* key, const char* def,
+                        const std::string& file, bool list) {
+  std::string buf(1024, '\0');
+  for (;;) {
+    DWORD n = GetPrivateProfileStringA(section, key, def, buf.data(),
+                                       static_cast<DWORD>(buf.size()), file.c_str());
+    const DWORD slack = list ? 2 : 1;
+    if (n + slack < buf.size() || buf.size() > (64u << 20)) {
+      buf.resize(n);
+      return buf;
+    }
+    buf.resize(buf.size() * 4);
+  }
+}
+
+std::vector<std::string> SplitNulList(const std::string& s) {
+  std::vector<std::string> out;
+  size_t i = 0;
+  while (i < s.size()) {
+    size_t e = s.find('\0', i);
+    if (e == std::string::npos) e = s.size();
+    if (e > i) out.emplace_back(s, i, e - i);
+    i = e + 1;
+  }
+  return out;
+}
+
+}  // namespace
+
+std::string TIniFile::ReadString(const std::string& section, const std::string& key,
+                                 const std::string& def) const {
+  return ProfileRead(section.c_str(), key.c_str(), def.c_str(), fileName_, false);
+}
+
+int TIniFile::ReadInteger(const std::string& section, const std::string& key, int def) const {
+  std::string s = ReadString(section, key, "");
+  if (s.empty()) return def;
+  char* end = nullptr;
+  const bool hex = s.size() > 1 && s[0] == '$';
+  long long v = std::strtoll(s.c_str() + (hex ? 1 : 0), &end, hex ? 16 : 10);
+  if (!end || *end != '\0') return def;
+  return static_cast<int>(v);
+}
+
+bool TIniFile::ReadBool(const std::string& section, const std::string& key, bool def) const {
+  return ReadInteger(section, key, def ? 1 : 0) != 0;
+}
+
+bool TIniFile::WriteString(const std::string& section, const std::string& key,
+                           const std::string& value) {
+  return WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(),
+                                    fileName_.c_str()) != 0;
+}
+
+bool TIniFile::WriteInteger(const std::string& section, const std::string& key, int value) {
+  return WriteString(section, key, std::to_string(value));
+}
+
+bool TIniFile::WriteBool(const std::string& section, const std::string& key, bool value) {
+  return WriteString(section, key, value ? "1" : "0");
+}
+
+std::vector<std::string> TIniFile::ReadSection(const std::string& section) const {
+  return SplitNulList(ProfileRead(section.c_str(), nullptr, "", fileName_, true));
+}
+
+std::vector<std::string> TIniFile::ReadSections() const {
+  return SplitNulList(ProfileRead(nullptr, nullptr, "", fileName_, true));
+}
+
+bool TIniFile::SectionExists(const std::string& section) const {
+  return !ReadSection(section).empty();
+}
+
+bool TIniFile::ValueExists(const std::string& section, const std::string& key) const {
+  for (const auto& k : ReadSection(section))
+    if (lstrcmpiA(k.c_str(), key.c_str()) == 0) return true;
+  return false;
+}
+
+bool TIniFile::DeleteKey(const std::string& section, const std::string& key) {
+  return WritePrivateProfileStringA(section.c_str(), key.c_str(), nullptr, fileName_.c_str()) != 0;
+}
+
+bool TIniFile::EraseSection(const std::string& section) {
+  return WritePrivateProfileStringA(section.c_str(), nullptr, nullptr, fileName_.c_str()) != 0;
+}
+
+void TIniFile::UpdateFile() { WritePrivateProfileStringA(nullptr, nullptr, nullptr, fileName_.c_str()); }

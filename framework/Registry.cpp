@@ -1,0 +1,106 @@
+#include "framework/Registry.h"
+
+bool TRegistry::OpenKey(const std::string& path, bool canCreate) {
+  CloseKey();
+  LONG r = canCreate ? RegCreateKeyExA(root_, path.c_str(), 0, nullptr, 0, access_, nullptr,
+                                       &key_, nullptr)
+                     : RegOpenKeyExA(root_, path.c_str(), 0, access_, &key_);
+  if (r != ERROR_SUCCESS) key_ = nullptr;
+  return key_ != nullptr;
+}
+
+bool TRegistry::OpenKeyReadOnly(const std::string& path) {
+  CloseKey();
+  if (RegOpenKeyExA(root_, path.c_str(), 0, KEY_READ, &key_) != ERROR_SUCCESS) key_ = nullptr;
+  return key_ != nullptr;
+}
+
+void TRegistry::CloseKey() {
+  if (key_) RegCloseKey(key_);
+  key_ = nullptr;
+}
+
+bool TRegistry::KeyExists(const std::string& path) const {
+  HKEY k;
+  if (RegOpenKeyExA(root_, path.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS) return false;
+  RegCloseKey(k);
+  return true;
+}
+
+bool TRegistry::DeleteKey(const std::string& path) {
+  return RegDeleteTreeA(root_, path.c_str()) == ERROR_SUCCESS;
+}
+
+std::optional<std::string> TRegistry::ReadString(const std::string& name) const {
+  if (!key_) return std::nullopt;
+  DWORD type = 0, size = 0;
+  if (RegQueryValueExA(key_, name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
+    return std::nullopt;
+  if (type != REG_SZ && type != REG_EXPAND_SZ) return std::nullopt;
+  std::string s(size + 1, '\0');
+  size = static_cast<DWORD>(s.size());
+  if (RegQueryValueExA(key_, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(s.data()),
+                       &size) != ERROR_SUCCESS)
+    return std::nullopt;
+  s.resize(size);
+  while (!s.empty() && s.back() == '\0') s.pop_back();
+  return s;
+}
+
+std::optional<DWORD> TRegistry::ReadInteger(const std::string& name) const {
+  if (!key_) return std::nullopt;
+  DWORD type = 0, v = 0, size = sizeof v;
+  if (RegQueryValueExA(key_, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&v), &size) !=
+          ERROR_SUCCESS ||
+      type != REG_DWORD)
+    return std::nullopt;
+  return v;
+}
+
+bool TRegistry::WriteString(const std::string& name, const std::string& value) {
+  return key_ && RegSetValueExA(key_, name.c_str(), 0, REG_SZ,
+                                reinterpret_cast<const BYTE*>(value.c_str()),
+                                static_cast<DWORD>(value.size() + 1)) == ERROR_SUCCESS;
+}
+
+bool TRegistry::WriteInteger(const std::string& name, DWORD value) {
+  return key_ && RegSetValueExA(key_, name.c_str(), 0, REG_DWORD,
+                                reinterpret_cast<const BYTE*>(&value), sizeof value) ==
+                     ERROR_SUCCESS;
+}
+
+bool TRegistry::ValueExists(const std::string& name) const {
+  return key_ && RegQueryValueExA(key_, name.c_str(), nullptr, nullptr, nullptr, nullptr) ==
+                     ERROR_SUCCESS;
+}
+
+bool TRegistry::DeleteValue(const std::string& name) {
+  return key_ && RegDeleteValueA(key_, name.c_str()) == ERROR_SUCCESS;
+}
+
+namespace {
+template <typename Enum>
+std::vector<std::string> EnumNames(HKEY key, Enum enumerate) {
+  std::vector<std::string> out;
+  if (!key) return out;
+  char name[16384];
+  for (DWORD i = 0;; ++i) {
+    DWORD len = sizeof name;
+    if (enumerate(key, i, name, &len) != ERROR_SUCCESS) break;
+    out.emplace_back(name, len);
+  }
+  return out;
+}
+}  // namespace
+
+std::vector<std::string> TRegistry::GetKeyNames() const {
+  return EnumNames(key_, [](HKEY k, DWORD i, char* n, DWORD* l) {
+    return RegEnumKeyExA(k, i, n, l, nullptr, nullptr, nullptr, nullptr);
+  });
+}
+
+std::vector<std::string> TRegistry::GetValueNames() const {
+  return EnumNames(key_, [](HKEY k, DWORD i, char* n, DWORD* l) {
+    return RegEnumValueA(k, i, n, l, nullptr, nullptr, nullptr, nullptr);
+  });
+}
