@@ -1,0 +1,29 @@
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+// Path of the settings file for the given program folder (created empty there
+// when missing; the user's application-data folder when that one refuses).
+std::string SettingsFileName(const std::string& programFolder);
+bool PathExists(const std::string& path);
+// -1 when the file cannot be opened for reading.
+int64_t GetFileSize64(const std::string& fileName);
+bool CanOpenExclusive(const std::string& fileName);
+bool CanCreateExclusive(const std::string& fileName);
+bool CopyCreationTime(HANDLE source, HANDLE target);
+// Byte total of a folder tree; count receives its number of files.
+int64_t GetFolderSize(const std::string& folder, int64_t& count);
+// Folder chosen in the shell's folder dialog with a trailing backslash, or "".
+void BrowseForFolder(HWND owner, const std::string& title, std::string& path);
+void CapitalizePath(const std::string& path, std::string& result);
+void NormalizeNameCase(const char* name, std::string& result);
+void ExtractNamePart(const std::string& fileName, std::string& result);
+void ExtractExtPart(const std::string& fileName, std::string& result);
+// The program file's folder, ending in a backslash.
+std::string ProgramFolder();
+// True for the "." and ".." entries of a folder enumeration.
+inline bool IsDotEntry(const char* name) {
+  return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
+}

@@ -1,0 +1,56 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "framework/Handles.h"
+#include "framework/SafeFormat.h"
+
+// The numbered string table: a default bank of built-in texts and a
+// translated bank (id + bank) filled from a language file, in one pool.
+class TClassTranslator {
+ public:
+  TClassTranslator(int32_t poolSize, int32_t bankSize);
+  ~TClassTranslator();
+  TClassTranslator(const TClassTranslator&) = delete;
+  TClassTranslator& operator=(const TClassTranslator&) = delete;
+
+  // The translation, else the default text, else "". Valid until the next store.
+  const char* GetString(int64_t id) const;
+  // The built-in text alone; "" when there is none.
+  const char* GetDefaultString(int64_t id) const;
+  void AddString(int64_t slot, const char* text);
+  void SetTranslation(int64_t id, const char* text) { AddString(int64_t(bank_) + id, text); }
+  void ClearTranslations();
+  bool LoadFromFile(const std::string& path);
+  static void ExpandLineBreaks(std::string& s);
+
+  int32_t Bank() const { return bank_; }
+  int32_t Used() const { return used_; }
+  int32_t Capacity() const { return capacity_; }
+
+  std::string LanguageFileName;
+
+ private:
+  bool Store(int64_t slot, const char* text, size_t n);
+  TGlobalBlock poolBlock_;
+  char* pool_ = nullptr;
+  int32_t used_ = 0;
+  int32_t capacity_ = 0;
+  int32_t count_ = 0;
+  int32_t* table_ = nullptr;
+  int32_t bank_ = 0;
+};
+
+// The program's one string table (pool 9500 bytes, banks of 3000), made on
+// first use so that every unit's start-up registration finds it.
+TClassTranslator& Translator();
+
+// Text of an id as a string.
+inline std::string Tx(int id) { return Translator().GetString(id); }
+
+// A text that is a format: the translation when its conversions fit args,
+// else the built-in text (a language file is input and may be hostile).
+std::string FormatTx(int id, std::initializer_list<TFormatArg> args);
+
+// Stores the shared texts 1 to 152 in the default bank.
+void RegisterSharedTexts();
