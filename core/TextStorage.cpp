@@ -1,0 +1,102 @@
+#include "core/TextStorage.h"
+
+#include <cassert>
+#include <cstring>
+
+#include "framework/Handles.h"
+
+namespace {
+constexpr uint32_t GrowthSlack = 6000;
+}
+
+TTextStorage::TTextStorage(int32_t initialSize) {
+  if (initialSize < 1) initialSize = 100;
+  Handle = GlobalAlloc(GMEM_MOVEABLE, static_cast<SIZE_T>(initialSize));
+  if (Handle) Capacity = static_cast<uint32_t>(initialSize);
+}
+
+TTextStorage::~TTextStorage() {
+  while (LockDepth > 0) Unlock();
+  if (Handle) GlobalFree(Handle);
+}
+
+// The lock on the block is released around the reallocation, since a locked
+// movable block cannot move; the caller's nesting depth is kept.
+bool TTextStorage::Grow(uint32_t needed) {
+  uint64_t wanted = uint64_t(Capacity) + (needed - 1) + GrowthSlack;
+  if (wanted > 0xFFFFFFF0u) return false;
+  if (LockedPtr) GlobalUnlock(Handle);
+  HGLOBAL moved = Handle ? GlobalReAlloc(Handle, SIZE_T(wanted), GMEM_MOVEABLE)
+                         : GlobalAlloc(GMEM_MOVEABLE, SIZE_T(wanted));
+  if (moved) {
+    Handle = moved;
+    Capacity = uint32_t(wanted);
+  }
+  if (LockedPtr) LockedPtr = static_cast<char*>(GlobalLock(Handle));
+  return moved != nullptr;
+}
+
+uint32_t TTextStorage::Add(const char* text) {
+  size_t len = strlen(text);
+  if (len >= 0xFFFFFFF0u - UsedLength) return NoOffset;
+  uint32_t needed = uint32_t(len) + 1;
+  if (UsedLength + needed > Capacity && !Grow(needed)) return NoOffset;
+  uint32_t offset = UsedLength;
+  if (LockedPtr) {
+    memcpy(LockedPtr + offset, text, needed);
+  } else {
+    TGlobalLock lock(Handle);
+    if (!lock.Get()) return NoOffset;
+    memcpy(lock.Get<char>() + offset, text, needed);
+  }
+  UsedLength += needed;
+  return offset;
+}
+
+void TTextStorage::SetUsedLength(uint32_t offset) {
+  if (offset <= UsedLength) UsedLength = offset;
+}
+
+std::string TTextStorage::GetString(uint32_t offset) {
+  if (offset >= UsedLength) return {};
+  if (LockedPtr) return LockedPtr + offset;
+  TGlobalLock lock(Handle);
+  return lock.Get() ? std::string(lock.Get<char>() + offset) : std::string();
+}
+
+bool TTextStorage::Lock() {
+  if (LockDepth == 0) {
+    LockedPtr = Handle ? static_cast<char*>(GlobalLock(Handle)) : nullptr;
+    if (!LockedPtr) return false;
+  }
+  ++LockDepth;
+  return true;
+}
+
+void TTextStorage::Unlock() {
+  assert(LockDepth > 0);
+  if (LockDepth <= 0) return;
+  if (--LockDepth == 0) {
+    LockedPtr = nullptr;
+    GlobalUnlock(Handle);
+  }
+}
+
+char* TTextStorage::GetPChar(uint32_t offset) const {
+  assert(LockedPtr);
+  return LockedPtr + offset;
+}
+
+bool TTextStorage::CopyFrom(TTextStorage& source) {
+  assert(source.UsedLength <= Capacity);
+  if (source.UsedLength > Capacity) return false;
+  if (!Lock()) return false;
+  bool copied = source.Lock();
+  if (copied) {
+    memcpy(LockedPtr, source.LockedPtr, source.UsedLength);
+    UsedLength = source.UsedLength;
+    source.Unlock();
+  }
+  Unlock();
+  return copied;
+}
