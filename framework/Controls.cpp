@@ -1,0 +1,546 @@
+#include "framework/Controls.h"
+
+#include <windowsx.h>
+
+#include <algorithm>
+
+#include "framework/Menus.h"
+
+namespace {
+
+constexpr const char* kOwnClass = "TKvtWindow";
+
+void RegisterOwnClass() {
+  static bool done = false;
+  if (done) return;
+  WNDCLASSA wc{};
+  wc.style = CS_DBLCLKS;
+  wc.lpfnWndProc = DefWindowProcA;  // replaced at once by the object's procedure
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+  wc.lpszClassName = kOwnClass;
+  RegisterClassA(&wc);
+  done = true;
+}
+
+TMouseButton ButtonOf(UINT msg) {
+  switch (msg) {
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+    case WM_RBUTTONDBLCLK:
+      return TMouseButton::Right;
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONUP:
+      return TMouseButton::Middle;
+    default:
+      return TMouseButton::Left;
+  }
+}
+
+bool Contains(const RECT& r, int x, int y) { return x >= r.left && x < r.right && y >= r.top && y < r.bottom; }
+
+}  // namespace
+
+unsigned CurrentShiftState() {
+  unsigned s = 0;
+  if (GetKeyState(VK_SHIFT) < 0) s |= ssShift;
+  if (GetKeyState(VK_CONTROL) < 0) s |= ssCtrl;
+  if (GetKeyState(VK_MENU) < 0) s |= ssAlt;
+  if (GetKeyState(VK_LBUTTON) < 0) s |= ssLeft;
+  if (GetKeyState(VK_RBUTTON) < 0) s |= ssRight;
+  return s;
+}
+
+// ---- TControl
+
+TControl::TControl(TWinControl* parent) : parent_(parent) {
+  if (parent_) {
+    font_ = parent_->font_;
+    parent_->AddControl(this);
+  } else {
+    NONCLIENTMETRICSA m{};
+    m.cbSize = sizeof m;
+    if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof m, &m, 0)) font_.Name = m.lfMessageFont.lfFaceName;
+  }
+}
+
+TControl::~TControl() {
+  if (parent_) parent_->RemoveControl(this);
+}
+
+void TControl::SetBounds(int x, int y, int w, int h) {
+  RECT r{x, y, x + std::max(w, 0), y + std::max(h, 0)};
+  if (EqualRect(&r, &bounds_)) return;
+  if (!IsWindowed()) Invalidate();  // the old place
+  bounds_ = r;
+  BoundsChanged();
+  RequestAlign();
+}
+
+void TControl::SetVisible(bool v) {
+  if (v == visible_) return;
+  visible_ = v;
+  VisibleChanged();
+  RequestAlign();
+}
+
+bool TControl::Showing() const {
+  for (const TControl* c = this; c; c = c->parent_)
+    if (!c->visible_) return false;
+  return true;
+}
+
+void TControl::SetEnabled(bool e) {
+  if (e == enabled_) return;
+  enabled_ = e;
+  EnabledChanged();
+}
+
+void TControl::SetAlign(TAlign a) {
+  align_ = a;
+  RequestAlign();
+}
+
+void TControl::SetFont(const TFont& f) {
+  font_ = f;
+  FontChanged();
+  Invalidate();
+}
+
+void TControl::SetColor(TColor c) {
+  color_ = c;
+  Invalidate();
+}
+
+void TControl::SetCaption(const std::string& s) {
+  caption_ = s;
+  Invalidate();
+}
+
+void TControl::Invalidate() {
+  if (parent_ && parent_->hwnd_) InvalidateRect(parent_->hwnd_, &bounds_, TRUE);
+}
+
+void TControl::Click() {
+  if (OnClick) OnClick();
+}
+
+void TControl::MouseDown(TMouseButton b, unsigned shift, int x, int y) {
+  if (OnMouseDown) OnMouseDown(b, shift, x, y);
+}
+
+void TControl::MouseUp(TMouseButton b, unsigned shift, int x, int y) {
+  if (OnMouseUp) OnMouseUp(b, shift, x, y);
+}
+
+void TControl::MouseMove(unsigned shift, int x, int y) {
+  if (OnMouseMove) OnMouseMove(shift, x, y);
+}
+
+void TControl::MouseEnter() {
+  if (OnMouseEnter) OnMouseEnter();
+}
+
+void TControl::MouseLeave() {
+  if (OnMouseLeave) OnMouseLeave();
+}
+
+void TControl::RequestAlign() {
+  if (parent_ && align_ != TAlign::None) parent_->Realign();
+}
+
+// ---- TGraphicControl
+
+void TGraphicControl::MouseEnter() {
+  mouseIn_ = true;
+  TControl::MouseEnter();
+}
+
+void TGraphicControl::MouseLeave() {
+  mouseIn_ = false;
+  TControl::MouseLeave();
+}
+
+void TGraphicControl::VisibleChanged() {
+  if (parent_ && parent_->Handle()) InvalidateRect(parent_->Handle(), &bounds_, TRUE);
+}
+
+// ---- TWinControl
+
+TWinControl::TWinControl(TWinControl* parent) : TControl(parent) {}
+
+TWinControl::~TWinControl() {
+  aligning_ = true;  // no layout while the children go
+  while (!controls_.empty()) delete controls_.back();
+  if (hwnd_) {
+    SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
+    if (oldProc_) SetWindowLongPtrA(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(oldProc_));
+    DestroyWindow(std::exchange(hwnd_, nullptr));
+  }
+}
+
+HWND TWinControl::ParentHandle() const { return parent_ ? parent_->hwnd_ : nullptr; }
+
+TWinControl* TWinControl::FromHandle(HWND hwnd) {
+  if (!hwnd || GetWindowLongPtrA(hwnd, GWLP_WNDPROC) != reinterpret_cast<LONG_PTR>(&StaticWndProc))
+    return nullptr;
+  return reinterpret_cast<TWinControl*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+}
+
+void TWinControl::CreateWnd(const char* cls, DWORD style, DWORD exStyle) {
+  ownClass_ = cls == nullptr;
+  if (ownClass_) RegisterOwnClass();
+  HWND parentWnd = ParentHandle();
+  if (parentWnd) style |= WS_CHILD;
+  if (visible_) style |= WS_VISIBLE;
+  if (!enabled_) style |= WS_DISABLED;
+  hwnd_ = CreateWindowExA(exStyle, ownClass_ ? kOwnClass : cls, caption_.c_str(), style, bounds_.left,
+                          bounds_.top, Width(), Height(), parentWnd, nullptr, GetModuleHandleA(nullptr),
+                          nullptr);
+  if (!hwnd_) return;
+  SetWindowLongPtrA(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  WNDPROC prev = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrA(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&StaticWndProc)));
+  oldProc_ = ownClass_ ? nullptr : prev;
+  SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Handle()), FALSE);
+}
+
+LRESULT CALLBACK TWinControl::StaticWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  auto* self = reinterpret_cast<TWinControl*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+  if (!self) return DefWindowProcA(hwnd, msg, wp, lp);
+  if (msg == WM_NCDESTROY) {
+    LRESULT r = self->DefaultHandler(msg, wp, lp);
+    self->hwnd_ = nullptr;
+    SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+    return r;
+  }
+  return self->SafeWndProc(msg, wp, lp);
+}
+
+LRESULT TWinControl::SafeWndProc(UINT msg, WPARAM wp, LPARAM lp) {
+  try {
+    return WndProc(msg, wp, lp);
+  } catch (...) {
+    // No exception may cross the system's frames; the message counts as handled.
+    return 0;
+  }
+}
+
+LRESULT TWinControl::DefaultHandler(UINT msg, WPARAM wp, LPARAM lp) {
+  if (oldProc_) return CallWindowProcA(oldProc_, hwnd_, msg, wp, lp);
+  return DefWindowProcA(hwnd_, msg, wp, lp);
+}
+
+HBRUSH TWinControl::CtlColor(HDC dc) {
+  if (color_ == clDefault) return nullptr;
+  SetTextColor(dc, ColorToRGB(font_.Color));
+  SetBkColor(dc, ColorToRGB(color_));
+  brush_.Reset(CreateSolidBrush(ColorToRGB(color_)));
+  return static_cast<HBRUSH>(brush_.Get());
+}
+
+LRESULT TWinControl::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_COMMAND:
+      if (lp) {
+        if (TWinControl* c = FromHandle(reinterpret_cast<HWND>(lp)); c && c->HandleCommand(HIWORD(wp))) return 0;
+      } else if (HIWORD(wp) == 0 && TMenuItem::DispatchCommand(LOWORD(wp))) {
+        return 0;
+      }
+      break;
+    case WM_NOTIFY: {
+      auto* hdr = reinterpret_cast<NMHDR*>(lp);
+      LRESULT r = 0;
+      if (TWinControl* c = FromHandle(hdr->hwndFrom); c && c->HandleNotify(hdr, r)) return r;
+      break;
+    }
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORLISTBOX:
+      if (TWinControl* c = FromHandle(reinterpret_cast<HWND>(lp)))
+        if (HBRUSH b = c->CtlColor(reinterpret_cast<HDC>(wp))) return reinterpret_cast<LRESULT>(b);
+      break;
+    case WM_SIZE:
+      if (!aligning_) Realign();
+      if (OnResize) OnResize();
+      break;
+    case WM_ERASEBKGND:
+      if (ownClass_) {
+        RECT r;
+        GetClientRect(hwnd_, &r);
+        TCanvas c(reinterpret_cast<HDC>(wp));
+        c.SetBrushColor(color_);
+        c.FillRect(r);
+        return 1;
+      }
+      break;
+    case WM_PAINT:
+      if (ownClass_) {
+        PaintWindow();
+        return 0;
+      }
+      break;
+    case WM_SETFOCUS: {
+      LRESULT r = DefaultHandler(msg, wp, lp);
+      DoEnter();
+      return r;
+    }
+    case WM_KILLFOCUS: {
+      LRESULT r = DefaultHandler(msg, wp, lp);
+      DoExit();
+      return r;
+    }
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN: {
+      WORD key = static_cast<WORD>(wp);
+      DoKeyDown(key, CurrentShiftState());
+      if (!key) return 0;
+      break;
+    }
+    case WM_KEYUP:
+      if (OnKeyUp) {
+        WORD key = static_cast<WORD>(wp);
+        OnKeyUp(key, CurrentShiftState());
+        if (!key) return 0;
+      }
+      break;
+    case WM_CHAR:
+      if (OnKeyPress) {
+        char ch = static_cast<char>(wp);
+        OnKeyPress(ch);
+        if (!ch) return 0;
+        wp = static_cast<unsigned char>(ch);
+      }
+      break;
+    case WM_GETDLGCODE:
+      if (ownClass_ && TabStop) return DLGC_WANTARROWS;
+      break;
+    case WM_CONTEXTMENU:
+      if (PopupMenu && reinterpret_cast<HWND>(wp) == hwnd_) {
+        POINT p{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
+        if (p.x == -1 && p.y == -1) {
+          p = {0, 0};
+          ClientToScreen(hwnd_, &p);
+        }
+        PopupMenu->Popup(p.x, p.y, hwnd_);
+        return 0;
+      }
+      break;
+    default:
+      if (msg >= WM_MOUSEFIRST && msg <= WM_MOUSELAST && RouteMouse(msg, lp)) return 0;
+      if (msg == WM_MOUSELEAVE) {
+        tracking_ = false;
+        if (mouseControl_) std::exchange(mouseControl_, nullptr)->MouseLeave();
+        if (OnMouseLeave) OnMouseLeave();
+      }
+      break;
+  }
+  return DefaultHandler(msg, wp, lp);
+}
+
+TControl* TWinControl::GraphicAt(int x, int y) const {
+  for (auto it = controls_.rbegin(); it != controls_.rend(); ++it) {
+    TControl* c = *it;
+    if (!c->IsWindowed() && c->visible_ && Contains(c->bounds_, x, y)) return c;
+  }
+  return nullptr;
+}
+
+// Mouse messages over windowless children go to them; the rest fire our events.
+bool TWinControl::RouteMouse(UINT msg, LPARAM lp) {
+  const int x = GET_X_LPARAM(lp), y = GET_Y_LPARAM(lp);
+  const unsigned shift = CurrentShiftState();
+  if (msg == WM_MOUSEWHEEL) return false;
+  if (msg == WM_MOUSEMOVE && !tracking_) {
+    TRACKMOUSEEVENT t{sizeof t, TME_LEAVE, hwnd_, 0};
+    tracking_ = TrackMouseEvent(&t);
+    if (OnMouseEnter) OnMouseEnter();
+  }
+  TControl* target = captureControl_ ? captureControl_ : GraphicAt(x, y);
+  if (msg == WM_MOUSEMOVE && !captureControl_ && target != mouseControl_) {
+    if (mouseControl_) mouseControl_->MouseLeave();
+    mouseControl_ = target;
+    if (target) target->MouseEnter();
+  }
+  if (!target) {
+    switch (msg) {
+      case WM_MOUSEMOVE:
+        if (OnMouseMove) OnMouseMove(shift, x, y);
+        break;
+      case WM_LBUTTONDOWN:
+      case WM_RBUTTONDOWN:
+      case WM_MBUTTONDOWN:
+        if (OnMouseDown) OnMouseDown(ButtonOf(msg), shift, x, y);
+        break;
+      case WM_LBUTTONUP:
+      case WM_RBUTTONUP:
+      case WM_MBUTTONUP:
+        if (OnMouseUp) OnMouseUp(ButtonOf(msg), shift, x, y);
+        if (msg == WM_LBUTTONUP && ownClass_) Click();
+        break;
+      case WM_LBUTTONDBLCLK:
+        if (OnDblClick) OnDblClick();
+        break;
+    }
+    return false;
+  }
+  if (!target->enabled_) return true;
+  const int cx = x - target->Left(), cy = y - target->Top();
+  switch (msg) {
+    case WM_MOUSEMOVE:
+      target->MouseMove(shift, cx, cy);
+      break;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+      captureControl_ = target;
+      SetCapture(hwnd_);
+      target->MouseDown(ButtonOf(msg), shift, cx, cy);
+      if (msg == WM_LBUTTONDBLCLK && target->OnDblClick) target->OnDblClick();
+      break;
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONUP:
+      captureControl_ = nullptr;
+      if (GetCapture() == hwnd_) ReleaseCapture();
+      target->MouseUp(ButtonOf(msg), shift, cx, cy);
+      break;
+  }
+  return true;
+}
+
+void TWinControl::PaintWindow() {
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(hwnd_, &ps);
+  {
+    TCanvas c(dc);
+    c.SetFont(font_);
+    c.SetBrushColor(color_);
+    Paint(c);
+  }
+  for (TControl* child : std::vector<TControl*>(controls_)) {
+    RECT r;
+    if (child->IsWindowed() || !child->visible_ || !IntersectRect(&r, &child->bounds_, &ps.rcPaint)) continue;
+    const int saved = SaveDC(dc);
+    IntersectClipRect(dc, child->bounds_.left, child->bounds_.top, child->bounds_.right, child->bounds_.bottom);
+    SetViewportOrgEx(dc, child->bounds_.left, child->bounds_.top, nullptr);
+    {
+      TCanvas c(dc);
+      c.SetFont(child->font_);
+      c.SetBrushColor(child->color_);
+      child->PaintControl(c);
+    }
+    RestoreDC(dc, saved);
+  }
+  EndPaint(hwnd_, &ps);
+}
+
+void TWinControl::RemoveControl(TControl* c) {
+  controls_.erase(std::remove(controls_.begin(), controls_.end(), c), controls_.end());
+  if (mouseControl_ == c) mouseControl_ = nullptr;
+  if (captureControl_ == c) captureControl_ = nullptr;
+  if (c->align_ != TAlign::None) Realign();
+}
+
+void TWinControl::SetBounds(int x, int y, int w, int h) { TControl::SetBounds(x, y, w, h); }
+
+void TWinControl::BoundsChanged() {
+  if (hwnd_) MoveWindow(hwnd_, bounds_.left, bounds_.top, Width(), Height(), TRUE);
+}
+
+RECT TWinControl::ClientRect() const {
+  RECT r{0, 0, Width(), Height()};
+  if (hwnd_) GetClientRect(hwnd_, &r);
+  return r;
+}
+
+std::string TWinControl::Caption() const {
+  if (!hwnd_) return caption_;
+  std::string s(static_cast<size_t>(GetWindowTextLengthA(hwnd_)) + 1, '\0');
+  s.resize(static_cast<size_t>(GetWindowTextA(hwnd_, s.data(), static_cast<int>(s.size()))));
+  return s;
+}
+
+void TWinControl::SetCaption(const std::string& s) {
+  caption_ = s;
+  if (hwnd_) SetWindowTextA(hwnd_, s.c_str());
+  if (ownClass_) Invalidate();
+}
+
+void TWinControl::Invalidate() {
+  if (hwnd_) InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+bool TWinControl::CanFocus() const { return hwnd_ && Showing() && enabled_; }
+
+void TWinControl::SetFocus() {
+  if (hwnd_) ::SetFocus(hwnd_);
+}
+
+void TWinControl::FontChanged() {
+  if (hwnd_) SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Handle()), TRUE);
+}
+
+void TWinControl::VisibleChanged() {
+  if (hwnd_) ShowWindow(hwnd_, visible_ ? SW_SHOWNA : SW_HIDE);
+}
+
+void TWinControl::EnabledChanged() {
+  if (hwnd_) EnableWindow(hwnd_, enabled_);
+  Invalidate();
+}
+
+void TWinControl::DoKeyDown(WORD& key, unsigned shift) {
+  if (OnKeyDown) OnKeyDown(key, shift);
+}
+
+void TWinControl::DoEnter() {
+  if (OnEnter) OnEnter();
+}
+
+void TWinControl::DoExit() {
+  if (OnExit) OnExit();
+}
+
+void TWinControl::Realign() {
+  if (aligning_) return;
+  aligning_ = true;
+  RECT rest = ClientRect();
+  static constexpr TAlign kOrder[] = {TAlign::Top, TAlign::Bottom, TAlign::Left, TAlign::Right, TAlign::Client};
+  for (TAlign kind : kOrder) {
+    for (TControl* c : controls_) {
+      if (c->align_ != kind || !c->visible_) continue;
+      const int w = c->Width(), h = c->Height();
+      switch (kind) {
+        case TAlign::Top:
+          c->SetBounds(rest.left, rest.top, rest.right - rest.left, h);
+          rest.top += h;
+          break;
+        case TAlign::Bottom:
+          c->SetBounds(rest.left, rest.bottom - h, rest.right - rest.left, h);
+          rest.bottom -= h;
+          break;
+        case TAlign::Left:
+          c->SetBounds(rest.left, rest.top, w, rest.bottom - rest.top);
+          rest.left += w;
+          break;
+        case TAlign::Right:
+          c->SetBounds(rest.right - w, rest.top, w, rest.bottom - rest.top);
+          rest.right -= w;
+          break;
+        default:
+          c->SetBounds(rest.left, rest.top, rest.right - rest.left, rest.bottom - rest.top);
+          break;
+      }
+    }
+  }
+  aligning_ = false;
+}
+
+// ---- TCustomControl
+
+TCustomControl::TCustomControl(TWinControl* parent, DWORD style, DWORD exStyle) : TWinControl(parent) {
+  CreateWnd(nullptr, style | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, exStyle | WS_EX_CONTROLPARENT);
+}

@@ -1,0 +1,132 @@
+#include "framework/Graphics.h"
+
+#include "framework/SafeFormat.h"
+
+COLORREF ColorToRGB(TColor c) {
+  if (c & 0xFF000000u) return GetSysColor(static_cast<int>(c & 0xFF));
+  return c;
+}
+
+TFont::TFont() : Name("MS Sans Serif") {}
+
+bool TFont::operator==(const TFont& o) const {
+  return Name == o.Name && Size == o.Size && Bold == o.Bold && Italic == o.Italic &&
+         Underline == o.Underline && Charset == o.Charset && Color == o.Color;
+}
+
+HFONT TFont::Handle() const {
+  std::string key = Name + '/' + std::to_string(Size) + (Bold ? "b" : "") + (Italic ? "i" : "") +
+                    (Underline ? "u" : "") + '/' + std::to_string(Charset);
+  if (!handle_ || madeFor_ != key) {
+    LOGFONTA lf{};
+    lf.lfHeight = PixelHeight();
+    lf.lfWeight = Bold ? FW_BOLD : FW_NORMAL;
+    lf.lfItalic = Italic;
+    lf.lfUnderline = Underline;
+    lf.lfCharSet = Charset;
+    lstrcpynA(lf.lfFaceName, Name.c_str(), LF_FACESIZE);
+    handle_ = std::make_shared<TGdiObject>(CreateFontIndirectA(&lf));
+    madeFor_ = key;
+  }
+  return static_cast<HFONT>(handle_->Get());
+}
+
+TCanvas::TCanvas(HDC dc) : dc_(dc), saved_(SaveDC(dc)) {}
+
+TCanvas::~TCanvas() { RestoreDC(dc_, saved_); }
+
+void TCanvas::SetFont(const TFont& f) {
+  font_ = f;
+  SelectObject(dc_, font_.Handle());
+  SetTextColor(dc_, ColorToRGB(f.Color));
+}
+
+void TCanvas::SetPenColor(TColor c) {
+  TGdiObject pen(CreatePen(PS_SOLID, 1, ColorToRGB(c)));
+  SelectObject(dc_, pen.Get());
+  pen_ = std::move(pen);  // the old pen is no longer selected, so it may go
+}
+
+void TCanvas::FillRect(const RECT& r) {
+  TGdiObject b(CreateSolidBrush(ColorToRGB(brush_)));
+  ::FillRect(dc_, &r, static_cast<HBRUSH>(b.Get()));
+}
+
+void TCanvas::FrameRect(const RECT& r) {
+  TGdiObject b(CreateSolidBrush(ColorToRGB(brush_)));
+  ::FrameRect(dc_, &r, static_cast<HBRUSH>(b.Get()));
+}
+
+void TCanvas::Rectangle(const RECT& r) {
+  TGdiObject b(CreateSolidBrush(ColorToRGB(brush_)));
+  HGDIOBJ old = SelectObject(dc_, b.Get());
+  ::Rectangle(dc_, r.left, r.top, r.right, r.bottom);
+  SelectObject(dc_, old);
+}
+
+void TCanvas::TextOut(int x, int y, const std::string& s) {
+  SetBkMode(dc_, TRANSPARENT);
+  ::TextOutA(dc_, x, y, s.data(), static_cast<int>(s.size()));
+}
+
+void TCanvas::TextRect(const RECT& r, int x, int y, const std::string& s) {
+  SetBkMode(dc_, OPAQUE);
+  SetBkColor(dc_, ColorToRGB(brush_));
+  ExtTextOutA(dc_, x, y, ETO_CLIPPED | ETO_OPAQUE, &r, s.data(), static_cast<UINT>(s.size()),
+              nullptr);
+}
+
+SIZE TCanvas::TextExtent(const std::string& s) const {
+  SIZE sz{};
+  GetTextExtentPoint32A(dc_, s.data(), static_cast<int>(s.size()), &sz);
+  return sz;
+}
+
+void TCanvas::Draw(int x, int y, HBITMAP bmp) {
+  BITMAP bm{};
+  if (!bmp || !GetObjectA(bmp, sizeof bm, &bm)) return;
+  HDC mem = CreateCompatibleDC(dc_);
+  HGDIOBJ old = SelectObject(mem, bmp);
+  BitBlt(dc_, x, y, bm.bmWidth, bm.bmHeight, mem, 0, 0, SRCCOPY);
+  SelectObject(mem, old);
+  DeleteDC(mem);
+}
+
+void TCanvas::Draw(int x, int y, HIMAGELIST list, int index, UINT style) {
+  if (list) ImageList_Draw(list, index, dc_, x, y, style);
+}
+
+void TBitmap::SetSize(int w, int h) {
+  HDC screen = GetDC(nullptr);
+  bmp_.Reset(CreateCompatibleBitmap(screen, w, h));
+  ReleaseDC(nullptr, screen);
+  w_ = w;
+  h_ = h;
+}
+
+void TBitmap::Assign(HBITMAP h) {
+  bmp_.Reset(h);
+  BITMAP bm{};
+  if (h && GetObjectA(h, sizeof bm, &bm)) {
+    w_ = bm.bmWidth;
+    h_ = bm.bmHeight;
+  } else {
+    w_ = h_ = 0;
+  }
+}
+
+TImageList::TImageList(int w, int h)
+    : h_(ImageList_Create(w, h, ILC_COLOR24 | ILC_MASK, 4, 4)), w_(w), hgt_(h) {}
+
+TImageList::~TImageList() {
+  if (h_) ImageList_Destroy(h_);
+}
+
+int TImageList::Add(const TBitmap& bmp, COLORREF maskColor) {
+  return ImageList_AddMasked(h_, bmp.Handle(), maskColor);
+}
+
+void TImageList::Draw(TCanvas& c, int x, int y, int index, bool enabled) const {
+  ImageList_DrawEx(h_, index, c.Handle(), x, y, 0, 0, CLR_NONE, CLR_DEFAULT,
+                   enabled ? ILD_TRANSPARENT : ILD_TRANSPARENT | ILD_BLEND50);
+}

@@ -1,0 +1,295 @@
+#include "framework/StdCtrls.h"
+
+#include <map>
+
+#include "framework/Forms.h"
+
+// ---- TPanel
+
+TPanel::TPanel(TWinControl* parent) : TCustomControl(parent) {
+  SetBounds(0, 0, 185, 41);
+}
+
+void TPanel::Paint(TCanvas& c) {
+  RECT r = ClientRect();
+  if (BevelOuter != TBevelCut::None) c.DrawEdge(r, BevelOuter == TBevelCut::Raised ? BDR_RAISEDINNER : BDR_SUNKENOUTER, BF_RECT);
+  if (!ShowCaption || caption_.empty()) return;
+  SetBkMode(c.Handle(), TRANSPARENT);
+  DrawTextA(c.Handle(), caption_.c_str(), -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+}
+
+// ---- TLabel
+
+TLabel::TLabel(TWinControl* parent, const std::string& caption) : TGraphicControl(parent) {
+  caption_ = caption;
+  AdjustSize();
+}
+
+void TLabel::SetCaption(const std::string& s) {
+  caption_ = s;
+  AdjustSize();
+  Invalidate();
+}
+
+void TLabel::SetFont(const TFont& f) {
+  TGraphicControl::SetFont(f);
+  AdjustSize();
+}
+
+void TLabel::AdjustSize() {
+  if (!AutoSize) return;
+  HDC dc = GetDC(nullptr);
+  SIZE sz;
+  {
+    TCanvas c(dc);
+    c.SetFont(font_);
+    sz = c.TextExtent(caption_.empty() ? " " : caption_);
+  }
+  ReleaseDC(nullptr, dc);
+  SetBounds(Left(), Top(), caption_.empty() ? 0 : static_cast<int>(sz.cx), sz.cy);
+}
+
+void TLabel::PaintControl(TCanvas& c) {
+  RECT r = ClientRect();
+  if (!Transparent) c.FillRect(r);
+  SetBkMode(c.Handle(), TRANSPARENT);
+  if (!enabled_) SetTextColor(c.Handle(), GetSysColor(COLOR_GRAYTEXT));
+  DrawTextA(c.Handle(), caption_.c_str(), -1, &r, Alignment | (AutoSize ? DT_SINGLELINE : DT_WORDBREAK));
+}
+
+// ---- standard controls
+
+TStdControl::TStdControl(TWinControl* parent, const char* cls, DWORD style, int w, int h, DWORD exStyle)
+    : TWinControl(parent) {
+  bounds_ = {0, 0, w, h};
+  CreateWnd(cls, style, exStyle);
+}
+
+TButton::TButton(TWinControl* parent, const std::string& caption)
+    : TStdControl(parent, "BUTTON", BS_PUSHBUTTON | WS_TABSTOP, 75, 25) {
+  TabStop = true;
+  SetCaption(caption);
+}
+
+void TButton::SetDefault(bool d) {
+  default_ = d;
+  SendMessageA(hwnd_, BM_SETSTYLE, d ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
+}
+
+void TButton::Click() {
+  if (ModalResult != mrNone) {
+    if (auto* form = dynamic_cast<TForm*>(TForm::FormOf(hwnd_))) form->SetModalResult(ModalResult);
+  }
+  TStdControl::Click();
+}
+
+bool TButton::HandleCommand(WORD code) {
+  if (code != BN_CLICKED) return false;
+  Click();
+  return true;
+}
+
+TCheckBox::TCheckBox(TWinControl* parent, const std::string& caption)
+    : TCheckBox(parent, caption, BS_AUTOCHECKBOX | WS_TABSTOP) {}
+
+TCheckBox::TCheckBox(TWinControl* parent, const std::string& caption, DWORD style)
+    : TStdControl(parent, "BUTTON", style, 97, 17) {
+  TabStop = true;
+  SetCaption(caption);
+}
+
+bool TCheckBox::Checked() const { return SendMessageA(hwnd_, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+
+void TCheckBox::SetChecked(bool c) {
+  if (c == Checked()) return;
+  SendMessageA(hwnd_, BM_SETCHECK, c ? BST_CHECKED : BST_UNCHECKED, 0);
+  Click();  // a change from code fires as a click does
+}
+
+bool TCheckBox::HandleCommand(WORD code) {
+  if (code != BN_CLICKED) return false;
+  Click();
+  return true;
+}
+
+TRadioButton::TRadioButton(TWinControl* parent, const std::string& caption)
+    : TCheckBox(parent, caption, BS_AUTORADIOBUTTON | WS_TABSTOP) {}
+
+TGroupBox::TGroupBox(TWinControl* parent, const std::string& caption)
+    : TStdControl(parent, "BUTTON", BS_GROUPBOX | WS_CLIPSIBLINGS, 185, 105) {
+  SetCaption(caption);
+}
+
+// The system's group box paints only its frame; its inside is ours to fill.
+LRESULT TGroupBox::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_ERASEBKGND) {
+    TCanvas c(reinterpret_cast<HDC>(wp));
+    c.SetBrushColor(color_);
+    c.FillRect(ClientRect());
+    return 1;
+  }
+  return TStdControl::WndProc(msg, wp, lp);
+}
+
+TEdit::TEdit(TWinControl* parent, DWORD extraStyle)
+    : TStdControl(parent, "EDIT", ES_AUTOHSCROLL | WS_TABSTOP | extraStyle, 121, 21, WS_EX_CLIENTEDGE) {
+  TabStop = true;
+  color_ = clWindow;
+}
+
+bool TEdit::HandleCommand(WORD code) {
+  if (code != EN_CHANGE) return false;
+  if (OnChange) OnChange();
+  return true;
+}
+
+// ---- list items
+
+int TListItems::Count() const {
+  return static_cast<int>(SendMessageA(hwnd_, combo_ ? CB_GETCOUNT : LB_GETCOUNT, 0, 0));
+}
+
+std::string TListItems::operator[](int i) const {
+  const LRESULT len = SendMessageA(hwnd_, combo_ ? CB_GETLBTEXTLEN : LB_GETTEXTLEN, static_cast<WPARAM>(i), 0);
+  if (len < 0) return {};
+  std::string s(static_cast<size_t>(len) + 1, '\0');
+  const LRESULT got = SendMessageA(hwnd_, combo_ ? CB_GETLBTEXT : LB_GETTEXT, static_cast<WPARAM>(i),
+                                   reinterpret_cast<LPARAM>(s.data()));
+  s.resize(got < 0 ? 0 : static_cast<size_t>(got));
+  return s;
+}
+
+int TListItems::Add(const std::string& s) {
+  return static_cast<int>(
+      SendMessageA(hwnd_, combo_ ? CB_ADDSTRING : LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(s.c_str())));
+}
+
+void TListItems::Insert(int i, const std::string& s) {
+  SendMessageA(hwnd_, combo_ ? CB_INSERTSTRING : LB_INSERTSTRING, static_cast<WPARAM>(i),
+               reinterpret_cast<LPARAM>(s.c_str()));
+}
+
+void TListItems::Delete(int i) {
+  SendMessageA(hwnd_, combo_ ? CB_DELETESTRING : LB_DELETESTRING, static_cast<WPARAM>(i), 0);
+}
+
+void TListItems::Clear() { SendMessageA(hwnd_, combo_ ? CB_RESETCONTENT : LB_RESETCONTENT, 0, 0); }
+
+int TListItems::IndexOf(const std::string& s) const {
+  for (int i = 0, n = Count(); i < n; ++i)
+    if (lstrcmpiA((*this)[i].c_str(), s.c_str()) == 0) return i;
+  return -1;
+}
+
+std::vector<std::string> TListItems::ToVector() const {
+  std::vector<std::string> v;
+  for (int i = 0, n = Count(); i < n; ++i) v.push_back((*this)[i]);
+  return v;
+}
+
+// ---- combo and list boxes
+
+namespace {
+DWORD ComboStyleBits(TComboStyle s) {
+  switch (s) {
+    case TComboStyle::DropDownList:
+      return CBS_DROPDOWNLIST;
+    case TComboStyle::Simple:
+      return CBS_SIMPLE;
+    default:
+      return CBS_DROPDOWN;
+  }
+}
+}  // namespace
+
+TComboBox::TComboBox(TWinControl* parent, TComboStyle style)
+    : TStdControl(parent, "COMBOBOX", ComboStyleBits(style) | CBS_AUTOHSCROLL | WS_VSCROLL | WS_TABSTOP, 145, 21),
+      Items(hwnd_, true) {
+  TabStop = true;
+  color_ = clWindow;
+  SetDropDownCount(8);
+}
+
+void TComboBox::SetDropDownCount(int n) {
+  dropDownCount_ = n;
+  BoundsChanged();
+}
+
+// The window's height includes the list: it is the visible field plus the drop-down.
+void TComboBox::BoundsChanged() {
+  if (!hwnd_) return;
+  const int item = static_cast<int>(SendMessageA(hwnd_, CB_GETITEMHEIGHT, 0, 0));
+  MoveWindow(hwnd_, bounds_.left, bounds_.top, Width(), Height() + item * dropDownCount_ + 2, TRUE);
+}
+
+bool TComboBox::HandleCommand(WORD code) {
+  switch (code) {
+    case CBN_EDITCHANGE:
+      if (OnChange) OnChange();
+      return true;
+    case CBN_SELCHANGE:
+      if (OnSelect) OnSelect();
+      if (OnChange) OnChange();
+      return true;
+    case CBN_SETFOCUS:
+      DoEnter();
+      return true;
+    case CBN_KILLFOCUS:
+      DoExit();
+      return true;
+    default:
+      return false;
+  }
+}
+
+LRESULT TComboBox::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_SETFOCUS || msg == WM_KILLFOCUS) return DefaultHandler(msg, wp, lp);
+  return TStdControl::WndProc(msg, wp, lp);
+}
+
+TListBox::TListBox(TWinControl* parent, DWORD extraStyle)
+    : TStdControl(parent, "LISTBOX", LBS_NOTIFY | WS_VSCROLL | WS_TABSTOP | LBS_NOINTEGRALHEIGHT | extraStyle, 121,
+                  97, WS_EX_CLIENTEDGE),
+      Items(hwnd_, false) {
+  TabStop = true;
+  color_ = clWindow;
+}
+
+bool TListBox::HandleCommand(WORD code) {
+  if (code != LBN_SELCHANGE) return false;
+  if (OnSelect) OnSelect();
+  return true;
+}
+
+// ---- TTimer
+
+namespace {
+std::map<UINT_PTR, TTimer*>& LiveTimers() {
+  static std::map<UINT_PTR, TTimer*> timers;
+  return timers;
+}
+}  // namespace
+
+void TTimer::SetEnabled(bool e) {
+  Stop();
+  if (!e || !Interval) return;
+  id_ = SetTimer(nullptr, 0, Interval, &TimerProc);
+  if (id_) LiveTimers()[id_] = this;
+}
+
+void TTimer::Stop() {
+  if (!id_) return;
+  KillTimer(nullptr, id_);
+  LiveTimers().erase(id_);
+  id_ = 0;
+}
+
+void CALLBACK TTimer::TimerProc(HWND, UINT, UINT_PTR id, DWORD) {
+  auto found = LiveTimers().find(id);
+  if (found == LiveTimers().end() || !found->second->OnTimer) return;
+  try {
+    found->second->OnTimer();
+  } catch (...) {
+    // a timer callback must not let an exception into the system's frames
+  }
+}

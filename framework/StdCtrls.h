@@ -1,0 +1,182 @@
+#pragma once
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "framework/Controls.h"
+
+constexpr int mrNone = 0, mrOk = IDOK, mrCancel = IDCANCEL, mrAbort = IDABORT, mrRetry = IDRETRY,
+              mrIgnore = IDIGNORE, mrYes = IDYES, mrNo = IDNO, mrAll = 8, mrNoToAll = 9, mrYesToAll = 10;
+
+enum class TBevelCut { None, Lowered, Raised };
+
+// A container with an optional raised or lowered edge and a centred caption.
+class TPanel : public TCustomControl {
+ public:
+  explicit TPanel(TWinControl* parent);
+  TBevelCut BevelOuter = TBevelCut::Raised;
+  bool ShowCaption = true;
+
+ protected:
+  void Paint(TCanvas& c) override;
+};
+
+// Text without a window of its own.
+class TLabel : public TGraphicControl {
+ public:
+  explicit TLabel(TWinControl* parent, const std::string& caption = {});
+  bool AutoSize = true;
+  bool Transparent = true;
+  UINT Alignment = DT_LEFT;
+  void SetCaption(const std::string& s) override;
+  void SetFont(const TFont& f) override;
+  void PaintControl(TCanvas& c) override;
+
+ private:
+  void AdjustSize();
+};
+
+// A control over one of the system's standard window classes.
+class TStdControl : public TWinControl {
+ public:
+  TStdControl(TWinControl* parent, const char* cls, DWORD style, int w, int h, DWORD exStyle = 0);
+};
+
+class TButton : public TStdControl {
+ public:
+  explicit TButton(TWinControl* parent, const std::string& caption = {});
+  int ModalResult = mrNone;
+  void SetDefault(bool d);
+  bool Default() const { return default_; }
+  bool Cancel = false;
+  void Click() override;
+
+ protected:
+  bool HandleCommand(WORD code) override;
+
+ private:
+  bool default_ = false;
+};
+
+class TCheckBox : public TStdControl {
+ public:
+  explicit TCheckBox(TWinControl* parent, const std::string& caption = {});
+  bool Checked() const;
+  void SetChecked(bool c);
+
+ protected:
+  TCheckBox(TWinControl* parent, const std::string& caption, DWORD style);
+  bool HandleCommand(WORD code) override;
+};
+
+class TRadioButton : public TCheckBox {
+ public:
+  explicit TRadioButton(TWinControl* parent, const std::string& caption = {});
+};
+
+class TGroupBox : public TStdControl {
+ public:
+  explicit TGroupBox(TWinControl* parent, const std::string& caption = {});
+
+ protected:
+  LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
+};
+
+class TEdit : public TStdControl {
+ public:
+  explicit TEdit(TWinControl* parent, DWORD extraStyle = 0);
+  std::string Text() const { return Caption(); }
+  void SetText(const std::string& s) { SetCaption(s); }
+  void SelectAll() { SendMessageA(hwnd_, EM_SETSEL, 0, -1); }
+  void SetReadOnly(bool r) { SendMessageA(hwnd_, EM_SETREADONLY, r, 0); }
+  TNotifyEvent OnChange;
+
+ protected:
+  bool HandleCommand(WORD code) override;
+};
+
+
+// Items of a list or combo box, kept in the window itself.
+class TListItems {
+ public:
+  TListItems(HWND& hwnd, bool combo) : hwnd_(hwnd), combo_(combo) {}
+  int Count() const;
+  std::string operator[](int i) const;
+  int Add(const std::string& s);
+  void Insert(int i, const std::string& s);
+  void Delete(int i);
+  void Clear();
+  int IndexOf(const std::string& s) const;
+  std::vector<std::string> ToVector() const;
+
+ private:
+  HWND& hwnd_;
+  bool combo_;
+};
+
+enum class TComboStyle { DropDown, DropDownList, Simple };
+
+class TComboBox : public TStdControl {
+ public:
+  explicit TComboBox(TWinControl* parent, TComboStyle style = TComboStyle::DropDown);
+  TListItems Items;
+  std::string Text() const { return Caption(); }
+  void SetText(const std::string& s) { SetCaption(s); }
+  int ItemIndex() const { return static_cast<int>(SendMessageA(hwnd_, CB_GETCURSEL, 0, 0)); }
+  void SetItemIndex(int i) { SendMessageA(hwnd_, CB_SETCURSEL, static_cast<WPARAM>(i), 0); }
+  int DropDownCount() const { return dropDownCount_; }
+  void SetDropDownCount(int n);
+  bool DroppedDown() const { return SendMessageA(hwnd_, CB_GETDROPPEDSTATE, 0, 0) != 0; }
+  TNotifyEvent OnChange;
+  TNotifyEvent OnSelect;
+
+ protected:
+  bool HandleCommand(WORD code) override;
+  void BoundsChanged() override;
+  // The edit inside a drop-down combo has the focus, so focus comes as notices.
+  LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
+
+ private:
+  int dropDownCount_ = 8;
+};
+
+class TListBox : public TStdControl {
+ public:
+  explicit TListBox(TWinControl* parent, DWORD extraStyle = 0);
+  TListItems Items;
+  int ItemIndex() const { return static_cast<int>(SendMessageA(hwnd_, LB_GETCURSEL, 0, 0)); }
+  void SetItemIndex(int i) { SendMessageA(hwnd_, LB_SETCURSEL, static_cast<WPARAM>(i), 0); }
+  TNotifyEvent OnSelect;
+
+ protected:
+  bool HandleCommand(WORD code) override;
+};
+
+// A windowless surface its owner paints in OnPaint.
+class TPaintBox : public TGraphicControl {
+ public:
+  explicit TPaintBox(TWinControl* parent) : TGraphicControl(parent) {}
+  std::function<void(TCanvas&)> OnPaint;
+  void PaintControl(TCanvas& c) override {
+    if (OnPaint) OnPaint(c);
+  }
+};
+
+// A timer; it fires OnTimer on the thread that made it while Enabled.
+class TTimer {
+ public:
+  TTimer() = default;
+  ~TTimer() { Stop(); }
+  TTimer(const TTimer&) = delete;
+  TTimer& operator=(const TTimer&) = delete;
+  UINT Interval = 1000;
+  std::function<void()> OnTimer;
+  bool Enabled() const { return id_ != 0; }
+  void SetEnabled(bool e);
+
+ private:
+  void Stop();
+  static void CALLBACK TimerProc(HWND, UINT, UINT_PTR id, DWORD);
+  UINT_PTR id_ = 0;
+};
