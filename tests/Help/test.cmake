@@ -1,0 +1,1 @@
+add_dependencies(${KVT_TEST} kvt_help)
