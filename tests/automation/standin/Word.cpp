@@ -1,0 +1,3 @@
+#include "Standin.h"
+
+TStandinObject* NewWordApplication() { return nullptr; }
