@@ -1,0 +1,72 @@
+#pragma once
+#include <windows.h>
+#include <shlobj.h>
+
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+// One entry of the drive list: a logical drive or a pseudo-drive.
+struct TDriveRecord {
+  LPITEMIDLIST ItemIdList = nullptr;  // a pseudo-drive's list; owned by its cache
+  char Letter = 0;                    // 'a'..'z', '\\' network, '*' basket
+  UINT DriveType = DRIVE_UNKNOWN;     // both pseudo-drives: DRIVE_REMOTE
+  char DisplayText[260] = {};
+  bool RealDrive = false;
+};
+
+using TDriveList = std::vector<std::unique_ptr<TDriveRecord>>;
+
+enum : int {
+  DriveOptionNetwork = 1,
+  DriveOptionBasket = 2,
+  DriveOptionNoCdRom = 4,
+};
+
+// Owns a shell item-id list.
+class TItemIdList {
+ public:
+  TItemIdList() = default;
+  ~TItemIdList() { Reset(); }
+  TItemIdList(const TItemIdList&) = delete;
+  TItemIdList& operator=(const TItemIdList&) = delete;
+  LPITEMIDLIST Get() const { return p_; }
+  void Reset(LPITEMIDLIST p = nullptr) {
+    if (p_) CoTaskMemFree(p_);
+    p_ = p;
+  }
+
+ private:
+  LPITEMIDLIST p_ = nullptr;
+};
+
+// The program's drive list, filled by the main window at start-up.
+extern TDriveList DriveList;
+// The network folder's item-id list, fetched once for the whole run.
+extern TItemIdList NetworkItemIdList;
+
+// Stores the drive texts 31 to 33 in the string table; called at start-up.
+void RegisterDriveTexts();
+
+void FillDriveList(TDriveList& list, int options);
+// True when the drive letters present differ from the list, which is then
+// rebuilt. A new label or medium on the same letter changes nothing.
+bool UpdateDriveList(TDriveList& list, int options);
+// The entry of the letter (case ignored), else FindFirstFixedDrive.
+int FindDriveIndex(char letter, const TDriveList& list);
+// The first fixed drive whose volume answers; the list's count when none.
+int FindFirstFixedDrive(const TDriveList& list);
+bool IsDriveReady(char letter, const TDriveList& list);
+inline bool IsDriveReady(char letter) { return IsDriveReady(letter, DriveList); }
+// The entry at index, or nullptr when index is outside the list (as the
+// count that the lookups above return when they find nothing).
+const TDriveRecord* DriveAt(const TDriveList& list, int index);
+std::unique_ptr<TDriveRecord> MakeSpecialFolderDrive(char letter, int specialFolder,
+                                                     TItemIdList& cache);
+
+// The program's web site; the pages are appended to it.
+extern const char* const WebSiteAddress;
+// Address of a web page by number, "" for an unknown number.
+std::string WebPageAddress(int page);
+void OpenWebPage(int page);
