@@ -1,6 +1,6 @@
 #include <algorithm>
 
-#include "Standin.h"
+#include "StandinTest.h"
 #include "engines/ExcelModule97.h"
 
 namespace {

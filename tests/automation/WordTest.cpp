@@ -1,6 +1,6 @@
 #include <algorithm>
 
-#include "Standin.h"
+#include "StandinTest.h"
 #include "engines/wordModule97.h"
 #include "framework/Thread.h"
 
@@ -96,6 +96,7 @@ TEST_F(WordObject, FindLoopActsOnEachHitOnce) {
       {2, "aaa", L"a", L"", 0, "", 3},                 // empty previous hit
       {8, "ab ab", L"ab", L"!", 0, "ab! ab!", 2},
       {16, "ab ab", L"ab", L"!", 0, "!ab !ab", 2},
+      {1, "a", L"a", L"ab", 0, "ab", 1},               // stuck on the same hit
       {1, "Cat cat", L"cat", L"dog", wrfMatchCase, "Cat dog", 1},
       {1, "cats cat", L"cat", L"dog", wrfWholeWord, "cats dog", 1},
       {4, "body", L"", L"X", 0, "Xbody", 1},
@@ -106,6 +107,22 @@ TEST_F(WordObject, FindLoopActsOnEachHitOnce) {
     WriteFile("a.doc", std::string("protection\t-1\nmain\t") + c.main + "\n");
     EXPECT_EQ(RunReplace("a.doc", c.mode, c.find, c.replace, c.flags), c.matches) << c.main;
     EXPECT_EQ(ReadFile("a.doc"), std::string("protection\t-1\nmain\t") + c.expected + "\n") << c.main;
+  }
+}
+
+TEST_F(WordObject, CallsInTheServersOrder) {
+  WriteFile("a.doc", "protection\t-1\nmain\tred\n");
+  RunReplace("a.doc", 1, L"red", L"blue");
+  const char* order[] = {"create.word", "application.displayalerts=0", "application.visible=0",
+                         "documents.count", "documents.open", "document.protectiontype",
+                         "options.defaulthighlightcolorindex=0", "find.execute",
+                         "selection.text=blue", "document.saveas", "document.close",
+                         "application.quit"};
+  int last = -1;
+  for (const char* call : order) {
+    const int at = LogIndex(call);
+    EXPECT_GT(at, last) << call;
+    last = at;
   }
 }
 

@@ -1,4 +1,4 @@
-#include "Standin.h"
+#include "StandinTest.h"
 
 #include <windows.h>
 #include <objbase.h>
