@@ -133,9 +133,8 @@ void StripFirstDirectory(std::string& folder) {
   if (lead) folder.erase(0, 1);
   if (!folder.empty() && folder[0] == '.') folder.erase(0, 4);
   const size_t slash = folder.find('\\');
-  std::string rest;
-  if (slash != std::string::npos) rest = std::string(lead ? "\\...\\" : "...\\") + folder.substr(slash + 1);
-  else if (lead) rest = "\\";
+  std::string rest = lead ? "\\" : "";
+  if (slash != std::string::npos) rest.append("...\\").append(folder, slash + 1);
   folder = std::move(rest);
 }
 

@@ -1,0 +1,185 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include "core/Formats.h"
+#include "core/translator.h"
+
+namespace {
+
+FILETIME MakeTime(WORD y, WORD mo, WORD d, WORD h, WORD mi, WORD s) {
+  SYSTEMTIME st{y, mo, 0, d, h, mi, s, 0};
+  FILETIME ft{};
+  SystemTimeToFileTime(&st, &ft);
+  return ft;
+}
+
+TEST(Formats, FormatSizeGroupsDigits) {
+  const struct {
+    uint32_t high, low;
+    int64_t size;
+    const char* text;
+  } cases[] = {
+      {0, 0, 0, "0"},
+      {0, 0, 999999999, "999 999 999"},
+      {0, 0, 1000000000, "1 000 000 000"},
+      {0, 0, 1000000007, "1 000 000 007"},
+      {0, 0, 12000045678, "12 000 045 678"},
+      {0, 0, 1234567, "1 234 567"},
+      {0, 0, -1234, "-1 234"},
+      {1, 0, 0, "4 294 967 296"},
+      {0, 123, 0, "123"},
+      {9, 9, 77, "77"},
+      {0xFFFFFFFF, 0xFFFFFFFF, 0, "18 446 744 073 709 551 615"},
+  };
+  for (const auto& c : cases) {
+    std::string text = "old";
+    EXPECT_EQ(FormatSize(c.high, c.low, text, c.size), c.text) << c.size;
+    EXPECT_EQ(text, c.text);
+  }
+  char buffer[32];
+  snprintf(buffer, sizeof(buffer), "%.1f", 2.5);
+  EXPECT_STREQ(buffer, "2.5");  // the process's own number format is untouched
+}
+
+TEST(Formats, FileTimeTextHasNoSeconds) {
+  // Tests run with TZ=UTC, so local time equals the file time.
+  const FILETIME times[] = {MakeTime(2024, 3, 10, 0, 0, 0), MakeTime(2024, 3, 10, 13, 45, 59)};
+  for (const auto& t : times) {
+    SYSTEMTIME st;
+    FileTimeToSystemTime(&t, &st);
+    char date[80], clock[80];
+    GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &st, nullptr, date, sizeof(date));
+    GetTimeFormatA(LOCALE_USER_DEFAULT, TIME_NOSECONDS, &st, nullptr, clock, sizeof(clock));
+    std::string text;
+    EXPECT_EQ(FileTimeToText(t, text), std::string(date) + " " + clock);
+    EXPECT_EQ(text.find(":59"), std::string::npos) << text;
+    EXPECT_NE(text.find("2024"), std::string::npos) << text;
+    EXPECT_NE(text.find(':'), std::string::npos) << text;  // midnight keeps its time
+  }
+  std::string text;
+  EXPECT_EQ(FileTimeToText(FILETIME{0xFFFFFFFF, 0xFFFFFFFF}, text), "unknown");
+}
+
+TEST(Formats, DateTimeToFileTimeIsUtcHere) {
+  SYSTEMTIME local{2020, 2, 0, 29, 10, 20, 30, 0};
+  FILETIME ft;
+  DateTimeToFileTime(ft, local);
+  FILETIME expected = MakeTime(2020, 2, 29, 10, 20, 30);
+  EXPECT_EQ(CompareFileTime(&ft, &expected), 0);
+}
+
+struct TAgeCase {
+  const char* what;
+  FILETIME time;
+  uint32_t unit, count;
+  bool notOlder;
+};
+
+TEST(Formats, AgeTest) {
+  const SYSTEMTIME now{2024, 3, 0, 10, 14, 30, 0, 0};
+  const TAgeCase cases[] = {
+      {"same hour, 0 days", MakeTime(2024, 3, 10, 14, 1, 0), 1, 0, true},
+      {"earlier hour, 0 days", MakeTime(2024, 3, 10, 13, 59, 59), 1, 0, false},
+      {"1 hour", MakeTime(2024, 3, 10, 13, 0, 0), 0, 1, true},
+      {"hours over midnight", MakeTime(2024, 3, 9, 20, 0, 0), 0, 18, true},
+      {"hours short", MakeTime(2024, 3, 9, 20, 0, 0), 0, 17, false},
+      {"days over leap February", MakeTime(2024, 2, 28, 15, 0, 0), 1, 11, true},
+      {"days short", MakeTime(2024, 2, 28, 15, 0, 0), 1, 10, false},
+      {"weeks", MakeTime(2024, 2, 25, 14, 0, 0), 2, 2, true},
+      {"months over the year", MakeTime(2023, 3, 10, 14, 0, 0), 3, 12, true},
+      {"months short", MakeTime(2023, 3, 10, 13, 0, 0), 3, 12, false},
+      {"years", MakeTime(2021, 3, 10, 14, 0, 0), 4, 3, true},
+      {"any other unit is years", MakeTime(2021, 3, 10, 14, 0, 0), 9, 2, false},
+      {"huge day count", MakeTime(1990, 1, 1, 0, 0, 0), 1, 4000000000u, true},
+  };
+  for (const auto& c : cases) EXPECT_EQ(IsNotOlderThan(c.time, c.unit, c.count, now), c.notOlder) << c.what;
+  // Only the month field moves: 31 January + 1 month compares as 31 February.
+  const SYSTEMTIME lastOfFebruary{2024, 2, 0, 29, 23, 0, 0, 0};
+  const SYSTEMTIME firstOfMarch{2024, 3, 0, 1, 0, 0, 0, 0};
+  EXPECT_TRUE(IsNotOlderThan(MakeTime(2024, 1, 31, 0, 0, 0), 3, 1, lastOfFebruary));
+  EXPECT_FALSE(IsNotOlderThan(MakeTime(2024, 1, 31, 0, 0, 0), 3, 1, firstOfMarch));
+}
+
+TEST(Formats, StripFirstDirectory) {
+  const struct {
+    const char* in;
+    const char* out;
+  } cases[] = {
+      {"\\", ""},
+      {"\\Program Files\\App\\", "\\...\\App\\"},
+      {"\\...\\App\\", "\\...\\"},
+      {"a\\b\\", "...\\b\\"},
+      {"...\\", ""},
+      {"name", ""},
+  };
+  for (const auto& c : cases) {
+    std::string folder = c.in;
+    StripFirstDirectory(folder);
+    EXPECT_EQ(folder, c.out) << c.in;
+  }
+}
+
+class FormatsOnScreen : public testing::Test {
+ protected:
+  void SetUp() override {
+    dc_ = GetDC(nullptr);
+    font_ = static_cast<HFONT>(GetStockObject(ANSI_FIXED_FONT));
+  }
+  void TearDown() override { ReleaseDC(nullptr, dc_); }
+  int Width(const std::string& s) {
+    int w = 0, h = 0;
+    GetTextSize(font_, s, w, h, dc_);
+    return w;
+  }
+  HDC dc_ = nullptr;
+  HFONT font_ = nullptr;
+};
+
+TEST_F(FormatsOnScreen, FitTextToWidth) {
+  std::string result;
+  const std::string text = "a rather long file name.txt";
+  EXPECT_EQ(FitTextToWidth(font_, text, Width(text), result, dc_), text);
+  EXPECT_EQ(FitTextToWidth(font_, text, Width(text) + 50, result), text);  // screen fallback
+  FitTextToWidth(font_, text, Width("a rather"), result, dc_);
+  EXPECT_EQ(result, "a rather..");
+  FitTextToWidth(font_, text, 0, result, dc_);
+  EXPECT_EQ(result, "..");
+}
+
+TEST_F(FormatsOnScreen, ShortenPathToWidth) {
+  HGDIOBJ old = SelectObject(dc_, font_);
+  const std::string path = "C:\\Program Files\\Some App\\tool.exe";
+  std::string result;
+  EXPECT_EQ(ShortenPathToWidth(path, dc_, Width(path), result), path);
+  ShortenPathToWidth(path, dc_, Width("C:\\...\\Some App\\tool.exe"), result);
+  EXPECT_EQ(result, "C:\\...\\Some App\\tool.exe");
+  ShortenPathToWidth(path, dc_, Width("...\\tool.exe"), result);
+  EXPECT_EQ(result, "...\\tool.exe");
+  ShortenPathToWidth(path, dc_, 1, result);
+  EXPECT_EQ(result, "tool.exe");
+  EXPECT_EQ(ShortenPathToWidth("ab", dc_, 1, result), "ab");
+  SelectObject(dc_, old);
+}
+
+TEST_F(FormatsOnScreen, FontHeightMatchesTextMetrics) {
+  HGDIOBJ old = SelectObject(dc_, font_);
+  TEXTMETRICA tm;
+  GetTextMetricsA(dc_, &tm);
+  SelectObject(dc_, old);
+  EXPECT_EQ(GetFontHeight(font_, dc_), tm.tmHeight);
+  EXPECT_EQ(GetFontHeight(font_), tm.tmHeight);
+}
+
+TEST(Formats, ColumnTitles) {
+  RegisterSharedTexts();
+  const struct {
+    int kind;
+    const char* title;
+  } cases[] = {{0, "Name"},    {1, "Ext"},      {2, "Size"},     {3, "Date"},    {4, "Attr"}, {5, ""},
+               {6, "New name"}, {7, "Location"}, {8, "Old name"}, {9, "New ext"}, {10, ""},  {-1, ""}};
+  for (const auto& c : cases) EXPECT_EQ(GetColumnTitle(c.kind), c.title) << c.kind;
+}
+
+}  // namespace
