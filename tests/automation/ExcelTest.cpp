@@ -9,7 +9,8 @@ class ExcelObject : public TStandinTest {
  protected:
   // The replacer's calling order for one workbook.
   void RunReplace(const std::string& file, int32_t mode, const std::wstring& find,
-                  const std::wstring& replace, uint32_t flags = 0, int32_t* matches = nullptr) {
+                  const std::wstring& replace, uint32_t flags = 0, int32_t* matches = nullptr,
+                  const std::wstring& second = L"") {
     TExcelObject excel;
     ASSERT_TRUE(excel.ServerStarted);
     excel.SetVisible(false);
@@ -20,7 +21,7 @@ class ExcelObject : public TStandinTest {
     }
     try {
       excel.OpenWorkbook(Path(file));
-      excel.ReplaceInWorkbook(find, L"", replace, flags);
+      excel.ReplaceInWorkbook(find, second, replace, flags);
       if (excel.MatchCount != 0 && mode != 128) excel.SaveWorkbookCopy(Path(file));
     } catch (const EOleError&) {
     }
@@ -56,6 +57,34 @@ TEST_F(ExcelObject, ReplacesOnEverySheetButProtectedOnes) {
   EXPECT_EQ(Count("workbook.savecopyas"), 1);
   EXPECT_EQ(Count("workbook.close"), 1);
   EXPECT_NE(LogIndex("application.quit"), -1);
+}
+
+struct TCellCase {
+  int32_t mode;
+  const wchar_t* find;
+  const wchar_t* second;
+  const wchar_t* replace;
+  uint32_t flags;
+  const char* cell;      // the text of cell (2, 2) before
+  const char* expected;  // and after
+};
+
+TEST_F(ExcelObject, AppliesEveryModeInsideCells) {
+  static const TCellCase cases[] = {
+      {32, L"[", L"]", L"x", 0, "a [b] c []", "a [x] c [x]"},
+      {2, L"red", L"", L"", 0, "red and Red", " and "},
+      {8, L"red", L"", L"!", 0, "red", "red!"},
+      {16, L"red", L"", L"!", 0, "red", "!red"},
+      {1, L"red", L"", L"x", wfMatchCase, "Red red", "Red x"},
+      {1, L"r?d", L"", L"x", 0, "rod rid", "x x"},
+  };
+  for (const auto& c : cases) {
+    WriteFile("a.xls", std::string("sheet\tOne\t0\ncell\t2\t2\ts\t") + c.cell + "\n");
+    RunReplace("a.xls", c.mode, c.find, c.replace, c.flags, nullptr, c.second);
+    EXPECT_NE(ReadFile("a.xls").find(std::string("cell\t2\t2\ts\t") + c.expected + "\t"),
+              std::string::npos)
+        << c.cell << " -> " << ReadFile("a.xls");
+  }
 }
 
 TEST_F(ExcelObject, LeavesFormulasAndUnchangedCellsAlone) {
