@@ -42,6 +42,8 @@ class TVariant {
   TVariant(const wchar_t* s);
   TVariant(const std::wstring& s);
   TVariant(const std::string& s);  // 8-bit text in the ANSI code page
+  // Without this a literal would silently become a boolean.
+  TVariant(const char* s) : TVariant(std::string(s)) {}
   TVariant(const TVariant& o);
   TVariant(TVariant&& o) noexcept;
   TVariant& operator=(TVariant o) noexcept;
