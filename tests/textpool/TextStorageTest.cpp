@@ -78,4 +78,31 @@ TEST(TextStorage, CopyFromKeepsOffsets) {
   EXPECT_EQ(big.LockDepth, 0);
 }
 
+TEST(TextStorage, GrowthBeyondAddressableCapacityIsRefused) {
+  TTextStorage pool(100);
+  pool.Add("kept");
+  // Pretend the pool is nearly 4 GiB full: growth must fail before any write,
+  // since a write at such an offset would land far outside the real block.
+  const uint32_t realCapacity = pool.Capacity, realUsed = pool.UsedLength;
+  const struct {
+    bool locked;
+  } cases[] = {{false}, {true}};
+  for (auto c : cases) {
+    if (c.locked) {
+      ASSERT_TRUE(pool.Lock());
+    }
+    char* lockedBefore = pool.LockedPtr;
+    pool.Capacity = 0xFFFFF000u;
+    pool.UsedLength = 0xFFFFEFFFu;
+    EXPECT_EQ(pool.Add("0123456789"), TTextStorage::NoOffset);
+    EXPECT_EQ(pool.Capacity, 0xFFFFF000u);
+    EXPECT_EQ(pool.UsedLength, 0xFFFFEFFFu);
+    EXPECT_EQ(pool.LockedPtr, lockedBefore);
+    pool.Capacity = realCapacity;
+    pool.UsedLength = realUsed;
+    if (c.locked) pool.Unlock();
+  }
+  EXPECT_EQ(pool.GetString(0), "kept");
+}
+
 }  // namespace
