@@ -1,0 +1,99 @@
+#include "controls/StandardQuery.h"
+
+#include "core/FileUtils.h"
+#include "core/translator.h"
+
+namespace {
+
+struct TQueryText {
+  int id;
+  const char* text;
+};
+constexpr TQueryText kTexts[] = {
+    {1200, "Copy files to"}, {1201, "OK"}, {1202, "Cancel"}, {1203, "&Browse"}, {1204, "Send to Bas&ket"},
+};
+
+const bool registered = [] {
+  for (const auto& t : kTexts) Translator().AddString(t.id, t.text);
+  return true;
+}();
+
+}  // namespace
+
+TStandardQuery::TStandardQuery(HWND mainWindow) : TForm(nullptr, TFormBorder::Dialog), mainWindow_(mainWindow) {
+  (void)registered;
+  SetClientSize(355, 96);
+  KeyPreview = true;
+  lblInfo = new TLabel(this);
+  lblInfo->SetBounds(8, 8, 0, 0);
+  edInfo = new TEdit(this);
+  edInfo->SetBounds(12, 32, 330, 21);
+  cbForSelectFiles = new TComboBox(this);
+  cbForSelectFiles->SetBounds(12, 32, 330, 21);
+  cbForSelectFiles->Hide();
+  chkSend = new TCheckBox(this);
+  chkSend->SetBounds(11, 60, 214, 17);
+  chkSend->Hide();
+  chkSend->OnClick = [this] { chkSendClick(); };
+  btnOK = new TButton(this);
+  btnOK->SetBounds(195, 64, 75, 25);
+  btnOK->SetDefault(true);
+  btnOK->ModalResult = mrOk;
+  btnCancel = new TButton(this);
+  btnCancel->SetBounds(275, 64, 75, 25);
+  btnCancel->ModalResult = mrCancel;
+  btnCancel->Cancel = true;
+  btnBrowse = new TButton(this);
+  btnBrowse->SetBounds(115, 64, 75, 25);
+  btnBrowse->Hide();
+  btnBrowse->OnClick = [this] { btnBrowseClick(); };
+  OnShow = [this] { FormShow(); };
+  OnKeyDown = [this](WORD& key, unsigned shift) { FormKeyDown(key, shift); };
+  FormCreate();
+}
+
+void TStandardQuery::FormCreate() {
+  lblInfo->SetCaption(Tx(1200));
+  btnOK->SetCaption(Tx(1201));
+  btnCancel->SetCaption(Tx(1202));
+  btnBrowse->SetCaption(Tx(1203));
+  chkSend->SetCaption(Tx(1204));
+}
+
+// Centred on the main window even when that is the smaller one: the offset
+// is signed, so the dialog then sticks out equally on both sides.
+void TStandardQuery::FormShow() {
+  HWND main = mainWindow_ ? mainWindow_ : (Application().MainForm ? Application().MainForm->Handle() : nullptr);
+  RECT m;
+  if (!main || !GetWindowRect(main, &m)) return;
+  const int x = m.left + ((m.right - m.left) - Width()) / 2;
+  const int y = m.top + ((m.bottom - m.top) - Height()) / 2;
+  SetBounds(x, y, Width(), Height());
+}
+
+// Enter on a focused button presses that button, as a user expects of a
+// dialog; anywhere else it confirms.
+void TStandardQuery::FormKeyDown(WORD& key, unsigned) {
+  if (key == VK_RETURN) {
+    auto* focused = dynamic_cast<TButton*>(FromHandle(GetFocus()));
+    if (focused) {
+      focused->Click();
+    } else {
+      SetModalResult(mrOk);
+    }
+    key = 0;
+  } else if (key == VK_ESCAPE) {
+    SetModalResult(mrCancel);
+    key = 0;
+  }
+}
+
+void TStandardQuery::btnBrowseClick() {
+  std::string path;
+  BrowseForFolder(hwnd_, Caption(), path);
+  if (path.empty()) return;
+  edInfo->SetText(path);
+  btnOK->Click();
+}
+
+void TStandardQuery::chkSendClick() { edInfo->SetEnabled(!chkSend->Checked()); }

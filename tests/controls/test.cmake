@@ -1,0 +1,1 @@
+target_link_libraries(${KVT_TEST} PRIVATE kvt_controls)
