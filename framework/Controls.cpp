@@ -332,7 +332,7 @@ LRESULT TWinControl::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
       if (msg == WM_MOUSELEAVE) {
         tracking_ = false;
         if (mouseControl_) std::exchange(mouseControl_, nullptr)->MouseLeave();
-        if (OnMouseLeave) OnMouseLeave();
+        MouseLeave();
       }
       break;
   }
@@ -355,7 +355,7 @@ bool TWinControl::RouteMouse(UINT msg, LPARAM lp) {
   if (msg == WM_MOUSEMOVE && !tracking_) {
     TRACKMOUSEEVENT t{sizeof t, TME_LEAVE, hwnd_, 0};
     tracking_ = TrackMouseEvent(&t);
-    if (OnMouseEnter) OnMouseEnter();
+    MouseEnter();
   }
   TControl* target = captureControl_ ? captureControl_ : GraphicAt(x, y);
   if (msg == WM_MOUSEMOVE && !captureControl_ && target != mouseControl_) {
