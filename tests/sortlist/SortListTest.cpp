@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -136,6 +137,30 @@ TEST(SortList, AllDirsWithTheListsWord) {
   l.list.SortKind = 0x2000 | 8;
   SortAllDirs(l.list);
   EXPECT_EQ(l.Shown(), "b a d c");
+}
+
+// A whole run sorted at once must equal the same records inserted one by one.
+TEST(SortList, BulkSortAgreesWithSingleInsertions) {
+  std::mt19937 rng(42);
+  const char chars[] = "aAbBzZ09_-.' ~\xE4\xC4\xDF\xE9$";
+  std::vector<std::string> names;
+  std::vector<TEntry> entries;
+  for (int i = 0; i < 300; ++i) {
+    std::string name;
+    for (int k = int(rng() % 6); k >= 0; --k) name += chars[rng() % (sizeof(chars) - 1)];
+    if (name.back() == '.' || name.back() == ' ') name += 'q';
+    if (rng() % 5 == 0) name += '/';
+    names.push_back(name);
+  }
+  for (int i = 0; i < 300; ++i) entries.push_back({names[i].c_str(), rng() % 4, rng() % 3});
+  const uint32_t words[] = {8, 8 | 0x2000, 1, 1 | (2 << 3), 2, 3 | 0x2000, 0x4000, 4 | (4 << 3) | (4 << 6) | (4 << 9)};
+  for (uint32_t word : words) {
+    TSortList bulk(entries), single(entries);
+    SortDir(1, word, bulk.list);
+    for (uint32_t k = 1; k <= entries.size(); ++k) SortFilesRange(0, k - 1, k, single.list, word);
+    TBlockLock<uint32_t> a(bulk.list.OrderBlock), b(single.list.OrderBlock);
+    for (size_t p = 0; p < entries.size(); ++p) ASSERT_EQ(a[p], b[p]) << "word " << word << " position " << p;
+  }
 }
 
 }  // namespace
