@@ -13,6 +13,7 @@ std::string ViewerPath;
 std::string EditorPath;
 uint32_t ToolBusy = 0;
 uint32_t GeneralCheckContainer = 0;
+TListOperationEnd OnListOperationEnd = nullptr;
 
 namespace {
 
@@ -275,5 +276,6 @@ void EndListOperation() {
   walk.TextBlockPtr = nullptr;
   if (!walk.List) return;
   if (walk.List->Names && walk.List->Names->LockDepth > 0) walk.List->Names->Unlock();
+  if (OnListOperationEnd) OnListOperationEnd(walk);
   walk.List->Busy = 0;
 }

@@ -166,8 +166,11 @@ int32_t GetDirLevel(uint32_t dir, TstateOfBrowser& list);
 std::string GetFileNameAt(uint32_t dir, uint32_t record, TstateOfBrowser& list);
 std::string GetDirPath(uint32_t dir, TstateOfBrowser& list);
 int32_t CountExpandedFiles(TstateOfBrowser& list);
-// Releases what the walk of PluginStructure locked and clears the list's Busy.
+// Releases what the walk of PluginStructure locked, runs OnListOperationEnd
+// (the basket's refresh or the views' recount) and clears the list's Busy.
 void EndListOperation();
+using TListOperationEnd = void (*)(TPluginStructure& walk);
+extern TListOperationEnd OnListOperationEnd;
 
 // Block growth keeping the contents; false (nothing changed) without memory.
 bool GrowFileBlocks(TstateOfBrowser& list, int32_t by);

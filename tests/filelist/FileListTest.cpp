@@ -212,7 +212,17 @@ TEST(FileList, EndListOperationReleasesTheWalk) {
   walk.LockedDirs = static_cast<TDirRecord*>(GlobalLock(list.DirBlock));
   walk.TextBlock = GlobalAlloc(GMEM_MOVEABLE, 1000);
   walk.TextBlockPtr = static_cast<char*>(GlobalLock(walk.TextBlock));
+  walk.Changed = 1;
+  static int ends = 0;
+  static uint8_t busyAtEnd = 0;
+  OnListOperationEnd = [](TPluginStructure& w) {
+    ++ends;
+    busyAtEnd = w.List->Busy;
+  };
   EndListOperation();
+  OnListOperationEnd = nullptr;
+  EXPECT_EQ(ends, 1);
+  EXPECT_EQ(busyAtEnd, 1);  // the refresh runs before the list is released
   EXPECT_EQ(list.Busy, 0);
   EXPECT_EQ(list.Names->LockDepth, 0);
   for (HGLOBAL h : {list.FileBlock, list.OrderBlock, list.DirBlock})

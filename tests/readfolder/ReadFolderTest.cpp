@@ -177,6 +177,16 @@ TEST_F(ReadFolderTest, MissingFileOrEmptyFoldersGiveNoEntries) {
   }
 }
 
+TEST_F(ReadFolderTest, DriveRootListsItsEntriesWithoutDots) {
+  TOneDirList l("C:");
+  ASSERT_TRUE(ReadFolder(1, 0, l.list, nullptr));
+  std::string names(1, ' ');
+  names.append(l.Names()).push_back(' ');
+  EXPECT_NE(names.find(" windows "), std::string::npos) << names;
+  EXPECT_EQ(names.find(" . "), std::string::npos) << names;
+  EXPECT_EQ(names.find(" .. "), std::string::npos) << names;
+}
+
 TEST_F(ReadFolderTest, HiddenFoldersAndTheSubfolderNameList) {
   TTempDir dir;
   dir.Folder("shown");
