@@ -1,0 +1,165 @@
+#include "controls/PylStringGrid.h"
+
+#include <windowsx.h>
+
+#include <algorithm>
+
+TPylStringGrid::TPylStringGrid(TWinControl* parent) : TCustomControl(parent, WS_TABSTOP) {
+  TabStop = true;
+  color_ = clWindow;
+  SetBounds(0, 0, 320, 120);
+}
+
+int TPylStringGrid::VisibleRowCount() const {
+  const int h = ClientRect().bottom - FixedRows * DefaultRowHeight;
+  return std::max(h / DefaultRowHeight, 1);
+}
+
+void TPylStringGrid::SetTopRow(int r) {
+  topRow_ = std::clamp(r, FixedRows, std::max(RowCount - VisibleRowCount(), FixedRows));
+  Invalidate();
+}
+
+RECT TPylStringGrid::CellRect(int col, int row) const {
+  int x = 0;
+  for (int c = 0; c < col && c < static_cast<int>(ColWidths.size()); ++c) x += ColWidths[static_cast<size_t>(c)];
+  const int y = row < FixedRows ? row * DefaultRowHeight : (FixedRows + row - topRow_) * DefaultRowHeight;
+  const int w = col < static_cast<int>(ColWidths.size()) ? ColWidths[static_cast<size_t>(col)] : 0;
+  return {x, y, x + w, y + DefaultRowHeight};
+}
+
+bool TPylStringGrid::CellAt(int x, int y, int& col, int& row) const {
+  for (int r = 0; r < RowCount; ++r) {
+    if (r >= FixedRows && r < topRow_) continue;
+    for (int c = 0; c < ColCount; ++c) {
+      const RECT cr = CellRect(c, r);
+      if (x >= cr.left && x < cr.right && y >= cr.top && y < cr.bottom) {
+        col = c;
+        row = r;
+        return true;
+      }
+    }
+  }
+  return false;
+}
+
+// The move goes through OnSelectCell, so an owner that refuses it sees the
+// asked cell and may move itself.
+bool TPylStringGrid::SelectCell(int col, int row) {
+  topRow_ = std::max(topRow_, FixedRows);
+  bool can = true;
+  if (OnSelectCell) OnSelectCell(col, row, can);
+  if (!can) return false;
+  col_ = col;
+  row_ = row;
+  const int visible = VisibleRowCount();
+  if (row_ < topRow_) topRow_ = row_;
+  if (row_ >= topRow_ + visible) topRow_ = row_ - visible + 1;
+  Invalidate();
+  return true;
+}
+
+void TPylStringGrid::MoveToCell(int col, int row) { SelectCell(col, row); }
+
+void TPylStringGrid::Navigate(WORD key) {
+  int col = col_, row = row_;
+  const int page = VisibleRowCount();
+  switch (key) {
+    case VK_UP:
+      --row;
+      break;
+    case VK_DOWN:
+      ++row;
+      break;
+    case VK_LEFT:
+      RowSelect ? --row : --col;
+      break;
+    case VK_RIGHT:
+      RowSelect ? ++row : ++col;
+      break;
+    case VK_PRIOR:
+      row -= page;
+      topRow_ = std::max(topRow_ - page, FixedRows);
+      break;
+    case VK_NEXT:
+      row += page;
+      topRow_ = std::min(topRow_ + page, std::max(RowCount - page, FixedRows));
+      break;
+    case VK_HOME:
+      RowSelect ? row = FixedRows : col = 0;
+      break;
+    case VK_END:
+      RowSelect ? row = RowCount - 1 : col = ColCount - 1;
+      break;
+    default:
+      return;
+  }
+  col = std::clamp(col, 0, std::max(ColCount - 1, 0));
+  row = std::clamp(row, FixedRows, std::max(RowCount - 1, FixedRows));
+  if (col != col_ || row != row_) SelectCell(col, row);
+}
+
+void TPylStringGrid::DoKeyDown(WORD& key, unsigned shift) {
+  if (BeforeKeyDown) {
+    if (OnKeyDown) OnKeyDown(key, shift);
+    return;  // the handler alone decides
+  }
+  Navigate(key);
+  if (OnKeyDown) OnKeyDown(key, shift);
+}
+
+LRESULT TPylStringGrid::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_INITMENUPOPUP:
+    case WM_DRAWITEM:
+    case WM_MENUCHAR:
+    case WM_MEASUREITEM:
+      // Owner-drawn submenus of a shell context menu draw themselves here.
+      if (ICM) {
+        ICM->HandleMenuMsg(msg, wp, lp);
+        return 0;
+      }
+      break;
+    case WM_GETDLGCODE:
+      return DLGC_WANTARROWS;
+    case WM_SETFOCUS: {
+      LRESULT r = TCustomControl::WndProc(msg, wp, lp);
+      if (OnSetFocus) OnSetFocus(reinterpret_cast<HWND>(wp));
+      return r;
+    }
+    case WM_KILLFOCUS: {
+      LRESULT r = TCustomControl::WndProc(msg, wp, lp);
+      if (OnKillFocus) OnKillFocus(reinterpret_cast<HWND>(wp));
+      return r;
+    }
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN: {
+      if (CanFocus()) ::SetFocus(hwnd_);
+      int col, row;
+      if (CellAt(GET_X_LPARAM(lp), GET_Y_LPARAM(lp), col, row) && row >= FixedRows) SelectCell(col, row);
+      break;
+    }
+    default:
+      break;
+  }
+  return TCustomControl::WndProc(msg, wp, lp);
+}
+
+void TPylStringGrid::Paint(TCanvas& c) {
+  const int last = std::min(RowCount, topRow_ + VisibleRowCount() + 1);
+  auto drawRow = [&](int r) {
+    for (int col = 0; col < ColCount; ++col) {
+      const RECT cr = CellRect(col, r);
+      unsigned state = r < FixedRows ? unsigned{gdFixed} : 0u;
+      if (r == row_ && (RowSelect || col == col_)) state |= gdSelected | (Focused() ? unsigned{gdFocused} : 0u);
+      if (OnDrawCell) {
+        OnDrawCell(col, r, cr, state, c);
+      } else {
+        c.SetBrushColor(state & gdSelected ? clHighlight : clWindow);
+        c.FillRect(cr);
+      }
+    }
+  };
+  for (int r = 0; r < FixedRows; ++r) drawRow(r);
+  for (int r = topRow_; r < last; ++r) drawRow(r);
+}

@@ -1,0 +1,50 @@
+#pragma once
+#include <windows.h>
+#include <shlobj.h>
+
+#include <functional>
+#include <vector>
+
+#include "framework/Controls.h"
+
+enum TGridDrawState : unsigned { gdSelected = 1, gdFocused = 2, gdFixed = 4 };
+
+// The owner-drawn grid of the browser panes. The owner decides whether its
+// key handler runs before the grid's own navigation (BeforeKeyDown) or after
+// it; focus changes are reported with the other window's handle.
+class TPylStringGrid : public TCustomControl {
+ public:
+  explicit TPylStringGrid(TWinControl* parent);
+
+  int ColCount = 5, RowCount = 5, FixedRows = 0;
+  int DefaultRowHeight = 18;
+  std::vector<int> ColWidths = std::vector<int>(5, 64);
+  bool RowSelect = false;
+  bool BeforeKeyDown = false;
+  IContextMenu2* ICM = nullptr;  // the shell menu open over the grid, if any
+
+  int Col() const { return col_; }
+  int Row() const { return row_; }
+  int TopRow() const { return topRow_; }
+  void SetTopRow(int r);
+  int VisibleRowCount() const;
+  // Focuses the cell and moves the selection anchor with it.
+  void MoveToCell(int col, int row);
+
+  std::function<void(int col, int row, const RECT&, unsigned state, TCanvas&)> OnDrawCell;
+  std::function<void(int col, int row, bool& canSelect)> OnSelectCell;
+  std::function<void(HWND focusedWnd)> OnSetFocus;
+  std::function<void(HWND focusedWnd)> OnKillFocus;
+
+ protected:
+  LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
+  void Paint(TCanvas& c) override;
+  void DoKeyDown(WORD& key, unsigned shift) override;
+
+ private:
+  bool SelectCell(int col, int row);
+  void Navigate(WORD key);
+  bool CellAt(int x, int y, int& col, int& row) const;
+  RECT CellRect(int col, int row) const;
+  int col_ = 0, row_ = 0, topRow_ = 0;
+};

@@ -1,0 +1,116 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "controls/PylStringGrid.h"
+#include "framework/Forms.h"
+
+namespace {
+
+struct TGridFixture {
+  TForm form;
+  TPylStringGrid* grid;
+  TEdit* other;
+  std::vector<std::string> events;
+  int refuseRow = -1;
+  TGridFixture() {
+    form.SetClientSize(300, 200);
+    grid = new TPylStringGrid(&form);
+    grid->ColCount = 3;
+    grid->ColWidths = {60, 60, 60};
+    grid->RowCount = 10;
+    grid->FixedRows = 1;
+    grid->SetBounds(0, 0, 200, 18 * 5);  // the fixed row and four rows
+    other = new TEdit(&form);
+    other->SetTop(150);
+    grid->OnSelectCell = [this](int c, int r, bool& can) {
+      events.push_back("select " + std::to_string(c) + "," + std::to_string(r));
+      can = r != refuseRow;
+    };
+    grid->OnKeyDown = [this](WORD& key, unsigned) { events.push_back("key " + std::to_string(key)); };
+    form.Show();
+    grid->MoveToCell(0, 1);
+    events.clear();
+  }
+  void Key(WORD vk) { SendMessageA(grid->Handle(), WM_KEYDOWN, vk, 1); }
+  std::string Cell() const { return std::to_string(grid->Col()) + "," + std::to_string(grid->Row()); }
+};
+
+TEST(PylStringGrid, KeysMoveThenFireKeyDown) {
+  TGridFixture f;
+  struct {
+    WORD key;
+    const char* wantCell;
+    int wantTop;
+    std::vector<std::string> wantEvents;
+  } const steps[] = {
+      {VK_DOWN, "0,2", 1, {"select 0,2", "key 40"}},
+      {VK_RIGHT, "1,2", 1, {"select 1,2", "key 39"}},
+      {VK_END, "2,2", 1, {"select 2,2", "key 35"}},
+      {VK_NEXT, "2,6", 5, {"select 2,6", "key 34"}},
+      {VK_NEXT, "2,9", 6, {"select 2,9", "key 34"}},
+      {VK_DOWN, "2,9", 6, {"key 40"}},  // on the last row: stays, still reported
+      {VK_PRIOR, "2,5", 2, {"select 2,5", "key 33"}},
+      {VK_UP, "2,4", 2, {"select 2,4", "key 38"}},
+      {VK_HOME, "0,4", 2, {"select 0,4", "key 36"}},
+      {VK_LEFT, "0,4", 2, {"key 37"}},
+  };
+  for (const auto& s : steps) {
+    f.events.clear();
+    f.Key(s.key);
+    EXPECT_EQ(f.Cell(), s.wantCell) << s.key;
+    EXPECT_EQ(f.grid->TopRow(), s.wantTop) << s.key;
+    EXPECT_EQ(f.events, s.wantEvents) << s.key;
+  }
+}
+
+TEST(PylStringGrid, BeforeKeyDownLeavesTheMoveToTheHandler) {
+  TGridFixture f;
+  f.grid->BeforeKeyDown = true;
+  f.Key(VK_DOWN);
+  EXPECT_EQ(f.Cell(), "0,1");
+  EXPECT_EQ(f.events, std::vector<std::string>{"key 40"});
+}
+
+TEST(PylStringGrid, RefusedSelectionKeepsTheCell) {
+  TGridFixture f;
+  f.refuseRow = 2;
+  f.Key(VK_DOWN);
+  EXPECT_EQ(f.Cell(), "0,1");
+  EXPECT_EQ(f.events, (std::vector<std::string>{"select 0,2", "key 40"}));
+}
+
+TEST(PylStringGrid, RowSelectArrowsMoveRows) {
+  TGridFixture f;
+  f.grid->RowSelect = true;
+  f.Key(VK_RIGHT);
+  f.Key(VK_RIGHT);
+  f.Key(VK_LEFT);
+  EXPECT_EQ(f.Cell(), "0,2");
+  f.Key(VK_END);
+  EXPECT_EQ(f.Cell(), "0,9");
+}
+
+TEST(PylStringGrid, MouseSelectsAndFocusReportsTheOtherWindow) {
+  TGridFixture f;
+  std::vector<HWND> gained, lost;
+  f.grid->OnSetFocus = [&](HWND w) { gained.push_back(w); };
+  f.grid->OnKillFocus = [&](HWND w) { lost.push_back(w); };
+  f.other->SetFocus();
+  lost.clear();
+  SendMessageA(f.grid->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(130, 18 * 3 + 5));
+  SendMessageA(f.grid->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(130, 18 * 3 + 5));
+  EXPECT_EQ(f.Cell(), "2,3");
+  SendMessageA(f.grid->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 5));  // the fixed row
+  EXPECT_EQ(f.Cell(), "2,3");
+  f.other->SetFocus();
+  ASSERT_EQ(gained.size(), 1u);
+  EXPECT_EQ(gained[0], f.other->Handle());
+  ASSERT_EQ(lost.size(), 1u);
+  EXPECT_EQ(lost[0], f.other->Handle());
+  // Without a shell menu, menu messages take the ordinary way.
+  EXPECT_EQ(SendMessageA(f.grid->Handle(), WM_MENUCHAR, 'x', 0), 0);
+}
+
+}  // namespace
