@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "Screenshot.h"
+#include "support/Screenshot.h"
 #include "framework/Forms.h"
 
 namespace {
