@@ -1,9 +1,13 @@
 #pragma once
 #include <windows.h>
 
+#include <bitset>
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "engines/BatchReplacer_utils.h"
 
 // Applies the first pairCount records of a batch block to text, their find
 // texts taken literally and every match replaced. At each byte the first
@@ -11,3 +15,37 @@
 // start, then the earlier row. matchCount receives the number of replacements.
 std::string ReplaceInString(std::string_view text, HGLOBAL block, uint32_t pairCount,
                             int32_t& matchCount);
+
+// One token of a find pattern as the stream matcher reads it.
+struct TBatchToken {
+  enum TKind : uint8_t { Byte, Any, Set, Run, Count, Hold } kind = Byte;
+  uint8_t byte = 0;
+  bool fold = false;  // lower-case the tested byte first
+  uint32_t count = 0;
+  std::bitset<256> set;
+  bool Matches(uint8_t b) const;
+};
+
+struct TBatchPattern {
+  std::vector<TBatchToken> tokens;
+  int32_t countAt = -1;  // index of the count token, -1 without one
+  bool valid = false;    // an invalid pattern never matches
+};
+
+TBatchPattern CompileBatchPattern(const TBatchRecord& record);
+
+// Input and output of one batch run. The input is read again from an earlier
+// offset when a match gives bytes back.
+class IBatchIO {
+ public:
+  virtual ~IBatchIO() = default;
+  // Exactly size bytes from offset.
+  virtual bool ReadInput(uint64_t offset, char* buffer, size_t size) = 0;
+  virtual bool WriteOutput(const char* data, size_t size) = 0;
+  virtual bool Stopped() = 0;
+};
+
+// Applies every record in one pass over inputSize bytes; the number of
+// matches, or -1 when reading, writing or memory failed or the run stopped.
+int64_t RunBatchMatch(const std::vector<TBatchRecord>& records, uint64_t inputSize, IBatchIO& io,
+                      size_t blockSize = 262144);
