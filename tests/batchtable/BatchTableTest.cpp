@@ -301,6 +301,32 @@ TEST(BatchTableFile, ReadsRowsOrRefusesTheFile) {
   EXPECT_FALSE(LoadBatchTable(dir.File("t.csv"), t.caseColumn, t.finds, t.replacements));
 }
 
+TEST(BatchTableFile, LoadedBadPatternsAreFoundByRowAndPosition) {
+  struct TCase {
+    const char* file;
+    int badRow;
+    int findError;
+    int replaceError;
+  };
+  static const TCase cases[] = {
+      {"ok=fine\r\n#300#=x", 1, 3, -1},
+      {"ok=fine\r\nab=#U#x#66", 1, -1, 7},
+      {"#65\r\n+x=y", 0, 3, -1},
+      {"a=b\r\nc*0*d=e\r\n#[]#", 1, 2, -1},
+  };
+  TTempFolder dir;
+  for (const TCase& c : cases) {
+    WriteRaw(dir.File("t.rtbl"), c.file);
+    TTable t;
+    ASSERT_TRUE(LoadBatchTable(dir.File("t.rtbl"), t.caseColumn, t.finds, t.replacements)) << c.file;
+    TGlobalBlock block;
+    EXPECT_EQ(CheckAndBuildBatchBlock(block, t.caseColumn, t.finds, t.replacements), c.badRow);
+    EXPECT_EQ(block.Handle(), nullptr);
+    EXPECT_EQ(ParseFindText(t.finds[c.badRow]), c.findError) << c.file;
+    EXPECT_EQ(ParseReplaceText(t.replacements[c.badRow], nullptr, nullptr), c.replaceError) << c.file;
+  }
+}
+
 TEST(BatchTableFile, HugeLineLoads) {
   TTempFolder dir;
   const std::string find(3 * 1024 * 1024, 'f');
