@@ -238,13 +238,24 @@ bool TBatchRun::ByteAt(uint64_t i, uint8_t& b) {
   return true;
 }
 
+// Copies input to the output, from the block in hand where it can.
 bool TBatchRun::CopyInput(uint64_t from, uint64_t to) {
   std::string chunk;
   while (from < to) {
-    const size_t n = size_t(std::min<uint64_t>(blockSize_, to - from));
-    chunk.assign(n, '\0');
-    if (!io_.ReadInput(from, chunk.data(), n) || !io_.WriteOutput(chunk.data(), n)) return false;
-    from += n;
+    const uint64_t bufferEnd = bufferAt_ + buffer_.size();
+    if (from >= bufferAt_ && from < bufferEnd) {
+      const size_t n = size_t(std::min(to, bufferEnd) - from);
+      if (!io_.WriteOutput(buffer_.data() + (from - bufferAt_), n)) return false;
+      from += n;
+      continue;
+    }
+    uint64_t stop = std::min<uint64_t>(to, from + blockSize_);
+    if (from < bufferAt_) stop = std::min(stop, bufferAt_);
+    chunk.assign(size_t(stop - from), '\0');
+    if (!io_.ReadInput(from, chunk.data(), chunk.size()) ||
+        !io_.WriteOutput(chunk.data(), chunk.size()))
+      return false;
+    from = stop;
   }
   return true;
 }
