@@ -1,16 +1,28 @@
 #include "engines/BatchMatcher.h"
 
 #include <algorithm>
+#include <array>
 #include <vector>
 
 #include "engines/BatchReplacer_utils.h"
 
 namespace {
 
-char LowerByte(char c) {
-  CharLowerBuffA(&c, 1);
-  return c;
+// The system's lower case of every byte, asked once.
+const std::array<uint8_t, 256>& LowerTable() {
+  static const std::array<uint8_t, 256> table = [] {
+    std::array<uint8_t, 256> t;
+    for (unsigned b = 0; b < 256; ++b) {
+      char c = char(b);
+      CharLowerBuffA(&c, 1);
+      t[b] = uint8_t(c);
+    }
+    return t;
+  }();
+  return table;
 }
+
+char LowerByte(char c) { return char(LowerTable()[uint8_t(c)]); }
 
 bool MatchesAt(std::string_view text, size_t start, const TBatchRecord& r) {
   for (size_t k = 0; k < r.find.size(); ++k) {
@@ -186,8 +198,13 @@ class TBatchRun {
   TBatchRun(const std::vector<TBatchRecord>& records, uint64_t size, IBatchIO& io, size_t blockSize)
       : records_(records), size_(size), io_(io), blockSize_(blockSize ? blockSize : 1) {
     for (const TBatchRecord& r : records) patterns_.push_back(CompileBatchPattern(r));
-    for (const TBatchPattern& p : patterns_) {
-      firstBytes_.push_back(FirstBytes(p));
+    for (uint32_t pair = 0; pair < patterns_.size(); ++pair) {
+      const TBatchPattern& p = patterns_[pair];
+      if (p.valid) {
+        const std::bitset<256> first = FirstBytes(p);
+        for (unsigned b = 0; b < 256; ++b)
+          if (first.test(b)) startsAt_[b].push_back(pair);
+      }
       slotBase_.push_back(uint32_t(slots_.size()));
       slots_.resize(slots_.size() + 2 * (p.tokens.size() + 1), -1);
     }
@@ -218,7 +235,7 @@ class TBatchRun {
   std::vector<int32_t> slots_;  // per pair, position and count mode: index in next_
   std::vector<uint32_t> slotBase_;
   std::vector<uint32_t> touched_;  // slots to clear before the next byte
-  std::vector<std::bitset<256>> firstBytes_;  // bytes a fresh attempt can take
+  std::array<std::vector<uint32_t>, 256> startsAt_;  // pairs a fresh attempt of which can take the byte
   std::vector<TCompletion> done_;
   bool held_ = false;
   uint64_t heldStart_ = 0;
@@ -387,8 +404,7 @@ int64_t TBatchRun::Run() {
     held_ = false;
     for (const TAttempt& a : live_) Step(a, b, i);
     // Every pair also begins an attempt at this byte.
-    for (uint32_t pair = 0; pair < patterns_.size(); ++pair) {
-      if (!patterns_[pair].valid || !firstBytes_[pair].test(b)) continue;
+    for (uint32_t pair : startsAt_[b]) {
       fresh_.clear();
       target_ = &fresh_;
       Settle({pair, 0, false, 0, i, int64_t(i) - 1}, int64_t(i) - 1, false);
