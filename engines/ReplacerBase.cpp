@@ -1,0 +1,262 @@
+#include "engines/ReplacerBase.h"
+
+#include <cstring>
+#include <limits>
+
+#include "core/FileUtils.h"
+#include "framework/Thread.h"
+
+namespace {
+
+constexpr uint32_t kNormalBlockSize = 262144;
+constexpr uint32_t kBackupChunk = 200000;
+constexpr size_t kBatchRecordHeader = 32;
+
+uint32_t g_blockSize = kNormalBlockSize;
+bool g_failFinalRename = false;
+
+bool Exists(const std::string& name) { return GetFileAttributesA(name.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+uint32_t ReadU32(const uint8_t* p) {
+  uint32_t v;
+  memcpy(&v, p, sizeof v);
+  return v;
+}
+
+void WriteU32(uint8_t* p, uint32_t v) { memcpy(p, &v, sizeof v); }
+
+std::string WithoutLineFeeds(const uint8_t* p, size_t n) {
+  std::string s;
+  s.reserve(n);
+  for (size_t i = 0; i < n; ++i)
+    if (p[i] != '\n') s.push_back(static_cast<char>(p[i]));
+  return s;
+}
+
+void FoldCase(uint8_t* p, size_t n, bool upper) {
+  // CharLowerBuffA takes a DWORD count; texts here never reach 4 GiB.
+  if (n == 0) return;
+  char* s = reinterpret_cast<char*>(p);
+  if (upper)
+    CharUpperBuffA(s, static_cast<DWORD>(n));
+  else
+    CharLowerBuffA(s, static_cast<DWORD>(n));
+}
+
+// Moves the output over the file's name; the only step that puts new content
+// in place, so the test hook sits here.
+bool MoveOutput(const std::string& tempName, const std::string& fileName, DWORD flags) {
+  if (g_failFinalRename) return false;
+  return MoveFileExA(tempName.c_str(), fileName.c_str(), flags) != 0;
+}
+
+void DeleteTemp(const std::string& tempName) {
+  SetFileAttributesA(tempName.c_str(), FILE_ATTRIBUTE_NORMAL);
+  DeleteFileA(tempName.c_str());
+}
+
+}  // namespace
+
+uint32_t ReplaceBlockSize() { return g_blockSize; }
+
+void ReplacerTesting::SetBlockSize(uint32_t size) { g_blockSize = size ? size : kNormalBlockSize; }
+void ReplacerTesting::FailFinalRename(bool fail) { g_failFinalRename = fail; }
+
+TGlobalBlock BuildPatternBlock(std::string_view find, std::string_view replacement,
+                               const TPatternPairOptions& options) {
+  TGlobalBlock block;
+  constexpr size_t kMax = std::numeric_limits<uint32_t>::max() / 4;
+  if (find.size() > kMax || replacement.size() > kMax) return block;
+  const size_t l = find.size(), r = replacement.size();
+  if (!block.Allocate(2 * l + r + kPatternHeaderSize + kPatternSpareSize, false)) return block;
+  TGlobalLock lock(block.Handle());
+  uint8_t* p = lock.Get<uint8_t>();
+  if (!p) {
+    block.Free();
+    return block;
+  }
+  p[0] = options.CaseSensitive ? 1 : 0;
+  p[1] = options.WholeWord ? 1 : 0;
+  WriteU32(p + 4, static_cast<uint32_t>(l));
+  WriteU32(p + 8, static_cast<uint32_t>(r));
+  uint8_t* first = p + kPatternHeaderSize;
+  memcpy(first, find.data(), l);
+  if (!options.CaseSensitive && options.CaseEnabled) {
+    memcpy(first + l, find.data(), l);
+    FoldCase(first, l, false);
+    FoldCase(first + l, l, true);
+  } else {
+    // Never read for such a pair; keep the block's bytes defined all the same.
+    memcpy(first + l, find.data(), l);
+  }
+  memcpy(first + 2 * l, replacement.data(), r);
+  if (options.OemCharset && 2 * l + r > 0) {
+    char* s = reinterpret_cast<char*>(first);
+    CharToOemBuffA(s, s, static_cast<DWORD>(2 * l + r));
+  }
+  return block;
+}
+
+bool ViewPatternBlock(const void* data, size_t blockSize, TPatternView& view) {
+  if (!data || blockSize < kPatternHeaderSize) return false;
+  const uint8_t* p = static_cast<const uint8_t*>(data);
+  const uint64_t l = ReadU32(p + 4), r = ReadU32(p + 8);
+  if (kPatternHeaderSize + 2 * l + r > blockSize) return false;
+  view.CaseSensitive = p[0] != 0;
+  view.WholeWord = p[1] != 0;
+  view.FindLength = static_cast<uint32_t>(l);
+  view.ReplacementLength = static_cast<uint32_t>(r);
+  view.First = p + kPatternHeaderSize;
+  view.Second = view.First + l;
+  view.Replacement = view.First + 2 * l;
+  return true;
+}
+
+bool ReadPatternPair(HGLOBAL block, std::string& find, std::string& replacement, uint32_t& flags) {
+  find.clear();
+  replacement.clear();
+  flags = 0;
+  TGlobalLock lock(block);
+  TPatternView v;
+  if (!ViewPatternBlock(lock.Get(), block ? GlobalSize(block) : 0, v)) return false;
+  flags = (v.CaseSensitive ? pfCaseSensitive : 0) | (v.WholeWord ? pfWholeWord : 0);
+  find = WithoutLineFeeds(v.First, v.FindLength);
+  replacement = WithoutLineFeeds(v.Replacement, v.ReplacementLength);
+  return true;
+}
+
+bool ReadBatchPair(HGLOBAL block, int n, std::string& find, std::string& replacement, uint32_t& flags) {
+  find.clear();
+  replacement.clear();
+  flags = 0;
+  if (n < 1 || !block) return false;
+  TGlobalLock lock(block);
+  const uint8_t* p = lock.Get<uint8_t>();
+  const uint64_t size = GlobalSize(block);
+  if (!p) return false;
+  uint64_t at = 0;
+  for (int i = 1;; ++i) {
+    if (at + kBatchRecordHeader > size) return false;
+    const uint64_t l = ReadU32(p + at + 4), r = ReadU32(p + at + 8);
+    if (at + kBatchRecordHeader + l + r > size) return false;
+    if (i == n) {
+      const uint8_t* texts = p + at + kBatchRecordHeader;
+      flags = p[at] ? pfCaseSensitive : 0;
+      find = WithoutLineFeeds(texts, l);
+      replacement = WithoutLineFeeds(texts + l, r);
+      return true;
+    }
+    at += kBatchRecordHeader + l + r;
+  }
+}
+
+std::string TempFileNameFor(const std::string& fileName, uint32_t& number) {
+  for (number = 0;; ++number) {
+    std::string name = fileName + std::to_string(number);
+    if (!Exists(name)) return name;
+  }
+}
+
+std::string BackupFileNameFor(const std::string& fileName) {
+  std::string name = fileName + ".bak";
+  if (!Exists(name)) return name;
+  for (uint32_t i = 0;; ++i) {
+    std::string numbered = name + std::to_string(i);
+    if (!Exists(numbered)) return numbered;
+  }
+}
+
+bool TBaseReplacer::IsTerminated() const { return thread_ && thread_->Terminated(); }
+
+int32_t TBaseReplacer::OpenSourceAndTemp(const std::string& fileName, THandle& source, THandle& temp,
+                                         uint32_t& tempNumber) {
+  const DWORD attributes = GetFileAttributesA(fileName.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return rrNotFound;
+  source.Reset(CreateFileA(fileName.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, 0, nullptr));
+  if (!source) return rrFailed;
+  const std::string tempName = TempFileNameFor(fileName, tempNumber);
+  // The output carries the source's attributes into the finished file.
+  temp.Reset(CreateFileA(tempName.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                         nullptr, OPEN_ALWAYS, attributes, nullptr));
+  if (!temp) {
+    source.Reset();
+    return rrFailed;
+  }
+  return kFilesOpen;
+}
+
+bool TBaseReplacer::InstallOutput(const std::string& fileName, const std::string& tempName) {
+  const DWORD attributes = GetFileAttributesA(fileName.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return false;
+  if (!SetFileAttributesA(fileName.c_str(), FILE_ATTRIBUTE_NORMAL)) return false;
+  bool installed;
+  if (Backup) {
+    const std::string backupName = BackupFileNameFor(fileName);
+    installed = MoveFileA(fileName.c_str(), backupName.c_str()) != 0;
+    if (installed && !MoveOutput(tempName, fileName, 0)) {
+      installed = false;
+      if (!MoveFileA(backupName.c_str(), fileName.c_str())) {
+        // The name holds no file now: keep the output where it is rather
+        // than lose both contents.
+        return false;
+      }
+    }
+  } else {
+    // One step, so the name always holds either the old or the new content.
+    installed = MoveOutput(tempName, fileName, MOVEFILE_REPLACE_EXISTING);
+  }
+  if (!installed) {
+    SetFileAttributesA(fileName.c_str(), attributes);
+    DeleteTemp(tempName);
+  }
+  return installed;
+}
+
+TReplaceResult TBaseReplacer::FinishFile(THandle& source, THandle& temp, bool ok, const std::string& fileName,
+                                         uint32_t tempNumber) {
+  const std::string tempName = fileName + std::to_string(tempNumber);
+  if (ok && MatchCount > 0 && !CopyCreationTime(source.Get(), temp.Get())) ok = false;
+  source.Reset();
+  temp.Reset();
+  if (ok && MatchCount > 0) {
+    if (!InstallOutput(fileName, tempName)) return rrFailed;
+    return rrChanged;
+  }
+  DeleteTemp(tempName);
+  if (!ok) return rrFailed;
+  return MatchCount > 0 ? rrChanged : rrUnchanged;
+}
+
+bool TBaseReplacer::MakeBackupCopy(const std::string& fileName, int64_t size) {
+  if (!Backup) return true;
+  THandle source(CreateFileA(fileName.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                             OPEN_EXISTING, 0, nullptr));
+  if (!source) return false;
+  const std::string backupName = BackupFileNameFor(fileName);
+  THandle backup(CreateFileA(backupName.c_str(), GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                             FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!backup) return false;
+  TGlobalBlock buffer;
+  bool ok = buffer.Allocate(kBackupChunk, false);
+  {
+    TGlobalLock lock(buffer.Handle());
+    char* p = lock.Get<char>();
+    ok = ok && p;
+    while (ok && size > 0) {
+      if (IsTerminated()) {
+        ok = false;
+        break;
+      }
+      const DWORD chunk = static_cast<DWORD>(size < kBackupChunk ? size : kBackupChunk);
+      DWORD done = 0;
+      ok = ReadFile(source.Get(), p, chunk, &done, nullptr) && done == chunk &&
+           WriteFile(backup.Get(), p, chunk, &done, nullptr) && done == chunk;
+      size -= chunk;
+    }
+  }
+  backup.Reset();
+  // A part-way copy is no backup: never leave it looking like one.
+  if (!ok) DeleteFileA(backupName.c_str());
+  return ok;
+}

@@ -1,0 +1,121 @@
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "framework/Handles.h"
+
+class TThread;
+
+// One operation per run, passed as a 32-bit value holding exactly one of these.
+enum TReplaceMode : int32_t {
+  rmReplace = 1,
+  rmDelete = 2,
+  rmInsToHead = 4,
+  rmInsAfter = 8,
+  rmInsBefore = 16,
+  rmInsBetween = 32,
+  rmInsToFoot = 64,
+  rmJustFind = 128,
+  rmBatch = 256,
+};
+
+// The result of one replacer call for one file.
+enum TReplaceResult : int32_t {
+  rrFailed = 1,
+  rrChanged = 2,
+  rrNotFound = 4,
+  rrUnchanged = 8,
+  rrNotSupported = 16,
+  rrProtected = 64,
+};
+
+// Search option bits returned by the pattern readers.
+constexpr uint32_t pfCaseSensitive = 1;
+constexpr uint32_t pfWholeWord = 4;
+
+// Single-pair pattern block: a movable global block laid out as
+//   0 case-sensitive byte, 1 whole-word byte, 4 find length L, 8 replacement
+//   length R, 12 find text (first case copy), 12+L second case copy,
+//   12+2L replacement, then 10 spare bytes.
+constexpr size_t kPatternHeaderSize = 12;
+constexpr size_t kPatternSpareSize = 10;
+
+struct TPatternPairOptions {
+  bool CaseSensitive = false;
+  // False where case cannot apply (head and foot insertion): the find text is
+  // then stored as given and the second copy is left unwritten.
+  bool CaseEnabled = true;
+  bool WholeWord = false;
+  bool OemCharset = false;
+};
+
+// Builds a single-pair pattern block; an empty block (no handle) when the
+// memory is not there or a text exceeds 32-bit lengths.
+TGlobalBlock BuildPatternBlock(std::string_view find, std::string_view replacement,
+                               const TPatternPairOptions& options);
+
+// Direct view of a locked single-pair block, for the engines' inner loops.
+struct TPatternView {
+  bool CaseSensitive = false;
+  bool WholeWord = false;
+  uint32_t FindLength = 0;
+  uint32_t ReplacementLength = 0;
+  const uint8_t* First = nullptr;
+  const uint8_t* Second = nullptr;
+  const uint8_t* Replacement = nullptr;
+};
+// False when the block is too small for the lengths it claims.
+bool ViewPatternBlock(const void* data, size_t blockSize, TPatternView& view);
+
+// Readers for callers that want texts: line feeds are dropped from both texts.
+bool ReadPatternPair(HGLOBAL block, std::string& find, std::string& replacement, uint32_t& flags);
+bool ReadBatchPair(HGLOBAL block, int n, std::string& find, std::string& replacement, uint32_t& flags);
+
+// "x.txt0", "x.txt1", ...: the first name for which nothing exists.
+std::string TempFileNameFor(const std::string& fileName, uint32_t& number);
+// "x.txt.bak", then "x.txt.bak0", "x.txt.bak1", ...
+std::string BackupFileNameFor(const std::string& fileName);
+
+// Result of OpenSourceAndTemp when both files are open.
+constexpr int32_t kFilesOpen = 2;
+
+// State and shared steps of a replacer working on one file at a time for one
+// run of a worker thread.
+class TBaseReplacer {
+ public:
+  explicit TBaseReplacer(TThread* thread) : thread_(thread) {}
+
+  bool IsTerminated() const;
+
+  // rrNotFound, rrFailed or kFilesOpen.
+  int32_t OpenSourceAndTemp(const std::string& fileName, THandle& source, THandle& temp,
+                            uint32_t& tempNumber);
+  // Closes both handles and settles the file: the output replaces it only when
+  // ok and something matched; otherwise the output is deleted and the source
+  // stays as it was.
+  TReplaceResult FinishFile(THandle& source, THandle& temp, bool ok, const std::string& fileName,
+                            uint32_t tempNumber);
+  // Copies the file to its backup name when Backup is set.
+  bool MakeBackupCopy(const std::string& fileName, int64_t size);
+
+  bool Backup = true;
+  int64_t FileSize = 0;
+  int32_t MatchCount = 0;
+
+ private:
+  bool InstallOutput(const std::string& fileName, const std::string& tempName);
+  TThread* thread_;
+};
+
+// Test-only settings; production code never calls them.
+namespace ReplacerTesting {
+// Changes the engines' block size (0 restores the normal one).
+void SetBlockSize(uint32_t size);
+// Makes the move of the output to the file's own name fail.
+void FailFinalRename(bool fail);
+}  // namespace ReplacerTesting
+
+uint32_t ReplaceBlockSize();
