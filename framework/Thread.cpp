@@ -82,12 +82,13 @@ TThread::TThread() {
   handle_.Reset(CreateThread(nullptr, 0, ThreadProc, this, CREATE_SUSPENDED, &id_));
 }
 
-TThread::~TThread() {
-  if (handle_ && !finished_) {
-    Terminate();
-    if (suspended_) Resume();
-    WaitFor();
-  }
+TThread::~TThread() { StopAndWait(); }
+
+void TThread::StopAndWait() {
+  if (!handle_ || finished_) return;
+  Terminate();
+  if (suspended_) Resume();
+  WaitFor();
 }
 
 void TThread::Resume() {
@@ -107,6 +108,11 @@ DWORD TThread::WaitFor() {
 
 DWORD WINAPI TThread::ThreadProc(void* p) {
   auto* self = static_cast<TThread*>(p);
+  // Terminated while still suspended: freed before it was ever resumed.
+  if (self->terminated_) {
+    self->finished_ = true;
+    return 0;
+  }
   try {
     self->Execute();
   } catch (...) {

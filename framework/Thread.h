@@ -21,6 +21,9 @@ DWORD WaitWithMessages(HANDLE h, DWORD timeoutMs = INFINITE);
 // A worker thread: created suspended, given its job, callbacks and priority,
 // resumed, and freed by the one who made it. Execute never lets an exception
 // out; one that reaches the thread's top is kept in FatalException.
+// A derived class whose Execute uses its own members calls StopAndWait in its
+// destructor, so that Execute never outlives them. A thread freed before it
+// was resumed never runs Execute nor OnTerminate.
 class TThread {
  public:
   TThread();
@@ -45,6 +48,8 @@ class TThread {
 
  protected:
   virtual void Execute() = 0;
+  // Asks the thread to stop and waits for its end; harmless when it has ended.
+  void StopAndWait();
   DWORD ReturnValue = 0;
 
  private:
