@@ -1,5 +1,9 @@
 #include "engines/ExcelModule97.h"
 
+#include <objbase.h>
+
+#include "engines/BatchReplacer_utils.h"
+
 namespace {
 
 constexpr int32_t kJustFind = 128;
@@ -241,4 +245,57 @@ void TExcelObject::ReadCellFormat(int column, TCellFormat& format) {
   } catch (const EOleError&) {
   }
   format.Underline = OleGet(font, "UnderLine").ToInt();
+}
+
+namespace {
+
+// A single-threaded apartment for a caller without one; a thread that has
+// one keeps it as it is.
+class TComApartment {
+ public:
+  TComApartment() : hr_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
+  ~TComApartment() {
+    if (SUCCEEDED(hr_)) CoUninitialize();
+  }
+  TComApartment(const TComApartment&) = delete;
+  TComApartment& operator=(const TComApartment&) = delete;
+
+ private:
+  HRESULT hr_;
+};
+
+bool ReadSheetTable(TExcelObject& excel, const std::string& fileName, TStringList& caseColumn,
+                    TStringList& finds, TStringList& replacements) {
+  excel.SetVisible(false);
+  excel.OpenWorkbook(fileName);
+  excel.ResetRow();
+  const std::string sensitive = CaseSensitiveWord(), insensitive = CaseInsensitiveWord();
+  std::wstring find, replace;
+  TCellFormat findFormat, replaceFormat;
+  while (excel.ReadTableRow(find, replace, findFormat, replaceFormat)) {
+    if (find.empty()) continue;  // a row without a pattern cannot be built
+    const int32_t caseValue = findFormat.MatchCase == -1 ? 0 : findFormat.MatchCase;
+    caseColumn.Add((caseValue & 0xFF) != 0 ? sensitive : insensitive);
+    finds.Add(WideToAnsi(find));
+    replacements.Add(WideToAnsi(replace));
+  }
+  return finds.Count() > 0;
+}
+
+// Linking the spreadsheet unit gives the batch table loader its sheet route.
+const struct TSheetLoaderInstaller {
+  TSheetLoaderInstaller() { SetBatchSheetLoader(&LoadBatchTableFromSheet); }
+} sheetLoaderInstaller;
+
+}  // namespace
+
+bool LoadBatchTableFromSheet(const std::string& fileName, TStringList& caseColumn,
+                             TStringList& finds, TStringList& replacements) {
+  try {
+    TComApartment apartment;
+    TExcelObject excel;
+    return excel.ServerStarted && ReadSheetTable(excel, fileName, caseColumn, finds, replacements);
+  } catch (...) {
+    return false;  // the loader reports failure, never raises
+  }
 }

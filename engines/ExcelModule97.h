@@ -4,6 +4,7 @@
 
 #include "engines/WideText.h"
 #include "framework/OleAuto.h"
+#include "framework/StringList.h"
 
 // Formats of a batch table's cells and the row's options (-1 not given, 0 off, 1 on).
 struct TCellFormat {
@@ -60,3 +61,10 @@ class TExcelObject {
   void ReplaceInCell(const TSheetJob& job, const TVariant& cell);
   TVariant TableCell(int column);
 };
+
+// The spreadsheet route of LoadBatchTable (installed there by this unit): one
+// table row per sheet row read by ReadTableRow; an option text with "C" in
+// the third cell makes the row case-sensitive. False when no server runs,
+// a read fails or no row was read.
+bool LoadBatchTableFromSheet(const std::string& fileName, TStringList& caseColumn,
+                             TStringList& finds, TStringList& replacements);
