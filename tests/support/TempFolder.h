@@ -1,0 +1,22 @@
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+// A fresh folder under the temporary folder, removed with its contents.
+class TTempFolder {
+ public:
+  TTempFolder();
+  ~TTempFolder();
+  TTempFolder(const TTempFolder&) = delete;
+  TTempFolder& operator=(const TTempFolder&) = delete;
+  const std::string& Path() const { return path_; }
+  // name may hold backslashes below the folder; missing folders are made.
+  void File(const std::string& name, uint64_t size = 0, FILETIME time = {}) const;
+  void Folder(const std::string& name) const;
+  void Remove(const std::string& name) const;
+
+ private:
+  std::string path_;
+};
