@@ -49,6 +49,14 @@ int64_t GetFileSize64(const std::string& fileName) {
   return size.QuadPart;
 }
 
+int64_t GetEntrySize(const std::string& fileName) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExA(fileName.c_str(), GetFileExInfoStandard, &data) ||
+      (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+    return -1;
+  return (static_cast<int64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
 bool CanOpenExclusive(const std::string& fileName) {
   THandle f(OpenShared(fileName, GENERIC_READ | GENERIC_WRITE, 0, OPEN_EXISTING));
   return f.Valid();

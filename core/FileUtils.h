@@ -10,6 +10,9 @@ std::string SettingsFileName(const std::string& programFolder);
 bool PathExists(const std::string& path);
 // -1 when the file cannot be opened for reading.
 int64_t GetFileSize64(const std::string& fileName);
+// The size in the file's folder entry, known even while another process holds
+// the file without sharing; -1 when there is no such file.
+int64_t GetEntrySize(const std::string& fileName);
 bool CanOpenExclusive(const std::string& fileName);
 bool CanCreateExclusive(const std::string& fileName);
 bool CopyCreationTime(HANDLE source, HANDLE target);

@@ -6,7 +6,6 @@
 
 namespace {
 
-constexpr int32_t kJustFind = 128;
 constexpr int kLookInValues = -4163;
 constexpr int kLookInFormulas = -4123;
 
@@ -183,7 +182,7 @@ void TExcelObject::ReplaceInCell(const TSheetJob& job, const TVariant& cell) {
   OleCall(cell, "Activate");
   // A formula's shown value is computed: writing it back would turn the
   // formula into a constant.
-  if (job.lookIn == 1 && Mode != kJustFind && IsFormula(cell)) return;
+  if (job.lookIn == 1 && Mode != rmJustFind && IsFormula(cell)) return;
   const std::wstring old = OleGet(cell, job.lookIn == 1 ? "Value" : "Formula").ToWide();
   const std::wstring now = ReplaceInWideText(old, job.findText, job.secondText, job.replaceText,
                                              job.flags, nullptr);

@@ -51,7 +51,7 @@ class TExcelObject {
   TVariant WorkbookObject;
   int32_t TableRow = 1;
   int32_t MatchCount = 0;
-  int32_t Mode = 1;
+  TReplaceMode Mode = rmReplace;
   bool ServerStarted = false;
 
  private:

@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <string>
 
+#include "engines/ReplacerBase.h"
 #include "framework/OleAuto.h"
 
 // Drives the presentation application by late binding and replaces inside
@@ -28,7 +29,7 @@ class TPowerPointObject {
   TVariant ServerObject;
   TVariant DocumentObject;
   int32_t MatchCount = 0;
-  int32_t Mode = 1;
+  TReplaceMode Mode = rmReplace;
   bool ServerStarted = false;
 
  private:

@@ -6,13 +6,6 @@
 
 namespace {
 
-constexpr int32_t kDelete = 2;
-constexpr int32_t kInsAfter = 8;
-constexpr int32_t kInsBefore = 16;
-constexpr int32_t kInsBetween = 32;
-constexpr int32_t kJustFind = 128;
-constexpr int32_t kReplace = 1;
-
 bool IsWordDelimiter(wchar_t c) {
   return c == L'\r' || c == L'\n' || c == L' ' || (c >= 0x21 && c <= 0x2F) ||
          (c >= 0x3A && c <= 0x40) || (c >= 0x5B && c <= 0x5E) || c == 0x60 ||
@@ -163,7 +156,7 @@ void FindBetween(const std::wstring& text, const std::wstring& findText,
   }
 }
 
-std::wstring Rebuild(int32_t mode, const std::wstring& text, const std::wstring& replaceText,
+std::wstring Rebuild(TReplaceMode mode, const std::wstring& text, const std::wstring& replaceText,
                      const TWideMatchList& list) {
   std::wstring out;
   const int len = static_cast<int>(text.size());
@@ -181,14 +174,14 @@ std::wstring Rebuild(int32_t mode, const std::wstring& text, const std::wstring&
       continue;
     }
     const TWideMatch& cur = list[k];
-    if (mode == kInsAfter) {
+    if (mode == rmInsAfter) {
       out += c;
       if (i == cur.Last) {
         out += replaceText;
         used = true;
       }
       ++i;
-    } else if (mode == kInsBefore) {
+    } else if (mode == rmInsBefore) {
       if (i == cur.First) {
         out += replaceText;
         used = true;
@@ -215,21 +208,21 @@ int FindWideMatches(const std::wstring& text, const std::wstring& pattern, int s
   return TWideMatcher(text, pattern, flags, edgeFlags).Run(startPos, matchList);
 }
 
-std::wstring ReplaceInWideText(int32_t mode, int32_t& matchCount, const std::wstring& text,
+std::wstring ReplaceInWideText(TReplaceMode mode, int32_t& matchCount, const std::wstring& text,
                                const std::wstring& findText, const std::wstring& secondText,
                                const std::wstring& replaceText, uint32_t flags,
                                TWideMatchList* matchList) {
   TWideMatchList own;
   TWideMatchList& list = matchList ? *matchList : own;
-  const std::wstring replacement = mode == kDelete ? std::wstring() : replaceText;
-  if (mode == kInsBetween && secondText.empty()) mode = kInsAfter;
-  if (mode == kInsBetween) {
+  const std::wstring replacement = mode == rmDelete ? std::wstring() : replaceText;
+  if (mode == rmInsBetween && secondText.empty()) mode = rmInsAfter;
+  if (mode == rmInsBetween) {
     FindBetween(text, findText, secondText, flags, list);
-    mode = kReplace;
+    mode = rmReplace;
   } else {
     FindWideMatches(text, findText, -1, flags, &list, 0);
   }
   matchCount += static_cast<int32_t>(list.size());
-  if (list.empty() || mode == kJustFind) return text;
+  if (list.empty() || mode == rmJustFind) return text;
   return Rebuild(mode, text, replacement, list);
 }

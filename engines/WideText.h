@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "engines/ReplacerBase.h"
+
 // Flags of the office wrappers' own matcher (ReplaceFlags).
 constexpr uint32_t wfMatchCase = 1;
 constexpr uint32_t wfWholeWord = 4;
@@ -28,7 +30,7 @@ int FindWideMatches(const std::wstring& text, const std::wstring& pattern, int s
 // Applies the replace mode to every match of findText (or, for insert
 // between, to what lies between findText and secondText) and returns the new
 // text; matchCount grows by the matches found. A given matchList receives them.
-std::wstring ReplaceInWideText(int32_t mode, int32_t& matchCount, const std::wstring& text,
+std::wstring ReplaceInWideText(TReplaceMode mode, int32_t& matchCount, const std::wstring& text,
                                const std::wstring& findText, const std::wstring& secondText,
                                const std::wstring& replaceText, uint32_t flags,
                                TWideMatchList* matchList);

@@ -4,14 +4,6 @@
 
 namespace {
 
-constexpr int32_t kReplace = 1;
-constexpr int32_t kDelete = 2;
-constexpr int32_t kInsToHead = 4;
-constexpr int32_t kInsAfter = 8;
-constexpr int32_t kInsBefore = 16;
-constexpr int32_t kInsToFoot = 64;
-constexpr int32_t kBatch = 256;
-
 constexpr int kNoProtection = -1;
 constexpr int kSeekMain = 0;
 
@@ -140,11 +132,11 @@ int TWordObject97::FindReplaceLoop(const TJob& job) {
     }
     stuck = 0;
     switch (Mode) {
-      case kReplace:
-      case kBatch: OlePut(sel, "Text", job.replaceText); break;
-      case kDelete: OlePut(sel, "Text", std::wstring()); break;
-      case kInsAfter: OleCall(sel, "InsertAfter", {job.replaceText}); break;
-      case kInsBefore: OleCall(sel, "InsertBefore", {job.replaceText}); break;
+      case rmReplace:
+      case rmBatch: OlePut(sel, "Text", job.replaceText); break;
+      case rmDelete: OlePut(sel, "Text", std::wstring()); break;
+      case rmInsAfter: OleCall(sel, "InsertAfter", {job.replaceText}); break;
+      case rmInsBefore: OleCall(sel, "InsertBefore", {job.replaceText}); break;
       default: break;
     }
     lastStart = OleGet(sel, "Start").ToInt();
@@ -227,11 +219,11 @@ int TWordObject97::ReplaceInNotes(const TJob& job) {
 
 void TWordObject97::InsertHeadFootDoc(const std::wstring& text) {
   TVariant sel = Selection();
-  if (Mode == kInsToHead) {
+  if (Mode == rmInsToHead) {
     OlePut(sel, "Start", 0);
     OlePut(sel, "End", 0);
     OleCall(sel, "InsertBefore", {text});
-  } else if (Mode == kInsToFoot) {
+  } else if (Mode == rmInsToFoot) {
     OleCall(sel, "EndKey", {6, 0});
     OleCall(sel, "InsertAfter", {text});
   }

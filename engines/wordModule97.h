@@ -3,6 +3,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "engines/ReplacerBase.h"
 #include "framework/OleAuto.h"
 
 class TThread;
@@ -46,7 +47,7 @@ class TWordObject97 {
   TVariant ServerObject;
   TVariant DocumentObject;
   int32_t MatchCount = 0;
-  int32_t Mode = 1;
+  TReplaceMode Mode = rmReplace;
   TThread* OwnerThread = nullptr;
   bool ServerStarted = false;
 

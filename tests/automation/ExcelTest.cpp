@@ -8,7 +8,7 @@ namespace {
 class ExcelObject : public TStandinTest {
  protected:
   // The replacer's calling order for one workbook.
-  void RunReplace(const std::string& file, int32_t mode, const std::wstring& find,
+  void RunReplace(const std::string& file, TReplaceMode mode, const std::wstring& find,
                   const std::wstring& replace, uint32_t flags = 0, int32_t* matches = nullptr,
                   const std::wstring& second = L"") {
     TExcelObject excel;
@@ -22,7 +22,7 @@ class ExcelObject : public TStandinTest {
     try {
       excel.OpenWorkbook(Path(file));
       excel.ReplaceInWorkbook(find, second, replace, flags);
-      if (excel.MatchCount != 0 && mode != 128) excel.SaveWorkbookCopy(Path(file));
+      if (excel.MatchCount != 0 && mode != rmJustFind) excel.SaveWorkbookCopy(Path(file));
     } catch (const EOleError&) {
     }
     excel.CloseWorkbook();
@@ -48,7 +48,7 @@ const char kBook[] =
 TEST_F(ExcelObject, ReplacesOnEverySheetButProtectedOnes) {
   WriteFile("a.xls", kBook);
   int32_t matches = 0;
-  RunReplace("a.xls", 1, L"red", L"green", 0, &matches);
+  RunReplace("a.xls", rmReplace, L"red", L"green", 0, &matches);
   const std::string out = ReadFile("a.xls");
   EXPECT_NE(out.find("cell\t1\t1\ts\tgreen fox"), std::string::npos) << out;
   EXPECT_NE(out.find("cell\t2\t2\ts\tthe green cats"), std::string::npos);
@@ -60,7 +60,7 @@ TEST_F(ExcelObject, ReplacesOnEverySheetButProtectedOnes) {
 }
 
 struct TCellCase {
-  int32_t mode;
+  TReplaceMode mode;
   const wchar_t* find;
   const wchar_t* second;
   const wchar_t* replace;
@@ -71,12 +71,12 @@ struct TCellCase {
 
 TEST_F(ExcelObject, AppliesEveryModeInsideCells) {
   static const TCellCase cases[] = {
-      {32, L"[", L"]", L"x", 0, "a [b] c []", "a [x] c [x]"},
-      {2, L"red", L"", L"", 0, "red and Red", " and "},
-      {8, L"red", L"", L"!", 0, "red", "red!"},
-      {16, L"red", L"", L"!", 0, "red", "!red"},
-      {1, L"red", L"", L"x", wfMatchCase, "Red red", "Red x"},
-      {1, L"r?d", L"", L"x", 0, "rod rid", "x x"},
+      {rmInsBetween, L"[", L"]", L"x", 0, "a [b] c []", "a [x] c [x]"},
+      {rmDelete, L"red", L"", L"", 0, "red and Red", " and "},
+      {rmInsAfter, L"red", L"", L"!", 0, "red", "red!"},
+      {rmInsBefore, L"red", L"", L"!", 0, "red", "!red"},
+      {rmReplace, L"red", L"", L"x", wfMatchCase, "Red red", "Red x"},
+      {rmReplace, L"r?d", L"", L"x", 0, "rod rid", "x x"},
   };
   for (const auto& c : cases) {
     WriteFile("a.xls", std::string("sheet\tOne\t0\ncell\t2\t2\ts\t") + c.cell + "\n");
@@ -89,7 +89,7 @@ TEST_F(ExcelObject, AppliesEveryModeInsideCells) {
 
 TEST_F(ExcelObject, LeavesFormulasAndUnchangedCellsAlone) {
   WriteFile("a.xls", kBook);
-  RunReplace("a.xls", 1, L"red", L"green", wfWholeWord);
+  RunReplace("a.xls", rmReplace, L"red", L"green", wfWholeWord);
   const std::string out = ReadFile("a.xls");
   EXPECT_NE(out.find("cell\t3\t1\tf\tred\tred\t=A9"), std::string::npos) << out;
   // Only the two cells whose text really changed are written.
@@ -104,7 +104,7 @@ TEST_F(ExcelObject, LeavesFormulasAndUnchangedCellsAlone) {
 TEST_F(ExcelObject, WholeWordMissWritesNothingAndSavesNothing) {
   WriteFile("a.xls", "sheet\tOne\t0\ncell\t2\t2\ts\tcats\n");
   int32_t matches = 5;
-  RunReplace("a.xls", 1, L"cat", L"dog", wfWholeWord, &matches);
+  RunReplace("a.xls", rmReplace, L"cat", L"dog", wfWholeWord, &matches);
   EXPECT_EQ(matches, 0);
   EXPECT_EQ(LogIndex("range.formular1c1=cats"), -1);
   EXPECT_EQ(Count("workbook.savecopyas"), 0);
@@ -114,7 +114,7 @@ TEST_F(ExcelObject, WholeWordMissWritesNothingAndSavesNothing) {
 TEST_F(ExcelObject, JustFindCountsAndNeverSaves) {
   WriteFile("a.xls", kBook);
   int32_t matches = 0;
-  RunReplace("a.xls", 128, L"red", L"x", 0, &matches);
+  RunReplace("a.xls", rmJustFind, L"red", L"x", 0, &matches);
   EXPECT_EQ(matches, 3);  // the formula's shown value counts too
   EXPECT_EQ(ReadFile("a.xls"), kBook);
   EXPECT_EQ(Count("workbook.savecopyas"), 0);
@@ -123,7 +123,7 @@ TEST_F(ExcelObject, JustFindCountsAndNeverSaves) {
 
 TEST_F(ExcelObject, FirstCellIsHandledLast) {
   WriteFile("a.xls", "sheet\tOne\t0\ncell\t1\t1\ts\tab1\ncell\t5\t2\ts\tab2\n");
-  RunReplace("a.xls", 1, L"ab", L"x");
+  RunReplace("a.xls", rmReplace, L"ab", L"x");
   const int first = LogIndex("range.formular1c1=x1"), later = LogIndex("range.formular1c1=x2");
   ASSERT_NE(first, -1);
   EXPECT_LT(later, first);
@@ -134,7 +134,7 @@ TEST_F(ExcelObject, FirstCellIsHandledLast) {
 TEST_F(ExcelObject, ClosesEvenWhenSavingFails) {
   WriteFile("a.xls", kBook);
   FailCalls("workbook.savecopyas");
-  RunReplace("a.xls", 1, L"red", L"green");
+  RunReplace("a.xls", rmReplace, L"red", L"green");
   EXPECT_EQ(ReadFile("a.xls"), kBook);
   EXPECT_EQ(Count("workbook.close"), 1);
 }
@@ -142,7 +142,7 @@ TEST_F(ExcelObject, ClosesEvenWhenSavingFails) {
 TEST_F(ExcelObject, LeavesAUsersInstanceRunning) {
   WriteFile("a.xls", kBook);
   UserDocuments(2);
-  RunReplace("a.xls", 1, L"red", L"green");
+  RunReplace("a.xls", rmReplace, L"red", L"green");
   EXPECT_EQ(LogIndex("application.quit"), -1);
   EXPECT_EQ(Count("workbook.close"), 1);
 }

@@ -8,7 +8,7 @@ namespace {
 class PowerPointObject : public TStandinTest {
  protected:
   // The replacer's calling order for one presentation.
-  int32_t RunReplace(const std::string& file, int32_t mode, const std::wstring& find,
+  int32_t RunReplace(const std::string& file, TReplaceMode mode, const std::wstring& find,
                      const std::wstring& second, const std::wstring& replace, uint32_t flags = 0) {
     TPowerPointObject ppt;
     EXPECT_TRUE(ppt.ServerStarted);
@@ -22,7 +22,7 @@ class PowerPointObject : public TStandinTest {
       ppt.OpenDocument(Path(file));
       if (!ppt.NoDocument()) {
         ppt.ReplaceInSlides(find, second, replace, flags);
-        if (ppt.MatchCount != 0 && mode != 128) ppt.SaveDocument(Path(file));
+        if (ppt.MatchCount != 0 && mode != rmJustFind) ppt.SaveDocument(Path(file));
       }
     } catch (const EOleError&) {
     }
@@ -45,7 +45,7 @@ const char kDeck[] =
     "shape\t1\t[red] and [Red]\n";
 
 struct TDeckCase {
-  int32_t mode;
+  TReplaceMode mode;
   const wchar_t* find;
   const wchar_t* second;
   const wchar_t* replace;
@@ -56,13 +56,13 @@ struct TDeckCase {
 
 TEST_F(PowerPointObject, ReplacesInShapeTexts) {
   static const TDeckCase cases[] = {
-      {1, L"red", L"", L"blue", 0,
+      {rmReplace, L"red", L"", L"blue", 0,
        "slide\nshape\t1\tTitle blue\nshape\t0\t\nshape\t1\tnothing here\nslide\nslide\n"
        "shape\t1\t[blue] and [blue]\n", 3},
-      {1, L"red", L"", L"blue", 1,
+      {rmReplace, L"red", L"", L"blue", 1,
        "slide\nshape\t1\tTitle blue\nshape\t0\t\nshape\t1\tnothing here\nslide\nslide\n"
        "shape\t1\t[blue] and [Red]\n", 2},
-      {32, L"[", L"]", L"x", 0,
+      {rmInsBetween, L"[", L"]", L"x", 0,
        "slide\nshape\t1\tTitle red\nshape\t0\t\nshape\t1\tnothing here\nslide\nslide\n"
        "shape\t1\t[x] and [x]\n", 2},
   };
@@ -75,7 +75,7 @@ TEST_F(PowerPointObject, ReplacesInShapeTexts) {
 
 TEST_F(PowerPointObject, SkipsShapesWithoutTextAndWritesOnlyHits) {
   WriteFile("a.ppt", kDeck);
-  RunReplace("a.ppt", 1, L"red", L"", L"blue");
+  RunReplace("a.ppt", rmReplace, L"red", L"", L"blue");
   EXPECT_EQ(Count("textframe.hastext"), 4);
   EXPECT_EQ(Count("textrange.text"), 3);                 // reads of the texts that have one
   EXPECT_EQ(LogIndex("textrange.text=nothing here"), -1);  // no hit, no write
@@ -86,7 +86,7 @@ TEST_F(PowerPointObject, SkipsShapesWithoutTextAndWritesOnlyHits) {
 
 TEST_F(PowerPointObject, JustFindNeverSaves) {
   WriteFile("a.ppt", kDeck);
-  EXPECT_EQ(RunReplace("a.ppt", 128, L"red", L"", L"x"), 3);
+  EXPECT_EQ(RunReplace("a.ppt", rmJustFind, L"red", L"", L"x"), 3);
   EXPECT_EQ(ReadFile("a.ppt"), kDeck);
   EXPECT_EQ(Count("presentation.saveas"), 0);
   EXPECT_EQ(Count("presentation.close"), 1);
@@ -94,7 +94,7 @@ TEST_F(PowerPointObject, JustFindNeverSaves) {
 
 TEST_F(PowerPointObject, EmptyDeckFindsNothing) {
   WriteFile("a.ppt", "slide\nslide\n");
-  EXPECT_EQ(RunReplace("a.ppt", 1, L"red", L"", L"x"), 0);
+  EXPECT_EQ(RunReplace("a.ppt", rmReplace, L"red", L"", L"x"), 0);
   EXPECT_EQ(Count("presentation.saveas"), 0);
   EXPECT_EQ(Count("presentation.close"), 1);
 }
@@ -102,14 +102,14 @@ TEST_F(PowerPointObject, EmptyDeckFindsNothing) {
 TEST_F(PowerPointObject, AFailingShapeDoesNotStopTheWalk) {
   WriteFile("a.ppt", "slide\nshape\t1\tred one\nshape\t1\tred two\n");
   FailCalls("textframe.hastext");
-  EXPECT_EQ(RunReplace("a.ppt", 1, L"red", L"", L"x"), 0);
+  EXPECT_EQ(RunReplace("a.ppt", rmReplace, L"red", L"", L"x"), 0);
   EXPECT_EQ(Count("textframe.hastext"), 2);
 }
 
 TEST_F(PowerPointObject, ClosesEvenWhenSavingFails) {
   WriteFile("a.ppt", kDeck);
   FailCalls("presentation.saveas");
-  RunReplace("a.ppt", 1, L"red", L"", L"x");
+  RunReplace("a.ppt", rmReplace, L"red", L"", L"x");
   EXPECT_EQ(ReadFile("a.ppt"), kDeck);
   EXPECT_EQ(Count("presentation.close"), 1);
 }
@@ -117,7 +117,7 @@ TEST_F(PowerPointObject, ClosesEvenWhenSavingFails) {
 TEST_F(PowerPointObject, LeavesAUsersInstanceRunning) {
   WriteFile("a.ppt", kDeck);
   UserDocuments(1);
-  RunReplace("a.ppt", 1, L"red", L"", L"x");
+  RunReplace("a.ppt", rmReplace, L"red", L"", L"x");
   EXPECT_EQ(LogIndex("application.quit"), -1);
   EXPECT_EQ(Count("presentation.close"), 1);
 }

@@ -14,7 +14,7 @@ class TIdleThread : public TThread {
 class WordObject : public TStandinTest {
  protected:
   // The replacer's calling order for one document; returns the match count.
-  int32_t RunReplace(const std::string& file, int32_t mode, const std::wstring& find,
+  int32_t RunReplace(const std::string& file, TReplaceMode mode, const std::wstring& find,
                      const std::wstring& replace, uint32_t flags = 0, TThread* owner = nullptr) {
     TWordObject97 word(owner);
     EXPECT_TRUE(word.ServerStarted);
@@ -27,9 +27,9 @@ class WordObject : public TStandinTest {
       }
       word.OpenDocument(Path(file));
       if (!word.IsProtected()) {
-        if (mode == 4 || mode == 64) word.InsertHeadFootDoc(replace);
+        if (mode == rmInsToHead || mode == rmInsToFoot) word.InsertHeadFootDoc(replace);
         else word.ReplaceAll(find, replace, flags);
-        if (word.MatchCount != 0 && mode != 128) word.SaveDocument(Path(file));
+        if (word.MatchCount != 0 && mode != rmJustFind) word.SaveDocument(Path(file));
       }
     } catch (const std::exception&) {
     }
@@ -55,7 +55,7 @@ const char kSections[] =
 
 TEST_F(WordObject, ReplacesInMainTextSectionsAndNotes) {
   WriteFile("a.doc", kSections);
-  EXPECT_EQ(RunReplace("a.doc", 1, L"red", L"blue"), 7);
+  EXPECT_EQ(RunReplace("a.doc", rmReplace, L"red", L"blue"), 7);
   // With sections, only each section's current header and footer are searched.
   EXPECT_EQ(ReadFile("a.doc"),
             "protection\t-1\n"
@@ -75,13 +75,13 @@ TEST_F(WordObject, ReplacesInMainTextSectionsAndNotes) {
 TEST_F(WordObject, WithoutSectionsSearchesEveryHeaderKind) {
   WriteFile("a.doc",
             "protection\t-1\nmain\tx\nph\tred\npf\tred\nfh\tred\nff\tred\n");
-  EXPECT_EQ(RunReplace("a.doc", 1, L"red", L"blue"), 4);
+  EXPECT_EQ(RunReplace("a.doc", rmReplace, L"red", L"blue"), 4);
   EXPECT_EQ(ReadFile("a.doc"),
             "protection\t-1\nff\tblue\nfh\tblue\nmain\tx\npf\tblue\nph\tblue\n");
 }
 
 struct TLoopCase {
-  int32_t mode;
+  TReplaceMode mode;
   const char* main;
   const wchar_t* find;
   const wchar_t* replace;
@@ -92,16 +92,16 @@ struct TLoopCase {
 
 TEST_F(WordObject, FindLoopActsOnEachHitOnce) {
   static const TLoopCase cases[] = {
-      {1, "a a a", L"a", L"aa", 0, "aa aa aa", 3},     // replacement holding the find text
-      {2, "aaa", L"a", L"", 0, "", 3},                 // empty previous hit
-      {8, "ab ab", L"ab", L"!", 0, "ab! ab!", 2},
-      {16, "ab ab", L"ab", L"!", 0, "!ab !ab", 2},
-      {1, "a", L"a", L"ab", 0, "ab", 1},               // stuck on the same hit
-      {1, "Cat cat", L"cat", L"dog", wrfMatchCase, "Cat dog", 1},
-      {1, "cats cat", L"cat", L"dog", wrfWholeWord, "cats dog", 1},
-      {4, "body", L"", L"X", 0, "Xbody", 1},
-      {64, "body", L"", L"X", 0, "bodyX", 1},
-      {64, "", L"", L"X", 0, "X", 1},
+      {rmReplace, "a a a", L"a", L"aa", 0, "aa aa aa", 3},     // replacement holding the find text
+      {rmDelete, "aaa", L"a", L"", 0, "", 3},                 // empty previous hit
+      {rmInsAfter, "ab ab", L"ab", L"!", 0, "ab! ab!", 2},
+      {rmInsBefore, "ab ab", L"ab", L"!", 0, "!ab !ab", 2},
+      {rmReplace, "a", L"a", L"ab", 0, "ab", 1},               // stuck on the same hit
+      {rmReplace, "Cat cat", L"cat", L"dog", wrfMatchCase, "Cat dog", 1},
+      {rmReplace, "cats cat", L"cat", L"dog", wrfWholeWord, "cats dog", 1},
+      {rmInsToHead, "body", L"", L"X", 0, "Xbody", 1},
+      {rmInsToFoot, "body", L"", L"X", 0, "bodyX", 1},
+      {rmInsToFoot, "", L"", L"X", 0, "X", 1},
   };
   for (const auto& c : cases) {
     WriteFile("a.doc", std::string("protection\t-1\nmain\t") + c.main + "\n");
@@ -112,7 +112,7 @@ TEST_F(WordObject, FindLoopActsOnEachHitOnce) {
 
 TEST_F(WordObject, CallsInTheServersOrder) {
   WriteFile("a.doc", "protection\t-1\nmain\tred\n");
-  RunReplace("a.doc", 1, L"red", L"blue");
+  RunReplace("a.doc", rmReplace, L"red", L"blue");
   const char* order[] = {"create.word", "application.displayalerts=0", "application.visible=0",
                          "documents.count", "documents.open", "document.protectiontype",
                          "options.defaulthighlightcolorindex=0", "find.execute",
@@ -129,7 +129,7 @@ TEST_F(WordObject, CallsInTheServersOrder) {
 TEST_F(WordObject, ProtectedDocumentIsUntouched) {
   const std::string doc = "protection\t2\nmain\tred\n";
   WriteFile("a.doc", doc);
-  EXPECT_EQ(RunReplace("a.doc", 1, L"red", L"blue"), 0);
+  EXPECT_EQ(RunReplace("a.doc", rmReplace, L"red", L"blue"), 0);
   EXPECT_EQ(ReadFile("a.doc"), doc);
   EXPECT_EQ(LogIndex("find.execute"), -1);
   EXPECT_EQ(Count("document.close"), 1);
@@ -137,7 +137,7 @@ TEST_F(WordObject, ProtectedDocumentIsUntouched) {
 
 TEST_F(WordObject, JustFindCountsAndNeverSaves) {
   WriteFile("a.doc", kSections);
-  EXPECT_EQ(RunReplace("a.doc", 128, L"red", L"x"), 7);
+  EXPECT_EQ(RunReplace("a.doc", rmJustFind, L"red", L"x"), 7);
   EXPECT_EQ(ReadFile("a.doc"), kSections);
   EXPECT_EQ(Count("document.saveas"), 0);
   EXPECT_EQ(Count("document.save"), 0);
@@ -145,7 +145,7 @@ TEST_F(WordObject, JustFindCountsAndNeverSaves) {
 
 TEST_F(WordObject, AllPartsLeftOutSearchNothing) {
   WriteFile("a.doc", kSections);
-  EXPECT_EQ(RunReplace("a.doc", 1, L"red", L"x", wrfNoMainText | wrfNoHeadersFooters | wrfNoNotes), 0);
+  EXPECT_EQ(RunReplace("a.doc", rmReplace, L"red", L"x", wrfNoMainText | wrfNoHeadersFooters | wrfNoNotes), 0);
   EXPECT_NE(LogIndex("options.defaulthighlightcolorindex=0"), -1);
   EXPECT_EQ(LogIndex("find.execute"), -1);
   EXPECT_EQ(Count("document.saveas"), 0);
@@ -157,7 +157,7 @@ TEST_F(WordObject, ClosesEvenAfterAFailure) {
     WriteFile("a.doc", kSections);
     WriteFile("calls.log", "");
     FailCalls(f);
-    RunReplace("a.doc", 1, L"red", L"blue");
+    RunReplace("a.doc", rmReplace, L"red", L"blue");
     EXPECT_EQ(ReadFile("a.doc"), kSections) << f;
     EXPECT_EQ(Count("document.close"), 1) << f;
   }
@@ -169,7 +169,7 @@ TEST_F(WordObject, StopsWhenTheOwnerIsTerminated) {
   owner.Resume();
   owner.WaitFor();
   owner.Terminate();
-  EXPECT_EQ(RunReplace("a.doc", 1, L"red", L"blue", 0, &owner), 0);
+  EXPECT_EQ(RunReplace("a.doc", rmReplace, L"red", L"blue", 0, &owner), 0);
   EXPECT_EQ(LogIndex("find.execute"), -1);
   EXPECT_EQ(Count("document.close"), 1);
 }
@@ -177,7 +177,7 @@ TEST_F(WordObject, StopsWhenTheOwnerIsTerminated) {
 TEST_F(WordObject, LeavesAUsersInstanceRunning) {
   WriteFile("a.doc", kSections);
   UserDocuments(3);
-  RunReplace("a.doc", 1, L"red", L"blue");
+  RunReplace("a.doc", rmReplace, L"red", L"blue");
   EXPECT_EQ(LogIndex("application.quit"), -1);
   EXPECT_EQ(Count("document.close"), 1);
 }

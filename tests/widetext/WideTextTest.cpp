@@ -5,7 +5,7 @@
 namespace {
 
 struct TReplaceCase {
-  int32_t mode;
+  TReplaceMode mode;
   const wchar_t* text;
   const wchar_t* find;
   const wchar_t* second;
@@ -17,30 +17,30 @@ struct TReplaceCase {
 
 TEST(WideText, ReplacesAsTheRulesSay) {
   static const TReplaceCase cases[] = {
-      {1, L"abc abc", L"a*c", L"", L"X", 0, L"X X", 2},           // shortest star run
-      {1, L"abcd", L"ab*", L"", L"X", 0, L"X", 1},                // trailing star to the end
-      {1, L"abc abc", L"a?c", L"", L"X", 0, L"X X", 2},
-      {1, L"a*c abc", L"a~*c", L"", L"X", 0, L"X abc", 1},        // tilde makes star literal
-      {1, L"a?c abc", L"a~?c", L"", L"X", 0, L"X abc", 1},
-      {1, L"ABC Abc aBc abc", L"abc", L"", L"x", 0, L"x x x x", 4},
-      {1, L"ABC Abc aBc abc", L"abc", L"", L"x", wfMatchCase, L"ABC Abc aBc x", 1},
-      {1, L"\u00C9t\u00E9 \u00E9T\u00C9", L"\u00E9t\u00E9", L"", L"x", 0, L"x x", 2},
-      {1, L"a cat.", L"cat", L"", L"dog", wfWholeWord, L"a dog.", 1},
-      {1, L"cats bobcat", L"cat", L"", L"dog", wfWholeWord, L"cats bobcat", 0},
-      {1, L"cat_1", L"cat", L"", L"dog", wfWholeWord, L"cat_1", 0},
-      {1, L"cat", L"cat", L"", L"dog", wfWholeWord, L"dog", 1},
-      {1, L"cats bobcat", L"cat", L"", L"dog", 0, L"dogs bobdog", 2},
-      {32, L"[a]", L"[", L"]", L"x", 0, L"[x]", 1},                 // insert between
-      {32, L"[]", L"[", L"]", L"x", 0, L"[x]", 1},
-      {32, L"[ab] c [d]", L"[", L"]", L"x", 0, L"[x] c [x]", 2},
-      {32, L"ab", L"a", L"", L"x", 0, L"axb", 1},                  // no closing text: after
-      {2, L"one two one", L"one", L"", L"zz", 0, L" two ", 2},
-      {8, L"one two one", L"one", L"", L"!", 0, L"one! two one!", 2},
-      {16, L"one two one", L"one", L"", L"!", 0, L"!one two !one", 2},
-      {128, L"one two one", L"one", L"", L"!", 0, L"one two one", 2},
-      {256, L"aaa", L"aa", L"", L"b", 0, L"ba", 1},                // no overlaps
-      {1, L"abc", L"", L"", L"x", 0, L"abc", 0},                    // empty pattern
-      {1, L"", L"a", L"", L"x", 0, L"", 0},
+      {rmReplace, L"abc abc", L"a*c", L"", L"X", 0, L"X X", 2},           // shortest star run
+      {rmReplace, L"abcd", L"ab*", L"", L"X", 0, L"X", 1},                // trailing star to the end
+      {rmReplace, L"abc abc", L"a?c", L"", L"X", 0, L"X X", 2},
+      {rmReplace, L"a*c abc", L"a~*c", L"", L"X", 0, L"X abc", 1},        // tilde makes star literal
+      {rmReplace, L"a?c abc", L"a~?c", L"", L"X", 0, L"X abc", 1},
+      {rmReplace, L"ABC Abc aBc abc", L"abc", L"", L"x", 0, L"x x x x", 4},
+      {rmReplace, L"ABC Abc aBc abc", L"abc", L"", L"x", wfMatchCase, L"ABC Abc aBc x", 1},
+      {rmReplace, L"\u00C9t\u00E9 \u00E9T\u00C9", L"\u00E9t\u00E9", L"", L"x", 0, L"x x", 2},
+      {rmReplace, L"a cat.", L"cat", L"", L"dog", wfWholeWord, L"a dog.", 1},
+      {rmReplace, L"cats bobcat", L"cat", L"", L"dog", wfWholeWord, L"cats bobcat", 0},
+      {rmReplace, L"cat_1", L"cat", L"", L"dog", wfWholeWord, L"cat_1", 0},
+      {rmReplace, L"cat", L"cat", L"", L"dog", wfWholeWord, L"dog", 1},
+      {rmReplace, L"cats bobcat", L"cat", L"", L"dog", 0, L"dogs bobdog", 2},
+      {rmInsBetween, L"[a]", L"[", L"]", L"x", 0, L"[x]", 1},                 // insert between
+      {rmInsBetween, L"[]", L"[", L"]", L"x", 0, L"[x]", 1},
+      {rmInsBetween, L"[ab] c [d]", L"[", L"]", L"x", 0, L"[x] c [x]", 2},
+      {rmInsBetween, L"ab", L"a", L"", L"x", 0, L"axb", 1},                  // no closing text: after
+      {rmDelete, L"one two one", L"one", L"", L"zz", 0, L" two ", 2},
+      {rmInsAfter, L"one two one", L"one", L"", L"!", 0, L"one! two one!", 2},
+      {rmInsBefore, L"one two one", L"one", L"", L"!", 0, L"!one two !one", 2},
+      {rmJustFind, L"one two one", L"one", L"", L"!", 0, L"one two one", 2},
+      {rmBatch, L"aaa", L"aa", L"", L"b", 0, L"ba", 1},                // no overlaps
+      {rmReplace, L"abc", L"", L"", L"x", 0, L"abc", 0},                    // empty pattern
+      {rmReplace, L"", L"a", L"", L"x", 0, L"", 0},
   };
   for (const auto& c : cases) {
     int32_t count = 5;
