@@ -1,0 +1,22 @@
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "core/SelectedItem.h"
+#include "framework/Thread.h"
+
+// Events of the replace and batch replace workers, each called through
+// Synchronize. The handler of OnGetNextFile stores the next item, or nil
+// when none is left.
+using TGetNextFileEvent = std::function<void(TThread* sender, TSelectedItem*& item)>;
+using TFileDoneEvent = std::function<void(TThread* sender, TItemUpdate& status)>;
+using TProgressEvent = std::function<void(TThread* sender, int32_t result, int32_t stage,
+                                          int32_t matches, int64_t sizeBefore, int64_t sizeAfter)>;
+
+// Events of the rename worker.
+using TRenameDoneEvent = std::function<void(TThread* sender, const std::string& message)>;
+using TRenameProgressEvent = std::function<void(TThread* sender, int32_t result)>;
+
+// Text of the error raised when a worker has no OnGetNextFile handler.
+constexpr const char* kNoGetNextFileText = "Please specify function";
