@@ -26,6 +26,11 @@ class TTextReplacer : public TBaseReplacer {
   TReplaceResult CountMatches(const std::string& fileName);
   // The operation that Mode names.
   TReplaceResult ReplaceInFile(const std::string& fileName);
+  // rmBatch: applies the first pairCount records of a batch block in one pass
+  // over the file (engines/BatchStream.cpp). The file tokens of the
+  // replacements are the caller's to fill in before; any left are written
+  // as they stand.
+  TReplaceResult ReplaceBatchStream(const std::string& fileName, HGLOBAL block, uint32_t pairCount);
 
   TReplaceMode Mode;
   HGLOBAL Block;
