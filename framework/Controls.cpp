@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "framework/Hints.h"
 #include "framework/Menus.h"
 
 namespace {
@@ -65,6 +66,7 @@ TControl::TControl(TWinControl* parent) : parent_(parent) {
 }
 
 TControl::~TControl() {
+  Hints().ControlGone(this);
   if (parent_) parent_->RemoveControl(this);
 }
 

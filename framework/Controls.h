@@ -121,6 +121,8 @@ class TWinControl : public TControl {
   HWND ParentHandle() const;
   const std::vector<TControl*>& Controls() const { return controls_; }
   static TWinControl* FromHandle(HWND hwnd);
+  // The windowless child at a client point, or nullptr.
+  TControl* ControlAtPos(int x, int y) const { return GraphicAt(x, y); }
 
   void SetBounds(int x, int y, int w, int h) override;
   RECT ClientRect() const override;

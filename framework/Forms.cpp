@@ -4,6 +4,7 @@
 
 #include <functional>
 
+#include "framework/Hints.h"
 #include "framework/Thread.h"
 
 namespace {
@@ -246,6 +247,7 @@ void TApplication::ProcessMessages() {
 }
 
 bool TApplication::ProcessMessage(MSG& msg) {
+  Hints().Message(msg);
   if (msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN) {
     if (TForm* form = TForm::FormOf(msg.hwnd)) {
       WORD key = static_cast<WORD>(msg.wParam);
