@@ -185,6 +185,14 @@ bool Better(const TCompletion& a, const TCompletion& b) {
   return a.end > b.end;
 }
 
+// Every token takes exactly one byte: an attempt's fate is known as soon as
+// its bytes are in hand.
+bool IsFixed(const TBatchPattern& p) {
+  for (const TBatchToken& t : p.tokens)
+    if (t.kind != TBatchToken::Byte && t.kind != TBatchToken::Any && t.kind != TBatchToken::Set) return false;
+  return !p.tokens.empty();
+}
+
 std::bitset<256> FirstBytes(const TBatchPattern& p) {
   std::bitset<256> bytes;
   const TBatchToken::TKind k = p.tokens.empty() ? TBatchToken::Run : p.tokens[0].kind;
@@ -205,6 +213,7 @@ class TBatchRun {
         for (unsigned b = 0; b < 256; ++b)
           if (first.test(b)) startsAt_[b].push_back(pair);
       }
+      simple_.push_back(IsFixed(p));
       slotBase_.push_back(uint32_t(slots_.size()));
       slots_.resize(slots_.size() + 2 * (p.tokens.size() + 1), -1);
     }
@@ -214,6 +223,9 @@ class TBatchRun {
 
  private:
   bool ByteAt(uint64_t i, uint8_t& b);
+  bool SettleBefore(uint64_t i);
+  void Begin(uint32_t pair, uint64_t i);
+  uint64_t SkipIdle(uint64_t i) const;
   bool CopyInput(uint64_t from, uint64_t to);
   void Add(const TAttempt& a);
   void Settle(TAttempt a, int64_t last, bool viaByte);
@@ -236,13 +248,28 @@ class TBatchRun {
   std::vector<uint32_t> slotBase_;
   std::vector<uint32_t> touched_;  // slots to clear before the next byte
   std::array<std::vector<uint32_t>, 256> startsAt_;  // pairs a fresh attempt of which can take the byte
+  std::vector<bool> simple_;          // per pair: fixed length, tested in the block at once
+  std::vector<TCompletion> pending_;  // attempts of fixed-length pairs known to complete
   std::vector<TCompletion> done_;
   bool held_ = false;
   uint64_t heldStart_ = 0;
 };
 
+// Before the block in hand is dropped, what no open attempt can still take
+// goes to the output, so that it need not be read again.
+bool TBatchRun::SettleBefore(uint64_t i) {
+  uint64_t settled = i;
+  for (const TAttempt& a : live_) settled = std::min(settled, a.start);
+  for (const TCompletion& c : pending_) settled = std::min(settled, c.start);
+  if (settled <= cursor_) return true;
+  if (!CopyInput(cursor_, settled)) return false;
+  cursor_ = settled;
+  return true;
+}
+
 bool TBatchRun::ByteAt(uint64_t i, uint8_t& b) {
   if (i < bufferAt_ || i >= bufferAt_ + buffer_.size()) {
+    if (i == bufferAt_ + buffer_.size() && !SettleBefore(i)) return false;
     const size_t n = size_t(std::min<uint64_t>(blockSize_, size_ - i));
     buffer_.assign(n, '\0');
     bufferAt_ = i;
@@ -344,6 +371,36 @@ void TBatchRun::Settle(TAttempt a, int64_t last, bool viaByte) {
   }
 }
 
+// A fresh attempt of pair at byte i. A fixed-length one whose bytes are all
+// in the block is decided here and now.
+void TBatchRun::Begin(uint32_t pair, uint64_t i) {
+  const std::vector<TBatchToken>& tokens = patterns_[pair].tokens;
+  const size_t at = size_t(i - bufferAt_);
+  if (simple_[pair] && at + tokens.size() <= buffer_.size()) {
+    const uint8_t* p = reinterpret_cast<const uint8_t*>(buffer_.data()) + at;
+    for (size_t k = 0; k < tokens.size(); ++k)
+      if (!tokens[k].Matches(p[k])) return;
+    if (tokens.size() == 1)
+      done_.push_back({i, pair, i});
+    else
+      pending_.push_back({i, pair, i + tokens.size() - 1});
+    return;
+  }
+  fresh_.clear();
+  target_ = &fresh_;
+  Settle({pair, 0, false, 0, i, int64_t(i) - 1}, int64_t(i) - 1, false);
+  target_ = &next_;
+  for (const TAttempt& a : fresh_) Step(a, uint8_t(buffer_[at]), i);
+}
+
+// The first byte from i on in the block in hand at which some pair can begin.
+uint64_t TBatchRun::SkipIdle(uint64_t i) const {
+  const uint8_t* p = reinterpret_cast<const uint8_t*>(buffer_.data());
+  size_t k = size_t(i - bufferAt_);
+  while (k < buffer_.size() && startsAt_[p[k]].empty()) ++k;
+  return bufferAt_ + k;
+}
+
 void TBatchRun::Step(const TAttempt& a, uint8_t b, uint64_t i) {
   const TBatchPattern& p = patterns_[a.pair];
   const TBatchToken& t = p.tokens[a.pos];
@@ -397,20 +454,23 @@ int64_t TBatchRun::Run() {
     if (io_.Stopped()) return -1;
     uint8_t b;
     if (!ByteAt(i, b)) return -1;
+    if (live_.empty() && pending_.empty() && holdEnabled) {
+      const uint64_t skipped = SkipIdle(i);
+      if (skipped != i) {
+        i = skipped;
+        continue;
+      }
+    }
     next_.clear();
     for (uint32_t k : touched_) slots_[k] = -1;
     touched_.clear();
     done_.clear();
     held_ = false;
     for (const TAttempt& a : live_) Step(a, b, i);
+    for (const TCompletion& c : pending_)
+      if (c.end == i) done_.push_back(c);
     // Every pair also begins an attempt at this byte.
-    for (uint32_t pair : startsAt_[b]) {
-      fresh_.clear();
-      target_ = &fresh_;
-      Settle({pair, 0, false, 0, i, int64_t(i) - 1}, int64_t(i) - 1, false);
-      target_ = &next_;
-      for (const TAttempt& a : fresh_) Step(a, b, i);
-    }
+    for (uint32_t pair : startsAt_[b]) Begin(pair, i);
     const bool last = i + 1 == size_;
     const bool hold = held_ && holdEnabled;
     for (const TAttempt& a : next_) {
@@ -422,6 +482,7 @@ int64_t TBatchRun::Run() {
       // Nothing began before the held attempt: start afresh at this byte,
       // which is tested once more without the hold.
       live_.clear();
+      pending_.clear();
       if (!CopyInput(cursor_, i)) return -1;
       cursor_ = i;
       holdEnabled = false;
@@ -433,6 +494,7 @@ int64_t TBatchRun::Run() {
       ++i;
       continue;
     }
+    pending_.clear();
     TCompletion win = done_[0];
     for (const TCompletion& c : done_)
       if (Better(c, win)) win = c;
