@@ -1,5 +1,7 @@
 #include "core/ListLock.h"
 
+#include "core/FileUtils.h"
+
 bool TListLock::RunValid(const TDirRecord& d) const {
   return uint64_t(d.FirstFile) + d.FileCount <= uint64_t(list_.FileCount > 0 ? list_.FileCount : 0);
 }
@@ -28,6 +30,13 @@ std::string EntryDirPath(uint32_t dirNumber, TstateOfBrowser& list) {
   if (dirNumber < 1 || int64_t(dirNumber) > count) return {};
   TBlockLock<TDirRecord> dirs(block);
   return dirs ? list.Names->GetString(dirs[dirNumber - 1].PathOffset) : std::string();
+}
+
+std::string ShownEntryDirPath(uint32_t dirNumber, TstateOfBrowser& list) {
+  std::string path;
+  CapitalizePath(EntryDirPath(dirNumber, list), path);
+  if (!path.empty()) CharUpperBuffA(path.data(), 1);
+  return path;
 }
 
 int CompareNames(const char* a, uint32_t lenA, const char* b, uint32_t lenB) {

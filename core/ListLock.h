@@ -50,10 +50,25 @@ class TListLock {
   TBlockLock<uint32_t> order_;
 };
 
+// Busy is set while the list is walked and given back afterwards.
+class TBusyScope {
+ public:
+  explicit TBusyScope(TstateOfBrowser& list) : busy_(list.Busy), old_(list.Busy) { busy_ = 1; }
+  ~TBusyScope() { busy_ = old_; }
+  TBusyScope(const TBusyScope&) = delete;
+  TBusyScope& operator=(const TBusyScope&) = delete;
+
+ private:
+  uint8_t& busy_;
+  uint8_t old_;
+};
+
 inline bool IsFolder(const TFileRecord& r) { return r.Attributes & FILE_ATTRIBUTE_DIRECTORY; }
 
 // Stored path of the directory an entry belongs to: in the flat view from
 // the saved directory block, since DirNumber keeps the real numbering.
 std::string EntryDirPath(uint32_t dirNumber, TstateOfBrowser& list);
+// The same path capitalised as GetDirPath shows it.
+std::string ShownEntryDirPath(uint32_t dirNumber, TstateOfBrowser& list);
 // Case-insensitive comparison in the system default locale: <0, 0, >0.
 int CompareNames(const char* a, uint32_t lenA, const char* b, uint32_t lenB);

@@ -7,19 +7,6 @@
 
 namespace {
 
-// Busy is set while the list is walked and given back afterwards.
-class TBusyScope {
- public:
-  explicit TBusyScope(TstateOfBrowser& list) : busy_(list.Busy), old_(list.Busy) { busy_ = 1; }
-  ~TBusyScope() { busy_ = old_; }
-  TBusyScope(const TBusyScope&) = delete;
-  TBusyScope& operator=(const TBusyScope&) = delete;
-
- private:
-  uint8_t& busy_;
-  uint8_t old_;
-};
-
 void ApplyOperation(TFileRecord& e, uint32_t mark, int operation) {
   switch (operation) {
     case SelToggle: e.Flags ^= mark; break;
