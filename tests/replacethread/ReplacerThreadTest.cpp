@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <thread>
 
 #include "StandinTest.h"
 #include "core/FileUtils.h"
@@ -145,6 +146,29 @@ TEST_F(ReplacerThread, AStopEndsTheRunAndLeavesTheRestUntouched) {
   EXPECT_EQ(ReadFile("1.txt"), "blue");
   for (const char* name : {"2.txt", "3.txt", "4.txt", "5.txt"}) EXPECT_EQ(ReadFile(name), "red") << name;
   EXPECT_FALSE(PathExists(Path("2.txt0")));
+}
+
+TEST_F(ReplacerThread, AStopInsideAPlainFileFailsItAndKeepsItWhole) {
+  const std::string big = std::string(32u << 20, 'x') + "red";
+  for (const char* name : {"1.txt", "2.txt", "3.txt"}) {
+    WriteFile(name, name[0] == '2' ? big : "red");
+    Add(name);
+  }
+  Prepare(rmReplace, "red", "blue");
+  ReplacerTesting::SetBlockSize(4096);
+  // Stops the run once the engine's output for the big file exists.
+  std::thread watcher([&] {
+    while (!PathExists(Path("2.txt0")) && !worker_->Finished()) Sleep(0);
+    worker_->Terminate();
+  });
+  EXPECT_EQ(host_.Run(*worker_), 1u);
+  watcher.join();
+  ReplacerTesting::SetBlockSize(0);
+  EXPECT_EQ(host_.Sequence(), "NDPNDPNT");
+  EXPECT_EQ(host_.Calls[4].Flags, 130u);
+  EXPECT_EQ(ReadFile("2.txt"), big);
+  EXPECT_FALSE(PathExists(Path("2.txt0")));
+  EXPECT_EQ(ReadFile("3.txt"), "red");
 }
 
 TEST_F(ReplacerThread, WithoutANextFileHandlerTheRunEndsWithItsText) {
