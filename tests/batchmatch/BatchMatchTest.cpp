@@ -120,6 +120,22 @@ TEST(BatchMatch, LongFilesStayLinear) {
   EXPECT_LT(io.reads, 4 * text.size());
 }
 
+TEST(BatchMatch, ManyRowsOverALongFileStayLinear) {
+  // Rows that keep attempts open for long: runs, counts and holds.
+  std::vector<TPair> pairs;
+  static const char* const finds[] = {"a#*#z", "*2*ab#*#z", "#B#", "x#?#y", "#[ab]##*#q", "b*1*a#B#"};
+  std::vector<std::string> texts;
+  for (int k = 0; k < 60; ++k) texts.push_back(finds[k % std::size(finds)]);
+  for (const std::string& f : texts) pairs.push_back({true, f.c_str(), "-"});
+  std::mt19937 rng(41);
+  std::string text(1 << 18, 'a');
+  for (char& c : text) c = "abxy"[rng() % 4];
+  TMemoryIO io(text);
+  const auto records = Records(pairs);
+  EXPECT_GE(RunBatchMatch(records, text.size(), io, 65536), 0);
+  EXPECT_LT(io.reads, 4 * text.size());
+}
+
 // The plain model: every start on its own, all branches kept apart.
 struct TRefState {
   size_t pos;
