@@ -241,6 +241,20 @@ TEST_F(RenamerTest, ShellItemsAreSkippedWithoutCounting) {
   EXPECT_EQ(job.SourceRecord(1).Flags & FileMarked, FileMarked);
 }
 
+TEST_F(RenamerTest, CountsInDisplayOrder) {
+  RenamerFileStructure.NameMask = "[C]_[N].[E]";
+  for (const char* f : {"a.txt", "b.txt", "c.txt"}) root.File(f);
+  RenameJob job(root, {"a.txt", "b.txt", "c.txt"});
+  {
+    TBlockLock<uint32_t> order(job.Plan.OrderBlock);
+    for (uint32_t i = 0; i < 3; ++i) order[i] = 3 - i;
+  }
+  EXPECT_EQ(Run(job), 2u);
+  for (const char* f : {"3_a.txt", "2_b.txt", "1_c.txt"})
+    EXPECT_EQ(DiskName(root.Path() + "\\" + f), f);
+  EXPECT_EQ(job.SourceName(2), "1_c.txt");
+}
+
 TEST_F(RenamerTest, StopKeepsDoneFilesAndLeavesTheRest) {
   RenamerFileStructure.NameMask = "r_[N].[E]";
   std::vector<std::string> files;
