@@ -195,6 +195,16 @@ TReplaceResult TMSWordReplacer::ApplyPair(TReplaceMode mode, const std::wstring&
   return rrChanged;
 }
 
+// The word processor's find reads "^" as the start of a special character.
+std::wstring TMSWordReplacer::LiteralFindText(const std::wstring& text) const {
+  std::wstring out;
+  for (wchar_t c : text) {
+    if (c == L'^') out += L'^';
+    out += c;
+  }
+  return out;
+}
+
 TMSExcelReplacer::TMSExcelReplacer(TThread* thread, bool backup, HGLOBAL block, TReplaceMode mode,
                                    int32_t splitPosition)
     : TOfficeReplacer(thread, backup, block, mode, splitPosition) {}

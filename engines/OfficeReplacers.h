@@ -119,7 +119,7 @@ class TMSWordReplacer : public TOfficeReplacer {
   bool IsProtected() override { return Server->IsProtected(); }
   TReplaceResult ApplyPair(TReplaceMode mode, const std::wstring& find, const std::wstring& closing,
                            const std::wstring& replacement, uint32_t flags) override;
-  std::wstring LiteralFindText(const std::wstring& text) const override { return text; }
+  std::wstring LiteralFindText(const std::wstring& text) const override;
   int32_t HitCount() const override { return Server->MatchCount; }
   void SaveDocument(const std::string& fileName) override { Server->SaveDocument(fileName); }
   void CloseDocument() override { Server->CloseDocument(); }

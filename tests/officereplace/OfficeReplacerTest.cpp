@@ -257,6 +257,7 @@ TEST_F(OfficeReplacer, BatchRowsKeepTheirKindAndTokensAreNeverSentRaw) {
       {dkWordProcessor, {{"red", "blue"}, {"body", "#U#big "}}, rrChanged, "main\tblue big body blue"},
       {dkWordProcessor, {{"#114#ed", "x"}, {"body", "#D#!"}}, rrChanged, "main\tx body! x"},
       {dkWordProcessor, {{"r#?#d", "x"}, {"body", "y"}}, rrNotSupported, nullptr},
+      {dkWordProcessor, {{"body", "a^b"}, {"a^b", "ok"}}, rrChanged, "main\tred ok red"},
       {dkSpreadsheet, {{"[fox]", "[cat]"}, {"red", "#U#a "}}, rrChanged, "a red [cat]"},
       {dkSpreadsheet, {{"fox", "#U#big "}, {"hen", "y"}}, rrChanged, "red [big fox]"},
       {dkPresentation, {{"fox", "#D#es"}, {"RED", "x"}}, rrChanged, "x [foxes] x"},

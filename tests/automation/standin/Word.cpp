@@ -91,7 +91,14 @@ class TFind : public TStandinObject {
 
  private:
   bool Execute(const TArgs& a) {
-    const std::wstring what = ArgWide(a, 0);
+    // "^^" is the word processor's literal caret; other caret codes are
+    // not modelled and fail as an unknown code would.
+    std::wstring what;
+    const std::wstring given = ArgWide(a, 0);
+    for (size_t i = 0; i < given.size(); ++i) {
+      if (given[i] == L'^' && (i + 1 == given.size() || given[++i] != L'^')) throw TStandinError{};
+      what += given[i];
+    }
     const bool matchCase = ArgInt(a, 1) != 0, wholeWord = ArgInt(a, 2) != 0;
     const std::wstring& text = d_->Text();
     int at = FindFrom(text, what, d_->selEnd, matchCase, wholeWord);
