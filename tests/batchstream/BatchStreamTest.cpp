@@ -137,6 +137,44 @@ TEST(BatchStream, StopLeavesTheFileAsItWas) {
   EXPECT_EQ(folder.Names(), std::vector<std::string>{"big.txt"});
 }
 
+// Runs the batch replace of one file in a worker thread.
+class TBatchWorker : public TThread {
+ public:
+  TBatchWorker(const std::string& path, HGLOBAL block) : path_(path), block_(block) {}
+  ~TBatchWorker() override { StopAndWait(); }
+  TReplaceResult result = rrChanged;
+
+ protected:
+  void Execute() override {
+    TTextReplacer replacer(this, false, block_, rmBatch);
+    result = replacer.ReplaceBatchStream(path_, block_, 2);
+  }
+
+ private:
+  std::string path_;
+  HGLOBAL block_;
+};
+
+TEST(BatchStream, StopInsideALargeFileEndsItSoon) {
+  TTempFolder folder;
+  const std::string path = folder.File("large.txt");
+  const std::string content(96 << 20, 'a');
+  PutFile(path, content);
+  // Every byte begins attempts that fail one byte later, or keep a run open.
+  TGlobalBlock block = MakeBlock({{true, "ab", "x"}, {true, "a#*#b", "y"}});
+  TBatchWorker worker(path, block.Handle());
+  worker.Resume();
+  Sleep(200);
+  ASSERT_FALSE(worker.Finished());
+  const DWORD asked = GetTickCount();
+  worker.Terminate();
+  worker.WaitFor();
+  EXPECT_LT(GetTickCount() - asked, 1000u);
+  EXPECT_EQ(worker.result, rrFailed);
+  EXPECT_TRUE(GetFile(path) == content);
+  EXPECT_EQ(folder.Names(), std::vector<std::string>{"large.txt"});
+}
+
 TEST(BatchStream, FailedInstallKeepsTheOriginal) {
   TTempFolder folder;
   const std::string path = folder.File("f.txt");
