@@ -98,6 +98,21 @@ std::string ReadRaw(const std::string& path) {
   return data;
 }
 
+class TStringInput : public IBatchIO {
+ public:
+  explicit TStringInput(std::string text) : text_(std::move(text)) {}
+  bool ReadInput(uint64_t offset, char* buffer, size_t size) override {
+    if (offset > text_.size() || size > text_.size() - offset) return false;
+    std::memcpy(buffer, text_.data() + offset, size);
+    return true;
+  }
+  bool WriteOutput(const char*, size_t) override { return true; }
+  bool Stopped() override { return false; }
+
+ private:
+  std::string text_;
+};
+
 TEST(BatchFindSyntax, ValidatesTokensAndReportsPosition) {
   struct TCase {
     const char* text;
@@ -418,6 +433,50 @@ TEST(BatchTableFile, EverySavedTableLoadsAgainWithTheSameBlock) {
     }
   }
   EXPECT_GT(saved, 100);
+}
+
+TEST(BatchTableFile, RandomFilesLoadCheckAndRunWithinBounds) {
+  static const char alphabet[] = "+=#*,?[]^-xX0123456789BUDFNfnab\r\n\t\xff";
+  TTempFolder dir;
+  const std::string path = dir.File("fuzz.rtbl");
+  std::mt19937 rng(99);
+  int loaded = 0, runs = 0;
+  for (int round = 0; round < 1000; ++round) {
+    std::string file(rng() % 40, ' ');
+    for (char& c : file) c = rng() % 50 == 0 ? char(rng() % 256) : alphabet[rng() % (sizeof(alphabet) - 1)];
+    WriteRaw(path, file);
+    TTable t;
+    const bool ok = LoadBatchTable(path, t.caseColumn, t.finds, t.replacements);
+    ASSERT_EQ(t.caseColumn.Count(), t.finds.Count());
+    ASSERT_EQ(t.replacements.Count(), t.finds.Count());
+    if (!ok) {
+      ASSERT_EQ(t.finds.Count(), 0u);
+      continue;
+    }
+    ++loaded;
+    for (size_t i = 0; i < t.finds.Count(); ++i) {
+      const int f = ParseFindText(t.finds[i]);
+      const int r = ParseReplaceText(t.replacements[i], nullptr, nullptr);
+      ASSERT_TRUE(f >= -1 && f <= int(t.finds[i].size())) << file;
+      ASSERT_TRUE(r >= -1 && r <= int(t.replacements[i].size())) << file;
+    }
+    TGlobalBlock block;
+    const int bad = CheckAndBuildBatchBlock(block, t.caseColumn, t.finds, t.replacements);
+    if (bad != -1) {
+      ASSERT_LT(size_t(bad), t.finds.Count());
+      ASSERT_EQ(block.Handle(), nullptr);
+      continue;
+    }
+    std::vector<TBatchRecord> records;
+    ASSERT_TRUE(ReadBatchRecords(block.Handle(), uint32_t(t.finds.Count()), records));
+    std::string text(rng() % 64, ' ');
+    for (char& c : text) c = alphabet[rng() % (sizeof(alphabet) - 1)];
+    TStringInput io(text);
+    ASSERT_GE(RunBatchMatch(records, text.size(), io, 1 + rng() % 5), 0) << file;
+    ++runs;
+  }
+  EXPECT_GT(loaded, 100);
+  EXPECT_GT(runs, 30);
 }
 
 TEST(BatchCaseWords, DefaultToTextsAndFollowSetYesNoTexts) {
