@@ -64,6 +64,17 @@ class TStreamMatcher {
     }
   }
 
+  // The file's end closes a word: an empty closing text of a whole-word
+  // between pair, still sought there, matches at the end.
+  void EndOfFile() {
+    if (!between_ || !inside_ || !p_.WholeWord || split_ != l_) return;
+    inside_ = false;
+    ++matches_;
+    if (!out_) return;
+    Rewind(openEnd_);
+    Append(p_.Replacement, r_);
+  }
+
   bool FlushBuffer() {
     if (!out_ || filled_ <= 0) return ok_;
     LARGE_INTEGER at;
@@ -140,7 +151,8 @@ class TStreamMatcher {
   // Index of the candidate completed by b, or -1.
   ptrdiff_t TestCandidates(uint8_t b, bool prevDelim, bool last) {
     const uint32_t base = inside_ ? split_ : 0;
-    if (candidates_[0].Count > base) AddFresh(base);
+    // Inside a between pair the first entry may still be on an opening text.
+    if (candidates_[0].Count != base) AddFresh(base);
     bool othersLive = false;
     for (size_t i = 0; i < candidates_.size(); ++i) {
       TCandidate& c = candidates_[i];
@@ -367,6 +379,10 @@ TReplaceResult TTextReplacer::StreamPass(const std::string& fileName, bool count
       }
       ok = ok && matcher.FlushBuffer();
       offset += chunk;
+    }
+    if (ok) {
+      matcher.EndOfFile();
+      ok = matcher.FlushBuffer();
     }
     ok = ok && matcher.CutOutput();
     MatchCount = matcher.Matches();

@@ -53,6 +53,9 @@ const TEngineCase kCases[] = {
     {"between tags", rmInsBetween, "<a></a>", "new", true, false, 3, "<a>old</a>tail", "<a>new</a>tail", 1,
      rrChanged},
     {"between words", rmInsBetween, "ab", "-", true, true, 1, "xa b a b", "xa b a-b", 1, rrChanged},
+    {"between after a failed opening", rmInsBetween, "abb", "R", true, false, 2, "aabab", "aabRb", 1, rrChanged},
+    {"between empty ending at a word end", rmInsBetween, "a", "R", true, true, 1, "x abc d", "x aR d", 1, rrChanged},
+    {"between empty ending at the end", rmInsBetween, "a", "R", true, true, 1, "x abc", "x aR", 1, rrChanged},
     {"just find", rmJustFind, "o", "", true, false, 0, "foo bo", "foo bo", 3, rrChanged},
     {"just find none", rmJustFind, "z", "", true, false, 0, "foo", "foo", 0, rrUnchanged},
 };
