@@ -293,6 +293,8 @@ bool TBatchRun::CopyInput(uint64_t from, uint64_t to) {
       from += n;
       continue;
     }
+    // Copying a long open run again may take a while: stay stoppable.
+    if (io_.Stopped()) return false;
     uint64_t stop = std::min<uint64_t>(to, from + blockSize_);
     if (from < bufferAt_) stop = std::min(stop, bufferAt_);
     chunk.assign(size_t(stop - from), '\0');

@@ -23,9 +23,10 @@ class TMemoryIO : public IBatchIO {
     output.append(data, size);
     return true;
   }
-  bool Stopped() override { return false; }
+  bool Stopped() override { return reads > stopAfter; }
   std::string output;
   uint64_t reads = 0;
+  uint64_t stopAfter = UINT64_MAX;
 
  private:
   std::string input_;
@@ -134,6 +135,19 @@ TEST(BatchMatch, ManyRowsOverALongFileStayLinear) {
   const auto records = Records(pairs);
   EXPECT_GE(RunBatchMatch(records, text.size(), io, 65536), 0);
   EXPECT_LT(io.reads, 4 * text.size());
+}
+
+TEST(BatchMatch, StopsWhileCopyingAnOpenRunAgain) {
+  // The run never closes: at the end its bytes are read a second time.
+  const std::string text(1 << 20, 'a');
+  const auto records = Records({{true, "a#*#b", "-"}});
+  TMemoryIO io(text);
+  EXPECT_EQ(RunBatchMatch(records, text.size(), io, 4096), 0);
+  EXPECT_EQ(io.output, text);
+  TMemoryIO stopped(text);
+  stopped.stopAfter = text.size() + text.size() / 2;
+  EXPECT_EQ(RunBatchMatch(records, text.size(), stopped, 4096), -1);
+  EXPECT_LT(stopped.reads, text.size() * 2);
 }
 
 // The plain model: every start on its own, all branches kept apart.
