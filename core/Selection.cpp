@@ -98,7 +98,7 @@ void SetGroupSelection(uint32_t dir, uint32_t group, bool select, TstateOfBrowse
   ForEachRecord(lock, dir, [&](TFileRecord& e) {
     if (group == 0)
       e.GroupNumber = 0;
-    else if (e.GroupNumber == group)
+    else if (e.GroupNumber == group && !e.ItemIdList)
       ApplyOperation(e, mark, select ? SelSet : SelClear);
   });
 }

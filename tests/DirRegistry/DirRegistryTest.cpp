@@ -433,6 +433,36 @@ TEST(DirRegistry, BasketViewsAndRefresh) {
   EXPECT_EQ(Basket.FileCount, 2);
 }
 
+// The finder's flat results: each entry goes to the basket folder of its
+// own directory, found through the saved directory block.
+TEST(DirRegistry, FlatResultsToBasket) {
+  TBasketScope scope;
+  TTempFolder one, two;
+  one.File("a", 1);
+  two.File("b", 2);
+  two.File("c", 3);
+  TTestList results(1, 10);
+  results.list.ModeFlags = ModeResults;
+  for (const TTempFolder* f : {&one, &two}) {
+    std::string path = f->Path();
+    const uint32_t k = uint32_t(FindOrAddDir(path, results.list));
+    for (auto n : {"a", "b", "c"}) AddFileFromDisk(f->Path(), n, k, results.list);
+  }
+  FlattenDirBlocks(results.list, results.list.FileCount);
+  SortDir(1, SortByNameOnly, results.list);
+  ChangeItemSelection(1, 1, results.list, SelSet, false);  // a, in one
+  ChangeItemSelection(1, 3, results.list, SelSet, false);  // c, in two
+  AddSelectionToBasket(results.list);
+  RestoreDirBlocks(results.list);
+  ASSERT_EQ(Basket.DirCount, 2);
+  std::string p1 = one.Path(), p2 = two.Path();
+  EXPECT_EQ(Shown(Basket, uint32_t(FindOrAddDir(p1, Basket))), "a");
+  EXPECT_EQ(Shown(Basket, uint32_t(FindOrAddDir(p2, Basket))), "c");
+  EXPECT_EQ(Basket.DirCount, 2);
+  UpdateListTotals(results.list);
+  EXPECT_EQ(results.list.SelectedCount, 0);
+}
+
 // A copied directory record must not share an owned item-id list: the
 // source list frees its own.
 TEST(DirRegistry, CopyDirRecordClonesOwnedIdList) {

@@ -353,6 +353,8 @@ TEST(Selection, ShellEntries) {
     ChangeItemSelection(1, 2, l.list, SelSet, true);
     ChangeDirSelection(1, l.list, true, SelSet);
     SelectByMask(1, "*", true, l.list);
+    for (uint32_t p = 1; p <= 2; ++p) l.Entry(1, p).GroupNumber = 4;
+    SetGroupSelection(1, 4, true, l.list);
     EXPECT_EQ(l.Marked(1), "");
     l.Entry(1, 1).Flags |= FileMarked;
     ClearDirSelection(1, ClearFreeIdLists, l.list);
