@@ -65,14 +65,7 @@ std::string ReplaceInString(std::string_view text, HGLOBAL block, uint32_t pairC
   return result;
 }
 
-bool TBatchToken::Matches(uint8_t b) const {
-  switch (kind) {
-    case Byte: return (fold ? uint8_t(LowerByte(char(b))) : b) == byte;
-    case Any: return true;
-    case Set: return set.test(b);
-    default: return false;
-  }
-}
+bool TBatchToken::Matches(uint8_t b) const { return kind <= Set && set.test(b); }
 
 namespace {
 
@@ -156,6 +149,12 @@ TBatchPattern CompileBatchPattern(const TBatchRecord& record) {
       ++i;
     }
     p.tokens.push_back(tok);
+  }
+  // Every byte-taking token as the set of bytes it takes: one test per byte.
+  for (TBatchToken& tok : p.tokens) {
+    if (tok.kind == TBatchToken::Any) tok.set.set();
+    if (tok.kind != TBatchToken::Byte) continue;
+    for (unsigned b = 0; b < 256; ++b) tok.set[b] = (tok.fold ? LowerTable()[b] : b) == tok.byte;
   }
   p.valid = true;
   return p;
@@ -452,8 +451,13 @@ int64_t TBatchRun::Run() {
   int64_t matches = 0;
   uint64_t i = 0;
   bool holdEnabled = true;
+  uint32_t untilStopCheck = 0;
   while (i < size_) {
-    if (io_.Stopped()) return -1;
+    // Often enough for a stop to take effect within milliseconds.
+    if (untilStopCheck-- == 0) {
+      if (io_.Stopped()) return -1;
+      untilStopCheck = 1024;
+    }
     uint8_t b;
     if (!ByteAt(i, b)) return -1;
     if (live_.empty() && pending_.empty() && holdEnabled) {
