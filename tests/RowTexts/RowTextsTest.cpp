@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "core/DirRegistry.h"
 #include "core/Drives.h"
+#include "core/FileUtils.h"
 #include "core/Formats.h"
 #include "core/ReadFolder.h"
 #include "core/RenameName.h"
@@ -456,6 +459,56 @@ TEST(RowTexts, ShellNamespaceFolders) {
     EXPECT_EQ(_stricmp(RootPath(up.list).c_str(), last.c_str()), 0);
     ASSERT_TRUE(ReadDirEntries(1, 0, up.list));
     EXPECT_EQ(NameAt(up.list, 1, 1), "inner");
+  }
+  DesktopFolder->Release();
+  DesktopFolder = nullptr;
+  CoUninitialize();
+}
+
+// A pseudo-drive of the shell namespace as the network drive: its root is
+// opened through its own copy of the drive's item-id list.
+TEST(RowTexts, ShellPseudoDriveRoot) {
+  ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
+  ASSERT_TRUE(SUCCEEDED(SHGetDesktopFolder(&DesktopFolder)));
+  {
+    TTempFolder dir;
+    dir.File("inner\\x.txt", 1);
+    TItemIdList cache;
+    cache.Reset(ILCreateFromPathA(dir.Path().c_str()));
+    ASSERT_NE(cache.Get(), nullptr);
+    const UINT size = ILGetSize(cache.Get());
+    auto drive = std::make_unique<TDriveRecord>();
+    drive->ItemIdList = cache.Get();
+    drive->Letter = '\\';
+    drive->DriveType = DRIVE_REMOTE;
+    strcpy(drive->DisplayText, "Stand-in network");
+    DriveList.clear();
+    TPane pane;
+    ASSERT_TRUE(pane.Open(dir.Path()));
+    const std::string unc = "\\\\?\\" + dir.Path();
+    ASSERT_TRUE(PathExists(unc));
+    EXPECT_FALSE(OpenPathAsRoot(unc, pane.list)) << "no network drive in the list";
+    EXPECT_EQ(RootPath(pane.list), dir.Path());
+    DriveList.push_back(std::move(drive));
+    ASSERT_TRUE(OpenPathAsRoot(unc, pane.list));
+    const TDirRecord root = DirOf(pane.list, 1);
+    EXPECT_EQ(root.Flags, DirOpen | DirShellFolder | DirOwnsIdList);
+    EXPECT_EQ(root.Depth, 0);
+    EXPECT_EQ(pane.list.DriveIndex, 0);
+    EXPECT_NE(root.ItemIdList, cache.Get());
+    EXPECT_EQ(RootPath(pane.list), "Stand-in network");
+    ASSERT_TRUE(ReadDirEntries(1, 0, pane.list));
+    ASSERT_EQ(pane.list.FileCount, 1);
+    EXPECT_EQ(NameAt(pane.list, 1, 1), "inner");
+    ASSERT_EQ(ToggleFolderEntry(1, 1, pane.list), 2);
+    EXPECT_EQ(DirOf(pane.list, 2).FsLevels, 0);
+    std::string name = "stale";
+    GoToParentFolder(pane.list, name);
+    EXPECT_EQ(name, "") << "a drive root has no parent";
+    FreeFileList(pane.list);
+    InitFileList(pane.list, 1, 1, "*.*", 10);
+    EXPECT_EQ(ILGetSize(cache.Get()), size) << "the drive's own list is untouched";
+    DriveList.clear();
   }
   DesktopFolder->Release();
   DesktopFolder = nullptr;
