@@ -125,6 +125,21 @@ void TControl::Invalidate() {
 
 void TControl::Click() {
   if (OnClick) OnClick();
+  else if (action_) action_->Execute();
+}
+
+void TControl::SetAction(TAction* a) {
+  action_ = a;
+  UpdateFromAction();
+}
+
+void TControl::UpdateFromAction() {
+  if (!action_) return;
+  action_->Update();
+  if (Caption() != action_->Caption) SetCaption(action_->Caption);
+  Hint = action_->Hint;
+  SetEnabled(action_->Enabled);
+  SetVisible(action_->Visible);
 }
 
 void TControl::MouseDown(TMouseButton b, unsigned shift, int x, int y) {

@@ -10,6 +10,7 @@
 
 class TWinControl;
 class TPopupMenu;
+class TAction;
 
 enum class TAlign { None, Top, Bottom, Left, Right, Client };
 enum class TMouseButton { Left, Right, Middle };
@@ -77,7 +78,13 @@ class TControl {
   TNotifyEvent OnMouseLeave;
 
   virtual void Invalidate();
+  // OnClick when set, else the linked action.
   virtual void Click();
+  // A linked action lends the control its caption, hint, enabled and visible
+  // state, brought up to date by UpdateFromAction (the loop does so when idle).
+  TAction* Action() const { return action_; }
+  void SetAction(TAction* a);
+  void UpdateFromAction();
   // Client point of this control in its parent's client area, and back.
   POINT ClientToParent(POINT p) const { return {p.x + Left(), p.y + Top()}; }
 
@@ -105,6 +112,7 @@ class TControl {
   TFont font_;
   TColor color_ = clBtnFace;
   std::string caption_;
+  TAction* action_ = nullptr;
 
   friend class TWinControl;
 };

@@ -223,8 +223,21 @@ void TApplication::Run(TForm* mainForm) {
   }
 }
 
+BOOL CALLBACK TApplication::IdleForm(HWND hwnd, LPARAM) {
+  auto* form = dynamic_cast<TForm*>(TWinControl::FromHandle(hwnd));
+  if (!form || !form->Visible()) return TRUE;
+  ForEachControl(form, [](TControl* c) {
+    c->UpdateFromAction();
+    return false;
+  });
+  return TRUE;
+}
+
+void TApplication::Idle() { EnumThreadWindows(GetCurrentThreadId(), &IdleForm, 0); }
+
 bool TApplication::HandleMessage() {
   MSG msg;
+  if (!PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) Idle();
   const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
   if (got <= 0) {
     terminated_ = true;

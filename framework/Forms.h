@@ -68,11 +68,15 @@ class TApplication {
   // Handles every message waiting now and returns.
   void ProcessMessages();
   void Terminate() { PostQuitMessage(0); }
+  // Brings the controls of the shown forms up to date with their actions;
+  // the loop calls it whenever no message waits.
+  void Idle();
   bool Terminated() const { return terminated_; }
   TForm* MainForm = nullptr;
 
  private:
   bool ProcessMessage(MSG& msg);
+  static BOOL CALLBACK IdleForm(HWND hwnd, LPARAM);
   bool terminated_ = false;
 };
 

@@ -1,0 +1,88 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "framework/Forms.h"
+
+namespace {
+
+std::string WindowText(HWND h) {
+  char text[256] = "";
+  GetWindowTextA(h, text, sizeof text);
+  return text;
+}
+
+struct TActionForm {
+  TForm form;
+  TActionList actions;
+  TAction* run;
+  TButton* button;
+  TMainMenu menu;
+  TMenuItem* item;
+  bool allowed = true;
+  std::vector<std::string> runs;
+  TActionForm() {
+    run = actions.Add("&Run", ShortCut(VK_F9), [this] { runs.push_back("run"); });
+    run->Hint = "Runs it";
+    run->OnUpdate = [this](TAction& a) { a.Enabled = allowed; };
+    form.ActionLists.push_back(&actions);
+    button = new TButton(&form);
+    button->SetAction(run);
+    item = menu.Items.Add("File")->Add("");
+    item->Action = run;
+    form.Menu = &menu;
+  }
+};
+
+TEST(Actions, ButtonsMenusAndKeysShareOneAction) {
+  TActionForm f;
+  EXPECT_EQ(WindowText(f.button->Handle()), "&Run");
+  EXPECT_EQ(f.button->Hint, "Runs it");
+  SendMessageA(f.button->Handle(), BM_CLICK, 0, 0);
+  TMenuItem::DispatchCommand(f.item->Command());
+  EXPECT_TRUE(f.form.IsShortCut(ShortCut(VK_F9)));
+  EXPECT_EQ(f.runs, (std::vector<std::string>{"run", "run", "run"}));
+
+  // A disabled action runs from nowhere, and its button is greyed.
+  f.form.Show();
+  f.allowed = false;
+  Application().Idle();
+  EXPECT_FALSE(IsWindowEnabled(f.button->Handle()));
+  f.button->Click();
+  TMenuItem::DispatchCommand(f.item->Command());
+  EXPECT_FALSE(f.form.IsShortCut(ShortCut(VK_F9)));
+  EXPECT_EQ(f.runs.size(), 3u);
+}
+
+TEST(Actions, OwnClickHandlerComesBeforeTheAction) {
+  TActionForm f;
+  f.button->OnClick = [&] { f.runs.push_back("own"); };
+  SendMessageA(f.button->Handle(), BM_CLICK, 0, 0);
+  EXPECT_EQ(f.runs, std::vector<std::string>{"own"});
+}
+
+TEST(Actions, TheLoopUpdatesLinkedControlsWhenIdle) {
+  TActionForm f;
+  f.allowed = false;
+  f.button->UpdateFromAction();
+  ASSERT_FALSE(f.button->Enabled());
+  f.allowed = true;
+  f.run->Caption = "Run &again";
+  bool enabledSeen = false;
+  int ticks = 0;
+  TTimer timer;
+  timer.Interval = 30;
+  // A timer message comes only with an empty queue, but a due one may come
+  // before the loop found the queue empty; the next one comes after.
+  timer.OnTimer = [&] {
+    enabledSeen = f.button->Enabled() && IsWindowEnabled(f.button->Handle());
+    if (enabledSeen || ++ticks == 20) f.form.SetModalResult(mrOk);
+  };
+  timer.SetEnabled(true);
+  f.form.ShowModal();
+  EXPECT_TRUE(enabledSeen);
+  EXPECT_EQ(WindowText(f.button->Handle()), "Run &again");
+}
+
+}  // namespace
