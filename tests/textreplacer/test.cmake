@@ -1,0 +1,4 @@
+# A second process that holds a file open, for the file-in-use cases.
+add_executable(textreplacer_holdfile ${CMAKE_CURRENT_LIST_DIR}/helper/HoldFile.cpp)
+set_target_properties(textreplacer_holdfile PROPERTIES OUTPUT_NAME holdfile)
+add_dependencies(${KVT_TEST} textreplacer_holdfile)
