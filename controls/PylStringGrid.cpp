@@ -4,6 +4,46 @@
 
 #include <algorithm>
 
+#include "framework/StdCtrls.h"
+
+// The editor over a cell: Enter keeps the text, Esc drops it, leaving it keeps
+// it. It wants Enter and Esc itself, so they never reach the form's buttons.
+class TInplaceEdit : public TStdControl {
+ public:
+  explicit TInplaceEdit(TPylStringGrid* grid) : TStdControl(grid, "EDIT", ES_AUTOHSCROLL, 0, 0), grid_(grid) {
+    color_ = clWindow;
+    Hide();
+  }
+
+ protected:
+  LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override {
+    switch (msg) {
+      case WM_GETDLGCODE:
+        return DLGC_WANTALLKEYS | DLGC_WANTARROWS | DLGC_WANTCHARS | DLGC_HASSETSEL;
+      case WM_CHAR:
+        if (wp == VK_RETURN || wp == VK_ESCAPE) return 0;  // handled as keys; no beep
+        break;
+      case WM_KEYDOWN:
+        if (wp == VK_RETURN || wp == VK_ESCAPE) {
+          grid_->HideEditor(wp == VK_ESCAPE);
+          return 0;
+        }
+        break;
+      case WM_KILLFOCUS: {
+        const LRESULT r = TStdControl::WndProc(msg, wp, lp);
+        grid_->HideEditor();
+        return r;
+      }
+      default:
+        break;
+    }
+    return TStdControl::WndProc(msg, wp, lp);
+  }
+
+ private:
+  TPylStringGrid* grid_;
+};
+
 TPylStringGrid::TPylStringGrid(TWinControl* parent) : TCustomControl(parent, WS_TABSTOP) {
   TabStop = true;
   color_ = clWindow;
@@ -16,6 +56,7 @@ int TPylStringGrid::VisibleRowCount() const {
 }
 
 void TPylStringGrid::SetTopRow(int r) {
+  HideEditor();
   topRow_ = std::clamp(r, FixedRows, std::max(RowCount - VisibleRowCount(), FixedRows));
   Invalidate();
 }
@@ -46,6 +87,7 @@ bool TPylStringGrid::CellAt(int x, int y, int& col, int& row) const {
 // The move goes through OnSelectCell, so an owner that refuses it sees the
 // asked cell and may move itself.
 bool TPylStringGrid::SelectCell(int col, int row) {
+  HideEditor();
   topRow_ = std::max(topRow_, FixedRows);
   bool can = true;
   if (OnSelectCell) OnSelectCell(col, row, can);
@@ -60,6 +102,33 @@ bool TPylStringGrid::SelectCell(int col, int row) {
 }
 
 void TPylStringGrid::MoveToCell(int col, int row) { SelectCell(col, row); }
+
+void TPylStringGrid::ShowEditor() {
+  if (!Editing || editorShown_ || row_ < FixedRows || row_ >= RowCount) return;
+  if (!editor_) editor_ = new TInplaceEdit(this);
+  std::string text;
+  if (OnGetEditText) OnGetEditText(col_, row_, text);
+  editCol_ = col_;
+  editRow_ = row_;
+  const RECT r = CellRect(col_, row_);
+  editor_->SetBounds(r.left + 1, r.top + 1, r.right - r.left - 2, r.bottom - r.top - 2);
+  editor_->SetFont(font_);
+  editor_->SetCaption(text);
+  editorShown_ = true;
+  editor_->Show();
+  editor_->SetFocus();
+  SendMessageA(editor_->Handle(), EM_SETSEL, 0, -1);
+}
+
+void TPylStringGrid::HideEditor(bool cancel) {
+  if (!editorShown_) return;
+  editorShown_ = false;  // first: taking the focus back comes here again
+  const std::string text = editor_->Caption();
+  if (editor_->Focused()) ::SetFocus(hwnd_);
+  editor_->Hide();
+  if (!cancel && OnSetEditText) OnSetEditText(editCol_, editRow_, text);
+  Invalidate();
+}
 
 void TPylStringGrid::Navigate(WORD key) {
   int col = col_, row = row_;
@@ -91,6 +160,9 @@ void TPylStringGrid::Navigate(WORD key) {
     case VK_END:
       RowSelect ? row = RowCount - 1 : col = ColCount - 1;
       break;
+    case VK_F2:
+      ShowEditor();
+      return;
     default:
       return;
   }
@@ -122,6 +194,16 @@ LRESULT TPylStringGrid::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
       break;
     case WM_GETDLGCODE:
       return DLGC_WANTARROWS;
+    case WM_CHAR:
+      if (Editing && !editorShown_ && wp >= ' ' && wp != 127) {
+        ShowEditor();
+        if (!editorShown_) break;
+        const char typed[2] = {static_cast<char>(wp), 0};
+        editor_->SetCaption(typed);
+        SendMessageA(editor_->Handle(), EM_SETSEL, 1, 1);
+        return 0;
+      }
+      break;
     case WM_SETFOCUS: {
       LRESULT r = TCustomControl::WndProc(msg, wp, lp);
       if (OnSetFocus) OnSetFocus(reinterpret_cast<HWND>(wp));

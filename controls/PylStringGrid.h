@@ -3,9 +3,12 @@
 #include <shlobj.h>
 
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "framework/Controls.h"
+
+class TInplaceEdit;
 
 enum TGridDrawState : unsigned { gdSelected = 1, gdFocused = 2, gdFixed = 4 };
 
@@ -22,6 +25,7 @@ class TPylStringGrid : public TCustomControl {
   bool RowSelect = false;
   bool BeforeKeyDown = false;
   IContextMenu2* ICM = nullptr;  // the shell menu open over the grid, if any
+  bool Editing = false;          // F2 or a typed character opens an editor over the cell
 
   int Col() const { return col_; }
   int Row() const { return row_; }
@@ -30,11 +34,18 @@ class TPylStringGrid : public TCustomControl {
   int VisibleRowCount() const;
   // Focuses the cell and moves the selection anchor with it.
   void MoveToCell(int col, int row);
+  bool EditorMode() const { return editorShown_; }
+  // The editor over the focused cell, filled by OnGetEditText.
+  void ShowEditor();
+  // Hands the editor's text to OnSetEditText unless cancelled, and hides it.
+  void HideEditor(bool cancel = false);
 
   std::function<void(int col, int row, const RECT&, unsigned state, TCanvas&)> OnDrawCell;
   std::function<void(int col, int row, bool& canSelect)> OnSelectCell;
   std::function<void(HWND focusedWnd)> OnSetFocus;
   std::function<void(HWND focusedWnd)> OnKillFocus;
+  std::function<void(int col, int row, std::string& text)> OnGetEditText;
+  std::function<void(int col, int row, const std::string& text)> OnSetEditText;
 
  protected:
   LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
@@ -47,4 +58,7 @@ class TPylStringGrid : public TCustomControl {
   bool CellAt(int x, int y, int& col, int& row) const;
   RECT CellRect(int col, int row) const;
   int col_ = 0, row_ = 0, topRow_ = 0;
+  TInplaceEdit* editor_ = nullptr;  // a child, made on first use
+  bool editorShown_ = false;
+  int editCol_ = 0, editRow_ = 0;
 };

@@ -113,4 +113,111 @@ TEST(PylStringGrid, MouseSelectsAndFocusReportsTheOtherWindow) {
   EXPECT_EQ(SendMessageA(f.grid->Handle(), WM_MENUCHAR, 'x', 0), 0);
 }
 
+// A grid with an editor on a dialog whose Enter and Esc buttons must stay untouched.
+struct TEditFixture : TGridFixture {
+  TButton* ok;
+  TButton* cancel;
+  std::vector<std::string> sets;
+  TEditFixture() {
+    ok = new TButton(&form, "OK");
+    ok->SetBounds(210, 10, 75, 25);
+    ok->SetDefault(true);
+    ok->OnClick = [this] { sets.push_back("ok pressed"); };
+    cancel = new TButton(&form, "Cancel");
+    cancel->SetBounds(210, 40, 75, 25);
+    cancel->Cancel = true;
+    cancel->OnClick = [this] { sets.push_back("cancel pressed"); };
+    grid->Editing = true;
+    grid->OnGetEditText = [](int c, int r, std::string& text) {
+      text = "cell " + std::to_string(c) + "," + std::to_string(r);
+    };
+    grid->OnSetEditText = [this](int c, int r, const std::string& text) {
+      sets.push_back(std::to_string(c) + "," + std::to_string(r) + "=" + text);
+    };
+    grid->SetFocus();
+  }
+  // Through the application's loop, as the keyboard would.
+  static void LoopKey(HWND target, WORD vk) {
+    PostMessageA(target, WM_KEYDOWN, vk, 1);
+    PostMessageA(target, WM_KEYUP, vk, 0xC0000001);
+    Application().ProcessMessages();
+  }
+  HWND Editor() const {
+    HWND e = GetWindow(grid->Handle(), GW_CHILD);
+    return e && IsWindowVisible(e) ? e : nullptr;
+  }
+  std::string EditorText() const {
+    char text[256] = "";
+    if (HWND e = Editor()) GetWindowTextA(e, text, sizeof text);
+    return text;
+  }
+};
+
+TEST(PylStringGrid, F2EditsTheCellOnlyWhenEditingIsOn) {
+  TEditFixture f;
+  f.grid->Editing = false;
+  f.Key(VK_F2);
+  EXPECT_EQ(f.Editor(), nullptr);
+  EXPECT_EQ(f.events, std::vector<std::string>{"key 113"});
+  f.grid->Editing = true;
+  f.Key(VK_DOWN);
+  f.Key(VK_F2);
+  ASSERT_NE(f.Editor(), nullptr);
+  if (GetActiveWindow() == f.form.Handle()) {
+    EXPECT_EQ(GetFocus(), f.Editor());
+  }
+  EXPECT_EQ(f.EditorText(), "cell 0,2");
+  RECT e, g;
+  GetWindowRect(f.Editor(), &e);
+  GetWindowRect(f.grid->Handle(), &g);
+  EXPECT_EQ(e.top - g.top, 18 * 2 + 1);  // over row 2, below the fixed row and row 1
+}
+
+TEST(PylStringGrid, EditorEndsByEnterEscFocusOrMove) {
+  enum class TEnd { Enter, Esc, FocusElsewhere, MoveCell };
+  struct {
+    TEnd end;
+    std::vector<std::string> wantSets;
+    bool gridFocused;
+  } const cases[] = {
+      {TEnd::Enter, {"0,1=typed"}, true},
+      {TEnd::Esc, {}, true},
+      {TEnd::FocusElsewhere, {"0,1=typed"}, false},
+      {TEnd::MoveCell, {"0,1=typed"}, true},
+  };
+  for (const auto& c : cases) {
+    TEditFixture f;
+    f.Key(VK_F2);
+    ASSERT_NE(f.Editor(), nullptr);
+    SetWindowTextA(f.Editor(), "typed");
+    // Another program on the display may take the activation, and with it
+    // the focus; the focus checks hold only while the form stays active.
+    const bool editorFocused = GetFocus() == f.Editor();
+    if (c.end == TEnd::FocusElsewhere && !editorFocused) continue;
+    switch (c.end) {
+      case TEnd::Enter: f.LoopKey(f.Editor(), VK_RETURN); break;
+      case TEnd::Esc: f.LoopKey(f.Editor(), VK_ESCAPE); break;
+      case TEnd::FocusElsewhere: f.other->SetFocus(); break;
+      case TEnd::MoveCell: f.grid->MoveToCell(1, 3); break;
+    }
+    Application().ProcessMessages();
+    EXPECT_EQ(f.sets, c.wantSets) << static_cast<int>(c.end);
+    EXPECT_EQ(f.Editor(), nullptr) << static_cast<int>(c.end);
+    if (editorFocused && GetActiveWindow() == f.form.Handle()) {
+      EXPECT_EQ(GetFocus() == f.grid->Handle(), c.gridFocused) << static_cast<int>(c.end);
+    }
+  }
+}
+
+TEST(PylStringGrid, TypingOnTheGridStartsTheEditorWithThatCharacter) {
+  TEditFixture f;
+  PostMessageA(f.grid->Handle(), WM_CHAR, 'x', 1);
+  Application().ProcessMessages();
+  ASSERT_NE(f.Editor(), nullptr);
+  EXPECT_EQ(f.EditorText(), "x");
+  PostMessageA(f.Editor(), WM_CHAR, 'y', 1);
+  f.LoopKey(f.Editor(), VK_RETURN);
+  EXPECT_EQ(f.sets, std::vector<std::string>{"0,1=xy"});
+}
+
 }  // namespace
