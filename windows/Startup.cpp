@@ -2,7 +2,79 @@
 
 #include <windows.h>
 
+#include "core/Drives.h"
+#include "core/FileUtils.h"
+#include "core/Help.h"
+#include "core/translator.h"
+#include "framework/Registry.h"
+#include "windows/MainForm.h"
+
+std::string SettingsFilePath;
+
+std::string ReadProgramSetting(const std::string& name) {
+  TRegistry reg(HKEY_LOCAL_MACHINE, KEY_READ);
+  if (!reg.OpenKeyReadOnly(ProgramRegistryKey)) return "";
+  return reg.ReadString(name).value_or("");
+}
+
+void WriteProgramSetting(const std::string& name, const std::string& text) {
+  TRegistry reg(HKEY_LOCAL_MACHINE, KEY_READ | KEY_WRITE);
+  if (reg.OpenKey(ProgramRegistryKey, true)) reg.WriteString(name, text);
+}
+
+bool GetFirstParam(std::string& token, size_t& position, const std::string& commandLine) {
+  token.clear();
+  const size_t n = commandLine.size();
+  auto at = [&](size_t p) { return commandLine[p - 1]; };
+  if (position >= 1 && position <= n && at(position) == '"') {
+    while (position < n) {
+      ++position;
+      if (at(position) == '"') break;
+      token += at(position);
+    }
+    ++position;
+  } else {
+    while (position >= 1 && position <= n && at(position) != ' ') token += at(position++);
+  }
+  while (position >= 1 && position <= n) {
+    if (at(position) != ' ') return true;
+    ++position;
+  }
+  return false;
+}
+
+void ApplyCommandLine() {
+  const std::string line = GetCommandLineA();
+  if (line.size() < 2) return;
+  std::string token;
+  size_t position = 1;
+  // The first token is the program's own path, so this changes nothing in
+  // practice; the program's folder comes from the shortcut's working folder.
+  if (GetFirstParam(token, position, line)) SetCurrentDirectoryA(token.c_str());
+}
+
+std::string ChooseHelpFile(const std::string& programFolder, const std::string& languageFileName) {
+  if (!languageFileName.empty()) {
+    std::string own = programFolder + languageFileName + ".chm";
+    if (PathExists(own)) return own;
+  }
+  return programFolder + "kvt.chm";
+}
+
+void PrepareStartup() {
+  const std::string folder = ProgramFolder();
+  SettingsFilePath = SettingsFileName(folder);
+  ApplyCommandLine();
+  RegisterSharedTexts();
+  RegisterDriveTexts();
+  TClassTranslator& t = Translator();
+  t.LanguageFileName = ReadProgramSetting("LanguageId");
+  // By its bare name: language files lie in the current (program) folder.
+  if (!t.LanguageFileName.empty()) t.LoadFromFile(t.LanguageFileName);
+  HelpFileName = ChooseHelpFile(folder, t.LanguageFileName);
+}
+
 int RunKelvanto() {
-  MessageBoxA(nullptr, "Kelvanto", "Kelvanto", MB_OK);
-  return 0;
+  PrepareStartup();
+  return RunMainForm();
 }

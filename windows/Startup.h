@@ -1,5 +1,29 @@
 #pragma once
+#include <string>
 
-// The program's start: settings path, command line, texts, language, help
-// file, then the main window and the message loop. Returns the exit code.
+// HKEY_LOCAL_MACHINE key of the program, written first by the installer.
+inline constexpr const char* ProgramRegistryKey = "Software\\Tarnwick\\Kelvo\\MainProgram";
+
+// The settings file's full path, fixed once at start for every reader and writer.
+extern std::string SettingsFilePath;
+
+// A REG_SZ value of the program key; "" when key or value cannot be read.
+std::string ReadProgramSetting(const std::string& name);
+// Creates the key when missing; failures are swallowed.
+void WriteProgramSetting(const std::string& name, const std::string& text);
+
+// One token of commandLine from the 1-based position; true when anything
+// but blanks follows it (position then stands on it).
+bool GetFirstParam(std::string& token, size_t& position, const std::string& commandLine);
+void ApplyCommandLine();
+
+// The help file for a run: the language's own help beside the program when
+// it exists, else kvt.chm there.
+std::string ChooseHelpFile(const std::string& programFolder, const std::string& languageFileName);
+
+// Everything the start does before the first window: settings path, command
+// line, shared texts, language and help file.
+void PrepareStartup();
+
+// The whole start, then the main window and the message loop; the exit code.
 int RunKelvanto();

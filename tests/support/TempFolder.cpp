@@ -1,5 +1,7 @@
 #include "support/TempFolder.h"
 
+#include "framework/FileIO.h"
+
 namespace {
 
 void RemoveTree(const std::string& path) {
@@ -60,3 +62,13 @@ void TTempFolder::Folder(const std::string& name) const {
 }
 
 void TTempFolder::Remove(const std::string& name) const { RemoveTree(path_ + "\\" + name); }
+
+bool WriteTestFile(const std::string& path, const std::string& bytes) {
+  MakeParents(path);
+  return WriteFileReplacing(path, bytes);
+}
+
+std::string ReadTestFile(const std::string& path) {
+  std::string data;
+  return ReadWholeFile(path, data) ? data : std::string();
+}

@@ -1,0 +1,1 @@
+set_tests_properties(${KVT_TEST} PROPERTIES RESOURCE_LOCK program_key)
