@@ -34,6 +34,14 @@ class TInplaceEdit : public TStdControl {
         grid_->HideEditor();
         return r;
       }
+      case WM_SETFOCUS:
+        // A form made active again gives the focus back to the window that
+        // last had it, which may be the editor hidden meanwhile.
+        if (!grid_->EditorMode()) {
+          grid_->SetFocus();
+          return 0;
+        }
+        break;
       default:
         break;
     }

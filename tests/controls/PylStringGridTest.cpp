@@ -209,6 +209,19 @@ TEST(PylStringGrid, EditorEndsByEnterEscFocusOrMove) {
   }
 }
 
+TEST(PylStringGrid, AHiddenEditorPassesTheFocusToTheGrid) {
+  TEditFixture f;
+  f.Key(VK_F2);
+  HWND editor = f.Editor();
+  ASSERT_NE(editor, nullptr);
+  f.grid->MoveToCell(1, 2);
+  SetFocus(editor);
+  EXPECT_FALSE(f.grid->EditorMode());
+  if (GetActiveWindow() == f.form.Handle()) {
+    EXPECT_EQ(GetFocus(), f.grid->Handle());
+  }
+}
+
 TEST(PylStringGrid, TypingOnTheGridStartsTheEditorWithThatCharacter) {
   TEditFixture f;
   PostMessageA(f.grid->Handle(), WM_CHAR, 'x', 1);
