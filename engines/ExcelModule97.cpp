@@ -183,11 +183,15 @@ void TExcelObject::ReplaceInCell(const TSheetJob& job, const TVariant& cell) {
   // A formula's shown value is computed: writing it back would turn the
   // formula into a constant.
   if (job.lookIn == 1 && Mode != rmJustFind && IsFormula(cell)) return;
-  const std::wstring old = OleGet(cell, job.lookIn == 1 ? "Value" : "Formula").ToWide();
+  const TVariant value = OleGet(cell, job.lookIn == 1 ? "Value" : "Formula");
+  const std::wstring old = value.ToWide();
   const std::wstring now = ReplaceInWideText(old, job.findText, job.secondText, job.replaceText,
                                              job.flags, nullptr);
   if (now == old) return;
-  OlePut(cell, job.lookIn == 1 ? "FormulaR1C1" : "Formula", now);
+  // Text stays text: the spreadsheet would read "00123" as a number and
+  // "=A1" as a formula, unless the text prefix comes first.
+  const bool keepText = job.lookIn == 1 && value.Type() == VT_BSTR;
+  OlePut(cell, job.lookIn == 1 ? "FormulaR1C1" : "Formula", keepText ? L"'" + now : now);
 }
 
 std::wstring TExcelObject::ReplaceInWideText(const std::wstring& text, const std::wstring& findText,

@@ -93,12 +93,32 @@ TEST_F(ExcelObject, LeavesFormulasAndUnchangedCellsAlone) {
   const std::string out = ReadFile("a.xls");
   EXPECT_NE(out.find("cell\t3\t1\tf\tred\tred\t=A9"), std::string::npos) << out;
   // Only the two cells whose text really changed are written.
-  EXPECT_EQ(Count("range.formular1c1=green fox"), 1);
-  EXPECT_EQ(Count("range.formular1c1=the green cats"), 1);
+  EXPECT_EQ(Count("range.formular1c1='green fox"), 1);
+  EXPECT_EQ(Count("range.formular1c1='the green cats"), 1);
   auto log = Log();
   EXPECT_EQ(std::count_if(log.begin(), log.end(),
                           [](const std::string& l) { return l.rfind("range.formular1c1=", 0) == 0; }),
             2);
+}
+
+TEST_F(ExcelObject, TextCellsStayTextNumbersStayNumbers) {
+  static const struct {
+    const char* cell;  // kind, value and shown text of cell (2, 2)
+    const wchar_t* find;
+    const wchar_t* replace;
+    const char* expected;  // its kind, value and shown text after
+  } cases[] = {
+      {"s\tx00123\t", L"x", L"", "s\t00123\t00123"},
+      {"s\tx=1+1\t", L"x", L"", "s\t=1+1\t=1+1"},
+      {"n\t123\t123", L"12", L"45", "n\t453\t453"},
+  };
+  for (const auto& c : cases) {
+    WriteFile("a.xls", std::string("sheet\tOne\t0\ncell\t2\t2\t") + c.cell + "\n");
+    RunReplace("a.xls", rmReplace, c.find, c.replace);
+    EXPECT_NE(ReadFile("a.xls").find(std::string("cell\t2\t2\t") + c.expected + "\t"),
+              std::string::npos)
+        << c.cell << " -> " << ReadFile("a.xls");
+  }
 }
 
 TEST_F(ExcelObject, WholeWordMissWritesNothingAndSavesNothing) {
@@ -124,7 +144,7 @@ TEST_F(ExcelObject, JustFindCountsAndNeverSaves) {
 TEST_F(ExcelObject, FirstCellIsHandledLast) {
   WriteFile("a.xls", "sheet\tOne\t0\ncell\t1\t1\ts\tab1\ncell\t5\t2\ts\tab2\n");
   RunReplace("a.xls", rmReplace, L"ab", L"x");
-  const int first = LogIndex("range.formular1c1=x1"), later = LogIndex("range.formular1c1=x2");
+  const int first = LogIndex("range.formular1c1='x1"), later = LogIndex("range.formular1c1='x2");
   ASSERT_NE(first, -1);
   EXPECT_LT(later, first);
   EXPECT_NE(later, -1);

@@ -101,11 +101,15 @@ bool IsNumber(const std::wstring& s) {
   return *end == 0;
 }
 
+// A leading apostrophe makes the rest text, whatever it looks like.
 void WriteContent(TCell& c, const std::wstring& s) {
   c.text = s;
   c.value = s;
   c.formula.clear();
-  if (!s.empty() && s[0] == L'=') {
+  if (!s.empty() && s[0] == L'\'') {
+    c.kind = L"s";
+    c.text = c.value = s.substr(1);
+  } else if (!s.empty() && s[0] == L'=') {
     c.kind = L"f";
     c.formula = s;
   } else {
