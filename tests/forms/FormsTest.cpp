@@ -6,6 +6,7 @@
 
 #include "support/Screenshot.h"
 #include "framework/Forms.h"
+#include "framework/Hints.h"
 
 namespace {
 
@@ -279,10 +280,23 @@ TEST(Forms, ScreenshotOfEveryControl) {
     c.FillRect({0, 0, 100, 40});
     c.TextOut(4, 12, "Paint box");
   };
+  paint->Hint = "A hint|shown while the pointer rests here";
+  paint->ShowHint = true;
   form.Show();
   UpdateWindow(form.Handle());
   Pump();
+  // The pointer rests on the paint box, so that the shot shows its hint too.
+  POINT at{50, 190};
+  ClientToScreen(form.Handle(), &at);
+  SetCursorPos(at.x, at.y);
+  PostMessageA(form.Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(50, 190));
+  for (DWORD start = GetTickCount(); !Hints().ShownHint() && GetTickCount() - start < 1500;) {
+    Pump();
+    Sleep(10);
+  }
+  Pump();
   EXPECT_TRUE(SaveWindowShot(form.Handle(), "forms_every_control.bmp"));
+  Hints().CancelHint();
 }
 
 }  // namespace
