@@ -67,6 +67,7 @@ class TControl {
   intptr_t Tag = 0;
   std::string Hint;
   bool ShowHint = false;
+  bool ParentShowHint = true;  // without ShowHint, the parent's decides
   TPopupMenu* PopupMenu = nullptr;
 
   TNotifyEvent OnClick;

@@ -44,8 +44,16 @@ LRESULT CALLBACK HintWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   }
 }
 
+bool ShowsHints(const TControl* c) {
+  for (; c; c = c->Parent()) {
+    if (c->ShowHint) return true;
+    if (!c->ParentShowHint) return false;
+  }
+  return false;
+}
+
 bool HasHint(const TControl* c) {
-  return c && c->ShowHint && !GetShortHint(c->Hint).empty() && c->Showing() && c->Enabled();
+  return c && ShowsHints(c) && !GetShortHint(c->Hint).empty() && c->Showing() && c->Enabled();
 }
 
 // The control of ours under a client point of a window: a windowless child

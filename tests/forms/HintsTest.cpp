@@ -31,6 +31,8 @@ struct THintForm {
   TForm form;
   TPanel* panel;
   TPaintBox* box;
+  TPaintBox* inherits;
+  TPaintBox* refuses;
   TButton* silent;
   TButton* disabled;
   THintForm() {
@@ -46,6 +48,13 @@ struct THintForm {
     box->SetBounds(120, 10, 40, 40);
     box->Hint = "Box";
     box->ShowHint = true;
+    inherits = new TPaintBox(panel);  // shows hints as its panel does
+    inherits->SetBounds(10, 60, 40, 30);
+    inherits->Hint = "Inherited";
+    refuses = new TPaintBox(panel);
+    refuses->SetBounds(60, 60, 40, 30);
+    refuses->Hint = "never shown";
+    refuses->ParentShowHint = false;
     silent = new TButton(&form, "silent");
     silent->SetBounds(210, 10, 80, 25);
     silent->Hint = "never shown";
@@ -81,6 +90,8 @@ TEST(Hints, ShortHintOfTheControlUnderThePointer) {
   } const cases[] = {
       {f.panel->Handle(), 20, 20, "Panel hint"},
       {f.panel->Handle(), 130, 20, "Box"},
+      {f.panel->Handle(), 20, 70, "Inherited"},
+      {f.panel->Handle(), 70, 70, ""},
       {f.silent->Handle(), 5, 5, ""},
       {f.form.Handle(), 250, 60, ""},  // the disabled button
       {f.form.Handle(), 300, 150, ""},
