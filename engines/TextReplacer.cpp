@@ -3,12 +3,53 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <string_view>
 #include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace {
 
 // Stop requests are honoured at least this often inside one file.
 constexpr size_t kStopCheckBytes = 65536;
+// Letters and the space by how common they are in text; every other byte
+// counts as rarer than all of them.
+constexpr std::string_view kCommonBytes = " etaoinshrdlcumwfgypbvkjxqz";
+
+// Rank of a byte among kCommonBytes, higher for rarer bytes.
+size_t Rarity(uint8_t b) {
+  const size_t at = kCommonBytes.find(static_cast<char>(b >= 'A' && b <= 'Z' ? b + 32 : b));
+  return at == std::string_view::npos ? kCommonBytes.size() : at;
+}
+
+// A byte of the find text, sought at its offset in either case copy.
+struct TProbe {
+  size_t At;
+  uint8_t A, B;
+  bool Fits(const uint8_t* p) const { return p[At] == A || p[At] == B; }
+};
+
+// The first s of [0, count) where p[s + x.At] and p[s + y.At] both fit;
+// count when none. Bytes up to p[count - 1 + the larger offset] are read.
+size_t FindProbes(const uint8_t* p, size_t count, const TProbe& x, const TProbe& y) {
+  size_t s = 0;
+#if defined(__SSE2__)
+  const auto hits = [p](size_t at, const TProbe& probe) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + at + probe.At));
+    return _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8(static_cast<char>(probe.A))),
+                        _mm_cmpeq_epi8(v, _mm_set1_epi8(static_cast<char>(probe.B))));
+  };
+  for (; s + 16 <= count; s += 16) {
+    const int mask = _mm_movemask_epi8(_mm_and_si128(hits(s, x), hits(s, y)));
+    if (mask) return s + static_cast<size_t>(__builtin_ctz(static_cast<unsigned>(mask)));
+  }
+#endif
+  for (; s < count; ++s)
+    if (x.Fits(p + s) && y.Fits(p + s)) return s;
+  return count;
+}
 
 constexpr std::array<bool, 256> MakeDelimiterTable() {
   std::array<bool, 256> t{};
@@ -45,17 +86,26 @@ class TStreamMatcher {
         buf_(buffer),
         block_(blockSize),
         candidates_(1, TCandidate{0, 0, false}),
-        ring_(tail_ ? l_ + 1 : 0) {}
+        ring_(tail_ ? l_ + 1 : 0),
+        first_(Probe(0)),
+        rare_(Probe(between_ ? 0 : RarestPosition(l_, l_))),
+        rare2_(Probe(between_ ? 0 : RarestPosition(l_, static_cast<uint32_t>(rare_.At)))) {}
 
   // Feeds bytes [0, n) of a block starting at file offset blockOffset.
   void Feed(const uint8_t* in, size_t n, int64_t blockOffset, int64_t fileSize) {
     size_t i = 0;
     while (i < n) {
       if (Idle()) {
-        const size_t skip = SkipLength(in + i, n - i);
-        if (skip) {
-          CopyThrough(in + i, skip, blockOffset + static_cast<int64_t>(i));
-          i += skip;
+        TStart start = TStart::No;
+        const size_t j = NextStart(in, n, i, start);
+        if (j > i) {
+          CopyThrough(in + i, j - i, blockOffset + static_cast<int64_t>(i));
+          i = j;
+          if (i == n) break;
+        }
+        if (start == TStart::Yes) {
+          CompleteInHand(in + i);
+          i += l_;
           continue;
         }
       }
@@ -102,17 +152,64 @@ class TStreamMatcher {
  private:
   bool Idle() const { return candidates_.size() == 1 && candidates_[0].Count == 0 && !inside_; }
 
-  // Bytes from the start of in that cannot begin a match.
-  size_t SkipLength(const uint8_t* in, size_t n) const {
-    const uint8_t a = p_.First[0];
-    if (p_.CaseSensitive || p_.Second[0] == a) {
-      const void* hit = memchr(in, a, n);
-      return hit ? static_cast<size_t>(static_cast<const uint8_t*>(hit) - in) : n;
+  // The offset of the rarest byte of the first l, other than `skip` (when
+  // there is another).
+  uint32_t RarestPosition(uint32_t l, uint32_t skip) const {
+    uint32_t best = skip == 0 && l > 1 ? 1 : 0;
+    for (uint32_t k = 0; k < l; ++k)
+      if (k != skip && Rarity(p_.First[k]) > Rarity(p_.First[best])) best = k;
+    return best;
+  }
+
+  TProbe Probe(size_t k) const { return {k, p_.First[k], p_.CaseSensitive ? p_.First[k] : p_.Second[k]}; }
+
+  enum class TStart { No, Yes, Unsure };
+
+  // Whether a match starts at in[j], judged from the bytes in hand (i: where
+  // the idle run began). Unsure when the bytes in hand cannot tell: the
+  // candidates then take over, as they always do for a between pair.
+  TStart JudgeStart(const uint8_t* in, size_t n, size_t i, size_t j) const {
+    if (between_) return TStart::Unsure;
+    if (p_.WholeWord && !(j == i ? curDelim_ : kDelimiters[in[j - 1]])) return TStart::No;
+    const size_t inHand = std::min(n - j, static_cast<size_t>(l_));
+    for (size_t k = 0; k < inHand; ++k)
+      if (!Fits(in[j + k], k)) return TStart::No;
+    if (inHand < l_) return TStart::Unsure;
+    const size_t end = j + l_;
+    if (!p_.WholeWord) return TStart::Yes;
+    if (end == n) return TStart::Unsure;  // the delimiter or the file's end lies beyond
+    return kDelimiters[in[end]] ? TStart::Yes : TStart::No;
+  }
+
+  bool Fits(uint8_t b, size_t k) const { return b == p_.First[k] || (!p_.CaseSensitive && b == p_.Second[k]); }
+
+  // The first place from i on where a match may start (n when none), with
+  // the judgement of it. Places are found by the find text's two rarest
+  // bytes where they lie in the bytes in hand, by its first byte after that.
+  size_t NextStart(const uint8_t* in, size_t n, size_t i, TStart& start) const {
+    const size_t reach = std::max(rare_.At, rare2_.At);
+    size_t j = i;
+    for (; j + reach < n; ++j) {
+      j += FindProbes(in + j, n - j - reach, rare_, rare2_);
+      if (j + reach >= n) break;
+      if ((start = JudgeStart(in, n, i, j)) != TStart::No) return j;
     }
-    const uint8_t b = p_.Second[0];
-    size_t i = 0;
-    while (i < n && in[i] != a && in[i] != b) ++i;
-    return i;
+    for (;; ++j) {
+      j += FindProbes(in + j, n - j, first_, first_);
+      if (j == n || (start = JudgeStart(in, n, i, j)) != TStart::No) return j;
+    }
+  }
+
+  // A whole match in the bytes at `at`, found while idle: written out at
+  // once, as the candidates would have.
+  void CompleteInHand(const uint8_t* at) {
+    ++matches_;
+    // Matching resumes with the byte after the match as at a word start.
+    curDelim_ = p_.WholeWord;
+    if (!out_) return;
+    if (tail_) Emit(p_.Replacement, r_);
+    if (tail_ || after_) Emit(at, l_);
+    if (!tail_) Emit(p_.Replacement, r_);
   }
 
   void CopyThrough(const uint8_t* in, size_t n, int64_t pos) {
@@ -121,14 +218,19 @@ class TStreamMatcher {
       const size_t keep = std::min(n, ring_.size());
       for (size_t k = n - keep; k < n; ++k) ring_[(pos + static_cast<int64_t>(k)) % ring_.size()] = in[k];
     }
-    if (!out_) return;
+    if (out_) Emit(in, n);
+  }
+
+  // Appends bytes to the output through the buffer, writing it out whenever
+  // it is full.
+  void Emit(const uint8_t* data, size_t n) {
     while (n) {
       if (filled_ >= block_) FlushBuffer();
       const size_t k = std::min<size_t>(n, block_ - filled_);
-      memcpy(buf_ + filled_, in, k);
+      memcpy(buf_ + filled_, data, k);
       filled_ += static_cast<int64_t>(k);
       w_ += static_cast<int64_t>(k);
-      in += k;
+      data += k;
       n -= k;
     }
     if (filled_ >= block_) FlushBuffer();
@@ -250,6 +352,8 @@ class TStreamMatcher {
   std::vector<TCandidate> candidates_;
   std::vector<uint8_t> ring_;
   int64_t w_ = 0, filled_ = 0, openEnd_ = 0;
+  // The idle scan looks for the find text's two rarest bytes together.
+  const TProbe first_, rare_, rare2_;
   bool curDelim_ = true, inside_ = false, ok_ = true;
   int32_t matches_ = 0;
 };
