@@ -13,6 +13,7 @@ constexpr uint32_t kBackupChunk = 200000;
 constexpr size_t kBatchRecordHeader = 32;
 
 uint32_t g_blockSize = kNormalBlockSize;
+int32_t g_matchLimit = std::numeric_limits<int32_t>::max();
 bool g_failFinalRename = false;
 
 bool Exists(const std::string& name) { return GetFileAttributesA(name.c_str()) != INVALID_FILE_ATTRIBUTES; }
@@ -61,6 +62,10 @@ uint32_t ReplaceBlockSize() { return g_blockSize; }
 
 void ReplacerTesting::SetBlockSize(uint32_t size) { g_blockSize = size ? size : kNormalBlockSize; }
 void ReplacerTesting::FailFinalRename(bool fail) { g_failFinalRename = fail; }
+void ReplacerTesting::SetMatchLimit(int32_t limit) {
+  g_matchLimit = limit ? limit : std::numeric_limits<int32_t>::max();
+}
+int32_t MatchLimit() { return g_matchLimit; }
 
 TGlobalBlock BuildPatternBlock(std::string_view find, std::string_view replacement,
                                const TPatternPairOptions& options) {

@@ -116,6 +116,10 @@ namespace ReplacerTesting {
 void SetBlockSize(uint32_t size);
 // Makes the move of the output to the file's own name fail.
 void FailFinalRename(bool fail);
+// Lowers the largest match count (0 restores the normal one).
+void SetMatchLimit(int32_t limit);
 }  // namespace ReplacerTesting
 
 uint32_t ReplaceBlockSize();
+// MatchCount stops here instead of overflowing.
+int32_t MatchLimit();

@@ -119,7 +119,7 @@ class TStreamMatcher {
   void EndOfFile() {
     if (!between_ || !inside_ || !p_.WholeWord || split_ != l_) return;
     inside_ = false;
-    ++matches_;
+    CountMatch();
     if (!out_) return;
     Rewind(openEnd_);
     Append(p_.Replacement, r_);
@@ -150,6 +150,11 @@ class TStreamMatcher {
   int32_t Matches() const { return matches_; }
 
  private:
+  // A file of several GiB can hold more matches than the 32-bit count.
+  void CountMatch() {
+    if (matches_ < MatchLimit()) ++matches_;
+  }
+
   bool Idle() const { return candidates_.size() == 1 && candidates_[0].Count == 0 && !inside_; }
 
   // The offset of the rarest byte of the first l, other than `skip` (when
@@ -203,7 +208,7 @@ class TStreamMatcher {
   // A whole match in the bytes at `at`, found while idle: written out at
   // once, as the candidates would have.
   void CompleteInHand(const uint8_t* at) {
-    ++matches_;
+    CountMatch();
     // Matching resumes with the byte after the match as at a word start.
     curDelim_ = p_.WholeWord;
     if (!out_) return;
@@ -308,7 +313,7 @@ class TStreamMatcher {
     int64_t start = c.Start;
     if (inside_) start = openEnd_;
     inside_ = false;
-    ++matches_;
+    CountMatch();
     if (after_) start += l_;
     const bool consumedDelimiter = c.Count > l_;
     if (out_) {

@@ -136,6 +136,26 @@ TEST(TextReplacer, ReplacementLongerThanBlock) {
   EXPECT_EQ(GetFile(path), "1" + big + "2" + big + "3");
 }
 
+// Past the largest count the file is still replaced whole and counts as changed.
+TEST(TextReplacer, MatchCountStopsAtItsLimit) {
+  const TReplaceMode modes[] = {rmReplace, rmInsBefore, rmJustFind};
+  for (TReplaceMode mode : modes) {
+    TTempFolder folder;
+    const std::string path = folder.File("a.txt");
+    PutFile(path, "x x x x x x");
+    ReplacerTesting::SetMatchLimit(4);
+    int32_t matches = 0;
+    const TReplaceResult result = RunReplacer(path, mode, {"x", "y"}, false, 0, &matches);
+    ReplacerTesting::SetMatchLimit(0);
+    EXPECT_EQ(result, rrChanged) << mode;
+    EXPECT_EQ(matches, 4) << mode;
+    EXPECT_EQ(GetFile(path), mode == rmReplace     ? "y y y y y y"
+                             : mode == rmInsBefore ? "yx yx yx yx yx yx"
+                                                   : "x x x x x x")
+        << mode;
+  }
+}
+
 TEST(TextReplacer, MatchAcrossBlockEdge) {
   const size_t kBlock = 262144;
   struct TEdge {
