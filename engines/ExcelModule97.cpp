@@ -252,21 +252,6 @@ void TExcelObject::ReadCellFormat(int column, TCellFormat& format) {
 
 namespace {
 
-// A single-threaded apartment for a caller without one; a thread that has
-// one keeps it as it is.
-class TComApartment {
- public:
-  TComApartment() : hr_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
-  ~TComApartment() {
-    if (SUCCEEDED(hr_)) CoUninitialize();
-  }
-  TComApartment(const TComApartment&) = delete;
-  TComApartment& operator=(const TComApartment&) = delete;
-
- private:
-  HRESULT hr_;
-};
-
 bool ReadSheetTable(TExcelObject& excel, const std::string& fileName, TStringList& caseColumn,
                     TStringList& finds, TStringList& replacements) {
   excel.SetVisible(false);

@@ -1,7 +1,5 @@
 #include "engines/PerformBatchReplace.h"
 
-#include <objbase.h>
-
 #include <algorithm>
 #include <cstring>
 #include <exception>
@@ -12,22 +10,9 @@
 #include "engines/BatchReplacer_utils.h"
 #include "engines/OfficeReplacers.h"
 #include "engines/TextReplacer.h"
+#include "framework/OleAuto.h"
 
 namespace {
-
-// This thread's COM apartment, released after everything made in it.
-class TComApartment {
- public:
-  TComApartment() : hr_(CoInitialize(nullptr)) {}
-  ~TComApartment() {
-    if (SUCCEEDED(hr_)) CoUninitialize();
-  }
-  TComApartment(const TComApartment&) = delete;
-  TComApartment& operator=(const TComApartment&) = delete;
-
- private:
-  HRESULT hr_;
-};
 
 std::string EscapeHashes(const std::string& text) {
   std::string out;

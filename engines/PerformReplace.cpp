@@ -1,12 +1,11 @@
 #include "engines/PerformReplace.h"
 
-#include <objbase.h>
-
 #include <stdexcept>
 
 #include "core/FileUtils.h"
 #include "engines/OfficeReplacers.h"
 #include "engines/TextReplacer.h"
+#include "framework/OleAuto.h"
 
 TFileStatus FileStatusFor(TReplaceResult result) {
   switch (result) {
@@ -44,17 +43,18 @@ struct TReplacer::TRun {
 
 void TReplacer::Execute() {
   FinalState = 0;
-  const HRESULT com = CoInitialize(nullptr);
   bool failed = false;
-  try {
-    RunFiles();
-  } catch (const std::exception& e) {
-    ErrorText = e.what();
-    failed = true;
-  } catch (...) {
-    failed = true;
+  {
+    TComApartment com;
+    try {
+      RunFiles();
+    } catch (const std::exception& e) {
+      ErrorText = e.what();
+      failed = true;
+    } catch (...) {
+      failed = true;
+    }
   }
-  if (SUCCEEDED(com)) CoUninitialize();
   FinalState = Terminated() || failed ? 1 : 2;
   ReturnValue = static_cast<DWORD>(FinalState);
 }

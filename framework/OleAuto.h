@@ -7,6 +7,21 @@
 #include <string>
 
 // An automation call that failed; DISP_E_EXCEPTION carries the server's text.
+// A single-threaded COM apartment for the thread that makes it, released
+// after everything made in it; a thread that already has one keeps it.
+class TComApartment {
+ public:
+  TComApartment() : hr_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
+  ~TComApartment() {
+    if (SUCCEEDED(hr_)) CoUninitialize();
+  }
+  TComApartment(const TComApartment&) = delete;
+  TComApartment& operator=(const TComApartment&) = delete;
+
+ private:
+  HRESULT hr_;
+};
+
 class EOleError : public std::runtime_error {
  public:
   EOleError(HRESULT code, const std::string& what) : std::runtime_error(what), code_(code) {}
