@@ -1,1 +1,3 @@
 target_link_libraries(${KVT_TEST} PRIVATE kvt_controls)
+# Its windows take the activation and focus that other window tests check.
+set_tests_properties(${KVT_TEST} PROPERTIES RESOURCE_LOCK desktop)

@@ -1,1 +1,1 @@
-set_tests_properties(${KVT_TEST} PROPERTIES RESOURCE_LOCK program_key)
+set_tests_properties(${KVT_TEST} PROPERTIES RESOURCE_LOCK "program_key;desktop")
