@@ -49,6 +49,9 @@ class TSpeedButtonNew : public TGraphicControl {
   void MouseLeave() override;
   void PaintControl(TCanvas& c) override;
 
+ protected:
+  void CheckedFromAction(bool c) override { SetDown(c); }
+
  private:
   // Another button of the group went down.
   void ButtonPressed(int group, TSpeedButtonNew* sender);

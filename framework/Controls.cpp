@@ -140,6 +140,7 @@ void TControl::UpdateFromAction() {
   Hint = action_->Hint;
   SetEnabled(action_->Enabled);
   SetVisible(action_->Visible);
+  CheckedFromAction(action_->Checked);
 }
 
 void TControl::MouseDown(TMouseButton b, unsigned shift, int x, int y) {

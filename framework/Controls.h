@@ -99,6 +99,8 @@ class TControl {
   virtual bool IsWindowed() const { return false; }
 
  protected:
+  // A linked action's checked state; check boxes and grouped buttons show it.
+  virtual void CheckedFromAction(bool) {}
   virtual void BoundsChanged() {}
   virtual void FontChanged() {}
   virtual void VisibleChanged() {}

@@ -106,6 +106,11 @@ void TCheckBox::SetChecked(bool c) {
   Click();  // a change from code fires as a click does
 }
 
+// Shown without a click: the action was not run.
+void TCheckBox::CheckedFromAction(bool c) {
+  SendMessageA(hwnd_, BM_SETCHECK, c ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
 bool TCheckBox::HandleCommand(WORD code) {
   if (code != BN_CLICKED) return false;
   Click();

@@ -68,6 +68,7 @@ class TCheckBox : public TStdControl {
  protected:
   TCheckBox(TWinControl* parent, const std::string& caption, DWORD style);
   bool HandleCommand(WORD code) override;
+  void CheckedFromAction(bool c) override;
 };
 
 class TRadioButton : public TCheckBox {

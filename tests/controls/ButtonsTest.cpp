@@ -57,6 +57,33 @@ TEST(SpeedButton, AllowAllUpLetsTheDownButtonGoUp) {
   RunGroup(true, {{0, false, "100", 1}, {0, false, "000", 2}, {1, false, "010", 3}, {0, false, "100", 4}});
 }
 
+TEST(SpeedButton, GroupedButtonsFollowTheirActionsCheckedState) {
+  TForm form;
+  TActionList actions;
+  int runs = 0;
+  std::vector<TAction*> modes;
+  std::vector<TSpeedButtonNew*> buttons;
+  for (int i = 0; i < 2; ++i) {
+    modes.push_back(actions.Add("Mode", 0, [&] { ++runs; }));
+    buttons.push_back(new TSpeedButtonNew(&form));
+    buttons.back()->GroupIndex = 1;
+    buttons.back()->SetAction(modes.back());
+  }
+  const struct {
+    bool checked0, checked1;
+    const char* wantDown;
+  } steps[] = {{true, false, "10"}, {false, true, "01"}, {false, false, "01"}};  // no all-up
+  for (const auto& s : steps) {
+    modes[0]->Checked = s.checked0;
+    modes[1]->Checked = s.checked1;
+    for (auto* b : buttons) b->UpdateFromAction();
+    std::string down;
+    for (auto* b : buttons) down += b->Down() ? '1' : '0';
+    EXPECT_EQ(down, s.wantDown);
+  }
+  EXPECT_EQ(runs, 0);
+}
+
 TEST(SpeedButton, ExternalListWithoutGlyphBitmapShowsNothing) {
   TForm form;
   form.SetClientSize(100, 40);

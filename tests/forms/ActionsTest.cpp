@@ -55,6 +55,18 @@ TEST(Actions, ButtonsMenusAndKeysShareOneAction) {
   EXPECT_EQ(f.runs.size(), 3u);
 }
 
+TEST(Actions, CheckBoxesShowTheCheckedStateWithoutRunningIt) {
+  TActionForm f;
+  auto* check = new TCheckBox(&f.form);
+  check->SetAction(f.run);
+  for (bool checked : {true, false, true}) {
+    f.run->Checked = checked;
+    check->UpdateFromAction();
+    EXPECT_EQ(check->Checked(), checked);
+  }
+  EXPECT_TRUE(f.runs.empty());
+}
+
 TEST(Actions, OwnClickHandlerComesBeforeTheAction) {
   TActionForm f;
   f.button->OnClick = [&] { f.runs.push_back("own"); };
