@@ -59,6 +59,24 @@ TEST(ReplacerBase, AttributesTravelToTheChangedFile) {
   }
 }
 
+// The changed file is written now; the backup is the old file itself, with
+// its old time.
+TEST(ReplacerBase, ChangedFileIsNewAndBackupKeepsTheOldTime) {
+  TTempFolder folder;
+  const std::string path = folder.File("r.txt");
+  PutFile(path, "abc");
+  const FILETIME old{0x12345600, 0x01c00000};
+  {
+    THandle h(CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(SetFileTime(h.Get(), nullptr, nullptr, &old));
+  }
+  ASSERT_EQ(RunReplacer(path, rmReplace, {"b", "B"}, true), rrChanged);
+  const FILETIME changed = LastWriteTime(path), backup = LastWriteTime(folder.File("r.txt.bak"));
+  EXPECT_EQ(CompareFileTime(&changed, &old), 1);
+  EXPECT_EQ(CompareFileTime(&backup, &old), 0);
+  EXPECT_EQ(GetFile(folder.File("r.txt.bak")), "abc");
+}
+
 TEST(ReplacerBase, PatternBlockLayoutAndReaders) {
   TPatternPairOptions insensitive;
   insensitive.WholeWord = true;
