@@ -142,7 +142,7 @@ class TBlockSizeGuard {
 TEST(ReplacerFaults, StopMidFileKeepsTheOriginal) {
   // Small blocks and dense matches keep the run long enough to be stopped
   // after its first output reached the temporary file.
-  TBlockSizeGuard small(4096);
+  TBlockSizeGuard small(512);
   std::string content;
   for (int i = 0; content.size() < (24 << 20); ++i) content += "word " + std::to_string(i % 1000) + "\r\n";
   const TReplaceMode modes[] = {rmReplace, rmInsBefore, rmInsToFoot};
