@@ -1,5 +1,6 @@
 #include "core/ReadFolder.h"
 
+#include <algorithm>
 #include <cstring>
 #include <optional>
 
@@ -29,7 +30,9 @@ class TEntryAppender {
     if (list_.FileCount >= list_.FileCapacity) {
       files_.reset();
       order_.reset();
-      bool grown = GrowFileBlocks(list_, FileGrowthRead);
+      // Half the capacity at a time once that exceeds the step: a large
+      // folder then costs a few reallocations, not one per step.
+      bool grown = GrowFileBlocks(list_, std::max(FileGrowthRead, list_.FileCapacity / 2));
       Relock();
       if (!grown) return nullptr;
     }

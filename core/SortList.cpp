@@ -1,7 +1,8 @@
 #include "core/SortList.h"
 
+#include <algorithm>
 #include <cstring>
-#include <string>
+#include <numeric>
 #include <vector>
 
 namespace {
@@ -15,27 +16,46 @@ int CompareParts(const char* a, uint32_t lenA, const char* b, uint32_t lenB) {
   return CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, a, int(lenA), b, int(lenB)) - 2;
 }
 
-// The locale's sort key: byte order of keys is the order CompareStringA gives.
-std::string SortKey(const char* text, uint32_t len) {
-  if (len == 0) return {};
-  std::string key(size_t(len) * 8 + 16, '\0');
-  int n = LCMapStringA(LOCALE_SYSTEM_DEFAULT, LCMAP_SORTKEY | NORM_IGNORECASE, text, int(len),
-                       reinterpret_cast<char*>(key.data()), int(key.size()));
-  if (n == 0) {
-    n = LCMapStringA(LOCALE_SYSTEM_DEFAULT, LCMAP_SORTKEY | NORM_IGNORECASE, text, int(len), nullptr, 0);
-    key.assign(size_t(n > 0 ? n : 0), '\0');
-    LCMapStringA(LOCALE_SYSTEM_DEFAULT, LCMAP_SORTKEY | NORM_IGNORECASE, text, int(len),
-                 reinterpret_cast<char*>(key.data()), n);
-  }
-  key.resize(size_t(n > 0 ? n : 0));
-  return key;
-}
+constexpr DWORD SortKeyFlags = LCMAP_SORTKEY | NORM_IGNORECASE;
 
-int CompareKeys(const std::string& a, const std::string& b) {
-  int c = memcmp(a.data(), b.data(), a.size() < b.size() ? a.size() : b.size());
-  if (c == 0) c = (a.size() > b.size()) - (a.size() < b.size());
-  return c;
-}
+// The locale's sort keys of one part of every record, back to back in one
+// buffer: byte order of keys is the order CompareStringA gives.
+class TKeyTable {
+ public:
+  void Reserve(uint32_t count) {
+    ends_.reserve(count + 1);
+    bytes_.reserve(size_t(count) * 32);
+    ends_.assign(1, 0);
+  }
+
+  void Add(const char* text, uint32_t len) {
+    const size_t at = bytes_.size();
+    if (len > 0) {
+      int room = int(len) * 8 + 16;
+      bytes_.resize(at + size_t(room));
+      int n = LCMapStringA(LOCALE_SYSTEM_DEFAULT, SortKeyFlags, text, int(len), Out(at), room);
+      if (n == 0) {
+        room = LCMapStringA(LOCALE_SYSTEM_DEFAULT, SortKeyFlags, text, int(len), nullptr, 0);
+        bytes_.resize(at + size_t(std::max(room, 0)));
+        n = room > 0 ? LCMapStringA(LOCALE_SYSTEM_DEFAULT, SortKeyFlags, text, int(len), Out(at), room) : 0;
+      }
+      bytes_.resize(at + size_t(std::max(n, 0)));
+    }
+    ends_.push_back(bytes_.size());
+  }
+
+  int Compare(uint32_t a, uint32_t b) const {
+    const size_t lenA = ends_[a + 1] - ends_[a], lenB = ends_[b + 1] - ends_[b];
+    int c = memcmp(bytes_.data() + ends_[a], bytes_.data() + ends_[b], std::min(lenA, lenB));
+    return c != 0 ? c : (lenA > lenB) - (lenA < lenB);
+  }
+
+ private:
+  char* Out(size_t at) { return reinterpret_cast<char*>(bytes_.data() + at); }
+
+  std::vector<unsigned char> bytes_;
+  std::vector<size_t> ends_;  // key i is bytes ends_[i]..ends_[i + 1]
+};
 
 template <typename T>
 int CompareValues(T a, T b) {
@@ -45,24 +65,33 @@ int CompareValues(T a, T b) {
 class TSorter {
  public:
   TSorter(const char* pool, const TFileRecord* run, uint32_t word)
-      : pool_(pool), run_(run), word_(word) {}
+      : pool_(pool), run_(run), word_(word) {
+    // A key code that comes again can only tie: it compares what tied before.
+    for (int key = 0; key < 4; ++key) {
+      const uint32_t code = (word >> (3 * key)) & 7;
+      if (code < 4 && std::find(codes_, codes_ + codeCount_, code) == codes_ + codeCount_)
+        codes_[codeCount_++] = code;
+    }
+  }
 
   // Sort keys of the first count records, for the parts the word compares:
   // one key per record instead of a locale comparison per probe.
   void UseKeys(uint32_t count) {
-    bool needed[PartCount] = {true, false, false};
-    for (int key = 0; key < 4 && !(word_ & SortByNameOnly); ++key) {
-      uint32_t code = (word_ >> (3 * key)) & 7;
-      if (code == 0) needed[PartStem] = true;
-      if (code == 1) needed[PartExt] = true;
+    // Full names decide only between folders, or under the name-only bit.
+    bool needed[PartCount] = {bool(word_ & SortByNameOnly), false, false};
+    for (uint32_t i = 0; i < count && !needed[PartName]; ++i)
+      needed[PartName] = run_[i].Attributes & FILE_ATTRIBUTE_DIRECTORY;
+    for (uint32_t i = 0; i < codeCount_ && !(word_ & SortByNameOnly); ++i) {
+      if (codes_[i] == 0) needed[PartStem] = true;
+      if (codes_[i] == 1) needed[PartExt] = true;
     }
     for (int part = 0; part < PartCount; ++part) {
       if (!needed[part]) continue;
-      keys_[part].reserve(count);
+      keys_[part].Reserve(count);
       for (uint32_t i = 0; i < count; ++i) {
         uint32_t len = 0;
         const char* text = Part(TPart(part), run_[i], len);
-        keys_[part].push_back(SortKey(text, len));
+        keys_[part].Add(text, len);
       }
     }
     keyed_ = true;
@@ -70,22 +99,32 @@ class TSorter {
 
   // Whether record n (0-based in the run) goes in front of record p.
   bool Before(uint32_t n, uint32_t p) const {
-    const TFileRecord& rn = run_[n];
-    const TFileRecord& rp = run_[p];
-    const bool nFolder = rn.Attributes & FILE_ATTRIBUTE_DIRECTORY;
-    const bool pFolder = rp.Attributes & FILE_ATTRIBUTE_DIRECTORY;
+    const bool nFolder = run_[n].Attributes & FILE_ATTRIBUTE_DIRECTORY;
+    const bool pFolder = run_[p].Attributes & FILE_ATTRIBUTE_DIRECTORY;
     const bool nameOnly = word_ & SortByNameOnly;
     if (!nameOnly && nFolder != pFolder) return nFolder;
     if (nameOnly || nFolder) return ComparePart(PartName, n, p) < 0;
-    bool result = true;  // a full tie puts the new record first
-    for (int key = 0; key < 4; ++key) {
-      int c = CompareKey((word_ >> (3 * key)) & 7, n, p);
-      if (c != 0) {
-        result = c < 0;
-        break;
-      }
-    }
+    const bool result = CompareFiles(n, p) <= 0;  // a full tie puts the new record first
     return (word_ & SortReverse) ? !result : result;
+  }
+
+  // The order that inserting records 0, 1, 2... one by one with Before
+  // builds, as a strict total order: folders by name, then files by the keys;
+  // equal names keep block order, equal files go latest first (block order
+  // when reversed).
+  bool Precedes(uint32_t a, uint32_t b) const {
+    const bool aFolder = run_[a].Attributes & FILE_ATTRIBUTE_DIRECTORY;
+    const bool bFolder = run_[b].Attributes & FILE_ATTRIBUTE_DIRECTORY;
+    const bool nameOnly = word_ & SortByNameOnly;
+    if (!nameOnly && aFolder != bFolder) return aFolder;
+    if (nameOnly || aFolder) {
+      int c = ComparePart(PartName, a, b);
+      return c != 0 ? c < 0 : a < b;
+    }
+    const bool reverse = word_ & SortReverse;
+    int c = CompareFiles(a, b);
+    if (c != 0) return reverse ? c > 0 : c < 0;
+    return reverse ? a < b : a > b;
   }
 
  private:
@@ -106,11 +145,20 @@ class TSorter {
   }
 
   int ComparePart(TPart part, uint32_t n, uint32_t p) const {
-    if (keyed_) return CompareKeys(keys_[part][n], keys_[part][p]);
+    if (keyed_) return keys_[part].Compare(n, p);
     uint32_t lenN = 0, lenP = 0;
     const char* a = Part(part, run_[n], lenN);
     const char* b = Part(part, run_[p], lenP);
     return CompareParts(a, lenN, b, lenP);
+  }
+
+  // The first key that does not tie decides.
+  int CompareFiles(uint32_t n, uint32_t p) const {
+    for (uint32_t i = 0; i < codeCount_; ++i) {
+      int c = CompareKey(codes_[i], n, p);
+      if (c != 0) return c;
+    }
+    return 0;
   }
 
   int CompareKey(uint32_t code, uint32_t n, uint32_t p) const {
@@ -118,21 +166,50 @@ class TSorter {
       case 0: return ComparePart(PartStem, n, p);
       case 1: return ComparePart(PartExt, n, p);
       case 2: return CompareValues(run_[n].Size, run_[p].Size);
-      case 3: return CompareFileTime(&run_[n].LastWriteTime, &run_[p].LastWriteTime);
-      default: return 0;
+      default: return CompareFileTime(&run_[n].LastWriteTime, &run_[p].LastWriteTime);
     }
   }
 
   const char* pool_;
   const TFileRecord* run_;
   uint32_t word_;
+  uint32_t codes_[4] = {};
+  uint32_t codeCount_ = 0;
   bool keyed_ = false;
-  std::vector<std::string> keys_[PartCount];
+  TKeyTable keys_[PartCount];
 };
 
 // Keys pay off when many records are inserted; a single insertion compares
 // directly.
 constexpr uint32_t KeyedMinimum = 16;
+
+// positions[p - 1] is the record shown p-th; records from+1..to go in by
+// binary search, one memory move each.
+void InsertRecords(const TSorter& sorter, uint32_t* positions, uint32_t from, uint32_t to) {
+  for (uint32_t rec = from + 1; rec <= to; ++rec) {
+    const uint32_t placed = rec - 1;
+    uint32_t low = 0, high = placed + 1;
+    while (low + 1 != high) {
+      uint32_t mid = (low + high) / 2;
+      if (sorter.Before(rec - 1, positions[mid - 1] - 1))
+        high = mid;
+      else
+        low = mid;
+    }
+    memmove(positions + high, positions + high - 1, (placed - (high - 1)) * sizeof(uint32_t));
+    positions[high - 1] = rec;
+  }
+}
+
+// A whole run in one sort over keys: n log n comparisons and no moves of
+// the growing run.
+void SortWholeRun(const TSorter& sorter, uint32_t* positions, uint32_t count) {
+  std::vector<uint32_t> records(count);
+  std::iota(records.begin(), records.end(), 0u);
+  std::sort(records.begin(), records.end(),
+            [&sorter](uint32_t a, uint32_t b) { return sorter.Precedes(a, b); });
+  for (uint32_t p = 0; p < count; ++p) positions[p] = records[p] + 1;
+}
 
 }  // namespace
 
@@ -145,21 +222,15 @@ void SortFilesRange(uint32_t firstFile, uint32_t from, uint32_t to, TstateOfBrow
     TBlockLock<uint32_t> order(list.OrderBlock);
     if (files && order) {
       TSorter sorter(list.Names->LockedPtr, files.Get() + firstFile, sortWord);
-      if (to - from >= KeyedMinimum && (to - from) * 8 >= to) sorter.UseKeys(to);
-      uint32_t* positions = order.Get() + firstFile;  // positions[p - 1]: record shown p-th
-      for (uint32_t rec = from + 1; rec <= to; ++rec) {
-        const uint32_t placed = rec - 1;
-        uint32_t low = 0, high = placed + 1;
-        while (low + 1 != high) {
-          uint32_t mid = (low + high) / 2;
-          if (sorter.Before(rec - 1, positions[mid - 1] - 1))
-            high = mid;
-          else
-            low = mid;
-        }
-        memmove(positions + high, positions + high - 1, (placed - (high - 1)) * sizeof(uint32_t));
-        positions[high - 1] = rec;
-      }
+      uint32_t* positions = order.Get() + firstFile;
+      const bool keyed = to - from >= KeyedMinimum && (to - from) * 8 >= to;
+      if (keyed) sorter.UseKeys(to);
+      // Keys give a consistent order, which a one-pass sort needs; direct
+      // locale comparisons keep to binary insertion.
+      if (keyed && from == 0)
+        SortWholeRun(sorter, positions, to);
+      else
+        InsertRecords(sorter, positions, from, to);
     }
   }
   list.Names->Unlock();

@@ -137,11 +137,14 @@ TEST_F(ReadFolderTest, ReadsEveryEntryWithSizesAndExtensions) {
   }
 }
 
+// The folder read four times over: several growths, the later ones larger
+// than the step, each run apart from the others.
 TEST_F(ReadFolderTest, GrowsPastTheBlockStepAndKeepsRunsApart) {
+  constexpr uint32_t Files = 2000, Reads = 4;
   TTempDir dir;
   char name[32];
-  for (int i = 0; i < 2700; ++i) {
-    wsprintfA(name, "f%d.txt", i);
+  for (uint32_t i = 0; i < Files; ++i) {
+    wsprintfA(name, "f%u.txt", i);
     dir.File(name, 0, FILETIME{});
   }
   dir.Folder("inner");
@@ -150,15 +153,27 @@ TEST_F(ReadFolderTest, GrowsPastTheBlockStepAndKeepsRunsApart) {
   AddDirRecord(l.list, TDirRecord{nullptr, 0, 0, l.list.Names->Add((dir.Path() + "\\inner").c_str()),
                                   DirOpen, 1, -1});
   ASSERT_TRUE(ReadFolder(2, 0, l.list, nullptr));
-  ASSERT_TRUE(ReadFolder(1, 0, l.list, nullptr));
-  EXPECT_EQ(l.list.FileCount, 2702);
-  EXPECT_GE(l.list.FileCapacity, 2702);
+  for (uint32_t k = 1; k < Reads; ++k)
+    AddDirRecord(l.list, TDirRecord{nullptr, 0, 0, l.Dir(1).PathOffset, DirOpen, 0, -1});
+  for (uint32_t d : {1u, 3u, 4u, 5u}) ASSERT_TRUE(ReadFolder(d, 0, l.list, nullptr));
+  EXPECT_EQ(l.list.FileCount, int32_t(Reads * (Files + 1) + 1));
+  EXPECT_GE(l.list.FileCapacity, l.list.FileCount);
   EXPECT_EQ(l.Dir(2).FirstFile, 0u);
-  EXPECT_EQ(l.Dir(1).FirstFile, 1u);
-  EXPECT_EQ(l.Dir(1).FileCount, 2701u);
   EXPECT_EQ(GetFileNameAt(2, 1, l.list), "one.txt");
-  TBlockLock<uint32_t> order(l.list.OrderBlock);
-  EXPECT_EQ(order[2701], 2701u);
+  uint32_t first = 1;
+  for (uint32_t d : {1u, 3u, 4u, 5u}) {
+    EXPECT_EQ(l.Dir(d).FirstFile, first) << d;
+    ASSERT_EQ(l.Dir(d).FileCount, Files + 1) << d;
+    std::vector<std::string> names;
+    for (uint32_t r = 1; r <= Files + 1; ++r) names.push_back(GetFileNameAt(d, r, l.list));
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(std::unique(names.begin(), names.end()), names.end()) << d;
+    EXPECT_EQ(names.front(), "f0.txt") << d;
+    EXPECT_EQ(names.back(), "inner") << d;
+    TBlockLock<uint32_t> order(l.list.OrderBlock);
+    for (uint32_t p = 1; p <= Files + 1; ++p) ASSERT_EQ(order[first + p - 1], p) << d;
+    first += Files + 1;
+  }
 }
 
 TEST_F(ReadFolderTest, MissingFileOrEmptyFoldersGiveNoEntries) {

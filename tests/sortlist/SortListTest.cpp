@@ -153,13 +153,20 @@ TEST(SortList, BulkSortAgreesWithSingleInsertions) {
     names.push_back(name);
   }
   for (int i = 0; i < 300; ++i) entries.push_back({names[i].c_str(), rng() % 4, rng() % 3});
-  const uint32_t words[] = {8, 8 | 0x2000, 1, 1 | (2 << 3), 2, 3 | 0x2000, 0x4000, 4 | (4 << 3) | (4 << 6) | (4 << 9)};
+  const uint32_t words[] = {8, 8 | 0x2000, 1, 1 | (2 << 3), 2, 3 | 0x2000, 0x4000, 0x4000 | 0x2000,
+                            4 | (4 << 3) | (4 << 6) | (4 << 9), 2 | (2 << 3) | (1 << 6),
+                            (7 << 9) | 0x2000};
   for (uint32_t word : words) {
-    TSortList bulk(entries), single(entries);
+    TSortList bulk(entries), halves(entries), single(entries);
     SortDir(1, word, bulk.list);
+    SortFilesRange(0, 0, 150, halves.list, word);  // a keyed run added to a sorted one
+    SortFilesRange(0, 150, 300, halves.list, word);
     for (uint32_t k = 1; k <= entries.size(); ++k) SortFilesRange(0, k - 1, k, single.list, word);
-    TBlockLock<uint32_t> a(bulk.list.OrderBlock), b(single.list.OrderBlock);
-    for (size_t p = 0; p < entries.size(); ++p) ASSERT_EQ(a[p], b[p]) << "word " << word << " position " << p;
+    TBlockLock<uint32_t> a(bulk.list.OrderBlock), h(halves.list.OrderBlock), b(single.list.OrderBlock);
+    for (size_t p = 0; p < entries.size(); ++p) {
+      ASSERT_EQ(a[p], b[p]) << "word " << word << " position " << p;
+      ASSERT_EQ(h[p], b[p]) << "word " << word << " position " << p;
+    }
   }
 }
 
