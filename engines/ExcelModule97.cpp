@@ -58,11 +58,7 @@ TExcelObject::~TExcelObject() {
 }
 
 void TExcelObject::Connect() {
-  try {
-    ServerObject = CreateOleObject("Excel.Application");
-  } catch (const EOleError&) {
-    ServerObject.Clear();
-  }
+  ServerObject = TryCreateOleObject("Excel.Application");
   ServerStarted = !ServerObject.IsEmpty();
   if (!ServerStarted) return;
   OlePut(ServerObject, "DisplayAlerts", false);
@@ -71,11 +67,10 @@ void TExcelObject::Connect() {
 
 void TExcelObject::Disconnect(bool quitServer) {
   if (quitServer && ServerStarted) {
-    try {
+    IgnoringOleErrors([&] {
       CloseWorkbook();
-      if (OleGet(OleGet(ServerObject, "Workbooks"), "Count").ToInt() == 0) OleCall(ServerObject, "Quit");
-    } catch (const EOleError&) {
-    }
+      if (WorkbookCount() == 0) OleCall(ServerObject, "Quit");
+    });
   }
   ServerObject.Clear();
   WorkbookObject.Clear();

@@ -13,21 +13,16 @@ TPowerPointObject::~TPowerPointObject() {
 }
 
 void TPowerPointObject::Connect() {
-  try {
-    ServerObject = CreateOleObject("PowerPoint.Application");
-  } catch (const EOleError&) {
-    ServerObject.Clear();
-  }
+  ServerObject = TryCreateOleObject("PowerPoint.Application");
   ServerStarted = !ServerObject.IsEmpty();
 }
 
 void TPowerPointObject::Disconnect(bool quitServer) {
   if (quitServer && ServerStarted) {
-    try {
+    IgnoringOleErrors([&] {
       CloseDocument();
       if (DocumentCount() == 0) OleCall(ServerObject, "Quit");
-    } catch (const EOleError&) {
-    }
+    });
   }
   DocumentObject.Clear();
   ServerObject.Clear();

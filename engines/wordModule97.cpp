@@ -7,15 +7,6 @@ namespace {
 constexpr int kNoProtection = -1;
 constexpr int kSeekMain = 0;
 
-// Runs a step whose server errors are to be ignored.
-template <typename F>
-void Ignoring(F&& step) {
-  try {
-    step();
-  } catch (const EOleError&) {
-  }
-}
-
 }  // namespace
 
 struct TWordObject97::TJob {
@@ -34,18 +25,14 @@ TWordObject97::~TWordObject97() {
 }
 
 void TWordObject97::Connect() {
-  try {
-    ServerObject = CreateOleObject("Word.Application");
-  } catch (const EOleError&) {
-    ServerObject.Clear();
-  }
+  ServerObject = TryCreateOleObject("Word.Application");
   ServerStarted = !ServerObject.IsEmpty();
   if (ServerStarted) OlePut(ServerObject, "DisplayAlerts", 0);
 }
 
 void TWordObject97::Disconnect(bool quitServer) {
   if (quitServer && ServerStarted) {
-    Ignoring([&] {
+    IgnoringOleErrors([&] {
       CloseDocument();
       if (DocumentCount() == 0)
         OleCall(ServerObject, "Quit", {0, TVariant::Missing(), TVariant::Missing()});
@@ -148,7 +135,7 @@ int TWordObject97::FindReplaceLoop(const TJob& job) {
 }
 
 int TWordObject97::ReplaceInHeadersFooters(const TJob& job) {
-  Ignoring([&] {
+  IgnoringOleErrors([&] {
     TVariant window = Window();
     if (OleGet(OleGet(window, "View"), "SplitSpecial").ToInt() != 0)
       OleCall(OleGet(OleGet(window, "Panes"), "Item", {2}), "Close");
@@ -163,7 +150,7 @@ int TWordObject97::ReplaceInHeadersFooters(const TJob& job) {
     if (sections != 0) {
       for (int i = 1; i <= sections; ++i) {
         OleCall(OleGet(OleGet(DocumentObject, "Application"), "Selection"), "GoTo", {0, 1, i});
-        Ignoring([&] {
+        IgnoringOleErrors([&] {
           Seek(9);
           count += FindReplaceLoop(job);
           Seek(10);
@@ -175,21 +162,21 @@ int TWordObject97::ReplaceInHeadersFooters(const TJob& job) {
     }
   } catch (const EOleError&) {
   }
-  Ignoring([&] {
+  IgnoringOleErrors([&] {
     if (OleGet(OleGet(DocumentObject, "PageSetup"), "DifferentFirstPageHeaderFooter").ToInt() == 0) return;
     Seek(2);
     count += FindReplaceLoop(job);
     Seek(5);
     count += FindReplaceLoop(job);
   });
-  Ignoring([&] {
+  IgnoringOleErrors([&] {
     if (OleGet(OleGet(DocumentObject, "PageSetup"), "OddAndEvenPagesHeaderFooter").ToInt() == 0) return;
     Seek(3);
     count += FindReplaceLoop(job);
     Seek(6);
     count += FindReplaceLoop(job);
   });
-  Ignoring([&] {
+  IgnoringOleErrors([&] {
     Seek(1);
     count += FindReplaceLoop(job);
     Seek(4);
@@ -203,7 +190,7 @@ int TWordObject97::ReplaceInNotes(const TJob& job) {
   int count = 0;
   const auto notes = [&](const char* collection, int value) {
     if (OleGet(OleGet(DocumentObject, collection), "Count").ToInt() == 0) return;
-    Ignoring([&] {
+    IgnoringOleErrors([&] {
       TVariant paneView = OleGet(OleGet(Window(), "ActivePane"), "View");
       const int type = OleGet(paneView, "Type").ToInt();
       if (type == 3 || type == 6 || type == 4) Seek(value);
@@ -213,7 +200,7 @@ int TWordObject97::ReplaceInNotes(const TJob& job) {
   };
   notes("FootNotes", 7);
   notes("EndNotes", 8);
-  Ignoring([&] { Seek(kSeekMain); });
+  IgnoringOleErrors([&] { Seek(kSeekMain); });
   return count;
 }
 

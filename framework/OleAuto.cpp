@@ -169,6 +169,14 @@ TVariant CreateOleObject(const std::string& progId) {
   return TVariant::Attach(disp);
 }
 
+TVariant TryCreateOleObject(const std::string& progId) {
+  try {
+    return CreateOleObject(progId);
+  } catch (const EOleError&) {
+    return TVariant();
+  }
+}
+
 TVariant OleCall(const TVariant& obj, const char* name, std::initializer_list<TVariant> args) {
   return Invoke(obj, name, DISPATCH_METHOD | DISPATCH_PROPERTYGET, args, nullptr);
 }

@@ -90,6 +90,17 @@ class TVariant {
 
 // Creates the server's application object for a ProgID (CLSCTX_SERVER).
 TVariant CreateOleObject(const std::string& progId);
+// The same, but empty where the server is not registered or will not start.
+TVariant TryCreateOleObject(const std::string& progId);
+
+// Runs a step whose server errors are to be ignored; anything else passes.
+template <typename F>
+void IgnoringOleErrors(F&& step) {
+  try {
+    step();
+  } catch (const EOleError&) {
+  }
+}
 
 // Late-bound member access; arguments in natural order.
 TVariant OleCall(const TVariant& obj, const char* name, std::initializer_list<TVariant> args = {});
