@@ -169,19 +169,9 @@ TReplaceResult TOfficeReplacer::SaveOnHits(const std::string& fileName) {
 }
 
 TMSWordReplacer::TMSWordReplacer(TThread* thread, bool backup, HGLOBAL block, TReplaceMode mode)
-    : TOfficeReplacer(thread, backup, block, mode, 0), owner_(thread) {}
+    : TServerReplacer(thread, backup, block, mode, 0), owner_(thread) {}
 
-bool TMSWordReplacer::CreateServer() {
-  Server = std::make_unique<TWordObject97>(owner_);
-  if (!Server->ServerStarted) return false;
-  Server->SetVisible(false);
-  return true;
-}
-
-void TMSWordReplacer::MoveToNewInstance() {
-  Server->Disconnect(false);
-  Server->Connect();
-}
+bool TMSWordReplacer::CreateServer() { return UseServer(std::make_unique<TWordObject97>(owner_)); }
 
 TReplaceResult TMSWordReplacer::ApplyPair(TReplaceMode mode, const std::wstring& find,
                                           const std::wstring&, const std::wstring& replacement,
@@ -207,19 +197,9 @@ std::wstring TMSWordReplacer::LiteralFindText(const std::wstring& text) const {
 
 TMSExcelReplacer::TMSExcelReplacer(TThread* thread, bool backup, HGLOBAL block, TReplaceMode mode,
                                    int32_t splitPosition)
-    : TOfficeReplacer(thread, backup, block, mode, splitPosition) {}
+    : TServerReplacer(thread, backup, block, mode, splitPosition) {}
 
-bool TMSExcelReplacer::CreateServer() {
-  Server = std::make_unique<TExcelObject>();
-  if (!Server->ServerStarted) return false;
-  Server->SetVisible(false);
-  return true;
-}
-
-void TMSExcelReplacer::MoveToNewInstance() {
-  Server->Disconnect(false);
-  Server->Connect();
-}
+bool TMSExcelReplacer::CreateServer() { return UseServer(std::make_unique<TExcelObject>()); }
 
 TReplaceResult TMSExcelReplacer::ApplyPair(TReplaceMode mode, const std::wstring& find,
                                            const std::wstring& closing,
@@ -235,19 +215,9 @@ std::wstring TMSExcelReplacer::LiteralFindText(const std::wstring& text) const {
 
 TMSPowerPointReplacer::TMSPowerPointReplacer(TThread* thread, bool backup, HGLOBAL block,
                                              TReplaceMode mode, int32_t splitPosition)
-    : TOfficeReplacer(thread, backup, block, mode, splitPosition) {}
+    : TServerReplacer(thread, backup, block, mode, splitPosition) {}
 
-bool TMSPowerPointReplacer::CreateServer() {
-  Server = std::make_unique<TPowerPointObject>();
-  if (!Server->ServerStarted) return false;
-  Server->SetVisible(false);
-  return true;
-}
-
-void TMSPowerPointReplacer::MoveToNewInstance() {
-  Server->Disconnect(false);
-  Server->Connect();
-}
+bool TMSPowerPointReplacer::CreateServer() { return UseServer(std::make_unique<TPowerPointObject>()); }
 
 TReplaceResult TMSPowerPointReplacer::ApplyPair(TReplaceMode mode, const std::wstring& find,
                                                 const std::wstring& closing,

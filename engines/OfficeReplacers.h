@@ -101,26 +101,46 @@ class TOfficeReplacer : public TBaseReplacer {
   TReplaceResult SaveOnHits(const std::string& fileName);
 };
 
-class TMSWordReplacer : public TOfficeReplacer {
+// What the three server objects answer alike: starting, moving to a fresh
+// instance, the mode and the hit count.
+template <typename TServer>
+class TServerReplacer : public TOfficeReplacer {
  public:
-  TMSWordReplacer(TThread* thread, bool backup, HGLOBAL block, TReplaceMode mode);
-  ~TMSWordReplacer() override { StopServer(); }
+  using TOfficeReplacer::TOfficeReplacer;
+  ~TServerReplacer() override { StopServer(); }
   void StopServer() override { Server.reset(); }
   bool HasServer() const override { return Server != nullptr; }
 
-  std::unique_ptr<TWordObject97> Server;
+  std::unique_ptr<TServer> Server;
+
+ protected:
+  // Keeps the server object; false when its server did not start.
+  bool UseServer(std::unique_ptr<TServer> server) {
+    Server = std::move(server);
+    if (!Server->ServerStarted) return false;
+    Server->SetVisible(false);
+    return true;
+  }
+  void SetServerMode(TReplaceMode mode) override { Server->Mode = mode; }
+  void MoveToNewInstance() override {
+    Server->Disconnect(false);
+    Server->Connect();
+  }
+  int32_t HitCount() const override { return Server->MatchCount; }
+};
+
+class TMSWordReplacer : public TServerReplacer<TWordObject97> {
+ public:
+  TMSWordReplacer(TThread* thread, bool backup, HGLOBAL block, TReplaceMode mode);
 
  protected:
   bool CreateServer() override;
-  void SetServerMode(TReplaceMode mode) override { Server->Mode = mode; }
   int DocumentCount() override { return Server->DocumentCount(); }
-  void MoveToNewInstance() override;
   void OpenDocument(const std::string& fileName) override { Server->OpenDocument(fileName); }
   bool IsProtected() override { return Server->IsProtected(); }
   TReplaceResult ApplyPair(TReplaceMode mode, const std::wstring& find, const std::wstring& closing,
                            const std::wstring& replacement, uint32_t flags) override;
   std::wstring LiteralFindText(const std::wstring& text) const override;
-  int32_t HitCount() const override { return Server->MatchCount; }
   void SaveDocument(const std::string& fileName) override { Server->SaveDocument(fileName); }
   void CloseDocument() override { Server->CloseDocument(); }
   bool SplitsBetween() const override { return false; }
@@ -129,54 +149,38 @@ class TMSWordReplacer : public TOfficeReplacer {
   TThread* owner_;
 };
 
-class TMSExcelReplacer : public TOfficeReplacer {
+class TMSExcelReplacer : public TServerReplacer<TExcelObject> {
  public:
   TMSExcelReplacer(TThread* thread, bool backup, HGLOBAL block, TReplaceMode mode,
                    int32_t splitPosition);
-  ~TMSExcelReplacer() override { StopServer(); }
-  void StopServer() override { Server.reset(); }
-  bool HasServer() const override { return Server != nullptr; }
-
-  std::unique_ptr<TExcelObject> Server;
 
  protected:
   bool CreateServer() override;
-  void SetServerMode(TReplaceMode mode) override { Server->Mode = mode; }
   int DocumentCount() override { return Server->WorkbookCount(); }
-  void MoveToNewInstance() override;
   void OpenDocument(const std::string& fileName) override { Server->OpenWorkbook(fileName); }
   // Protection is a matter of single sheets, which the replace skips.
   bool IsProtected() override { return false; }
   TReplaceResult ApplyPair(TReplaceMode mode, const std::wstring& find, const std::wstring& closing,
                            const std::wstring& replacement, uint32_t flags) override;
   std::wstring LiteralFindText(const std::wstring& text) const override;
-  int32_t HitCount() const override { return Server->MatchCount; }
   void SaveDocument(const std::string& fileName) override { Server->SaveWorkbookCopy(fileName); }
   void CloseDocument() override { Server->CloseWorkbook(); }
 };
 
-class TMSPowerPointReplacer : public TOfficeReplacer {
+class TMSPowerPointReplacer : public TServerReplacer<TPowerPointObject> {
  public:
   TMSPowerPointReplacer(TThread* thread, bool backup, HGLOBAL block, TReplaceMode mode,
                         int32_t splitPosition);
-  ~TMSPowerPointReplacer() override { StopServer(); }
-  void StopServer() override { Server.reset(); }
-  bool HasServer() const override { return Server != nullptr; }
-
-  std::unique_ptr<TPowerPointObject> Server;
 
  protected:
   bool CreateServer() override;
-  void SetServerMode(TReplaceMode mode) override { Server->Mode = mode; }
   int DocumentCount() override { return Server->DocumentCount(); }
-  void MoveToNewInstance() override;
   void OpenDocument(const std::string& fileName) override { Server->OpenDocument(fileName); }
   // A presentation that did not open counts as protected.
   bool IsProtected() override { return Server->NoDocument(); }
   TReplaceResult ApplyPair(TReplaceMode mode, const std::wstring& find, const std::wstring& closing,
                            const std::wstring& replacement, uint32_t flags) override;
   std::wstring LiteralFindText(const std::wstring& text) const override;
-  int32_t HitCount() const override { return Server->MatchCount; }
   void SaveDocument(const std::string& fileName) override { Server->SaveDocument(fileName); }
   void CloseDocument() override { Server->CloseDocument(); }
 };
