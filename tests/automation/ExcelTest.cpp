@@ -28,10 +28,6 @@ class ExcelObject : public TStandinTest {
     excel.CloseWorkbook();
     if (matches) *matches = excel.MatchCount;
   }
-  int Count(const std::string& call) const {
-    auto log = Log();
-    return static_cast<int>(std::count(log.begin(), log.end(), call));
-  }
 };
 
 const char kBook[] =

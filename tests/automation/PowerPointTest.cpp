@@ -1,5 +1,3 @@
-#include <algorithm>
-
 #include "StandinTest.h"
 #include "engines/PowerPointModule97.h"
 
@@ -28,10 +26,6 @@ class PowerPointObject : public TStandinTest {
     }
     ppt.CloseDocument();
     return ppt.MatchCount;
-  }
-  int Count(const std::string& call) const {
-    auto log = Log();
-    return static_cast<int>(std::count(log.begin(), log.end(), call));
   }
 };
 

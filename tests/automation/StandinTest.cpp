@@ -3,7 +3,7 @@
 #include <windows.h>
 #include <objbase.h>
 
-#include <fstream>
+#include <algorithm>
 #include <sstream>
 
 #include "framework/Registry.h"
@@ -28,31 +28,9 @@ std::string ServerDll() {
   return p.substr(0, p.find_last_of('\\') + 1) + "kvt_standin.dll";
 }
 
-void DeleteTree(const std::string& dir) {
-  WIN32_FIND_DATAA fd;
-  HANDLE h = FindFirstFileA((dir + "\\*").c_str(), &fd);
-  if (h != INVALID_HANDLE_VALUE) {
-    do {
-      std::string name = fd.cFileName;
-      if (name == "." || name == "..") continue;
-      std::string full = dir + "\\" + name;
-      if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) DeleteTree(full);
-      else DeleteFileA(full.c_str());
-    } while (FindNextFileA(h, &fd));
-    FindClose(h);
-  }
-  RemoveDirectoryA(dir.c_str());
-}
-
 }  // namespace
 
 void TStandinTest::SetUp() {
-  char tmp[MAX_PATH];
-  GetTempPathA(MAX_PATH, tmp);
-  static int serial = 0;
-  dir_ = std::string(tmp) + "kvt_auto_" + std::to_string(GetCurrentProcessId()) + "_" +
-         std::to_string(++serial);
-  CreateDirectoryA(dir_.c_str(), nullptr);
   SetEnvironmentVariableA("KVT_STANDIN_LOG", Path("calls.log").c_str());
   FailCalls("");
   UserDocuments(0);
@@ -63,7 +41,6 @@ void TStandinTest::SetUp() {
 void TStandinTest::TearDown() {
   CoUninitialize();
   SetEnvironmentVariableA("KVT_STANDIN_LOG", nullptr);
-  DeleteTree(dir_);
 }
 
 void TStandinTest::Register() {
@@ -89,14 +66,11 @@ void TStandinTest::Unregister() {
 }
 
 void TStandinTest::WriteFile(const std::string& name, const std::string& text) const {
-  std::ofstream(Path(name), std::ios::binary) << text;
+  WriteTestFile(Path(name), text);
 }
 
 std::string TStandinTest::ReadFile(const std::string& name) const {
-  std::ifstream in(Path(name), std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
+  return ReadTestFile(Path(name));
 }
 
 std::vector<std::string> TStandinTest::Log() const {
@@ -111,6 +85,11 @@ int TStandinTest::LogIndex(const std::string& call) const {
   for (size_t i = 0; i < lines.size(); ++i)
     if (lines[i] == call) return static_cast<int>(i);
   return -1;
+}
+
+int TStandinTest::Count(const std::string& call) const {
+  auto lines = Log();
+  return static_cast<int>(std::count(lines.begin(), lines.end(), call));
 }
 
 void TStandinTest::FailCalls(const std::string& calls) {

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "support/TempFolder.h"
+
 // Registers the stand-in office servers for one test, in a fresh temp folder,
 // with COM initialised; KVT_STANDIN_* steer the server (see standin/).
 class TStandinTest : public testing::Test {
@@ -13,15 +15,17 @@ class TStandinTest : public testing::Test {
 
   static void Register();
   static void Unregister();
-  std::string Path(const std::string& name) const { return dir_ + "\\" + name; }
+  std::string Path(const std::string& name) const { return dir_ / name; }
   void WriteFile(const std::string& name, const std::string& text) const;
   std::string ReadFile(const std::string& name) const;
   std::vector<std::string> Log() const;
   // Index of the first log line equal to call, or -1.
   int LogIndex(const std::string& call) const;
+  // How many log lines equal call.
+  int Count(const std::string& call) const;
   static void FailCalls(const std::string& calls);
   static void UserDocuments(int count);
 
  private:
-  std::string dir_;
+  TTempFolder dir_;
 };

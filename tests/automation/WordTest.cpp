@@ -1,5 +1,3 @@
-#include <algorithm>
-
 #include "StandinTest.h"
 #include "engines/wordModule97.h"
 #include "framework/Thread.h"
@@ -35,10 +33,6 @@ class WordObject : public TStandinTest {
     }
     word.CloseDocument();
     return word.MatchCount;
-  }
-  int Count(const std::string& call) const {
-    auto log = Log();
-    return static_cast<int>(std::count(log.begin(), log.end(), call));
   }
 };
 
