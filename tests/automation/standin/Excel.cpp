@@ -260,12 +260,10 @@ class TSheets : public TStandinObject {
  public:
   explicit TSheets(std::shared_ptr<TBook> b) : TStandinObject("worksheets"), b_(std::move(b)) {}
   bool Member(const std::string& n, bool, const TArgs& a, VARIANT* res) override {
-    if (n == "count") SetInt(res, static_cast<int>(b_->sheets.size()));
-    else if (n == "item") {
-      int i = ArgInt(a, 0, 0);
-      if (i < 1 || i > static_cast<int>(b_->sheets.size())) throw TStandinError{};
-      SetObject(res, new TSheetObj(b_, i - 1));
-    } else return false;
+    const int count = static_cast<int>(b_->sheets.size());
+    if (n == "count") SetInt(res, count);
+    else if (n == "item") SetObject(res, new TSheetObj(b_, static_cast<int>(ArgItem(a, count))));
+    else return false;
     return true;
   }
 
@@ -300,7 +298,7 @@ class TBooks : public TStandinObject {
  public:
   explicit TBooks(std::shared_ptr<TModel> m) : TStandinObject("workbooks"), m_(std::move(m)) {}
   bool Member(const std::string& n, bool, const TArgs& a, VARIANT* res) override {
-    if (n == "count") SetInt(res, static_cast<int>(m_->books.size()) + UserDocs());
+    if (n == "count") SetInt(res, OpenDocuments(m_->books.size()));
     else if (n == "add") {
       m_->books.push_back(LoadBook(ArgWide(a, 0)));
       SetObject(res, new TBookObj(m_, m_->books.back()));

@@ -89,11 +89,8 @@ class TShapes : public TStandinObject {
   bool Member(const std::string& n, bool, const TArgs& a, VARIANT* res) override {
     const int count = static_cast<int>(d_->slides[s_].size());
     if (n == "count") SetInt(res, count);
-    else if (n == "item") {
-      int i = ArgInt(a, 0, 0);
-      if (i < 1 || i > count) throw TStandinError{};
-      SetObject(res, new TShapeObj(d_, s_, i - 1));
-    } else return false;
+    else if (n == "item") SetObject(res, new TShapeObj(d_, s_, ArgItem(a, count)));
+    else return false;
     return true;
   }
 
@@ -122,11 +119,8 @@ class TSlides : public TStandinObject {
   bool Member(const std::string& n, bool, const TArgs& a, VARIANT* res) override {
     const int count = static_cast<int>(d_->slides.size());
     if (n == "count") SetInt(res, count);
-    else if (n == "item") {
-      int i = ArgInt(a, 0, 0);
-      if (i < 1 || i > count) throw TStandinError{};
-      SetObject(res, new TSlide(d_, i - 1));
-    } else return false;
+    else if (n == "item") SetObject(res, new TSlide(d_, ArgItem(a, count)));
+    else return false;
     return true;
   }
 
@@ -157,7 +151,7 @@ class TPresentations : public TStandinObject {
  public:
   explicit TPresentations(std::shared_ptr<TModel> m) : TStandinObject("presentations"), m_(std::move(m)) {}
   bool Member(const std::string& n, bool, const TArgs& a, VARIANT* res) override {
-    if (n == "count") SetInt(res, static_cast<int>(m_->decks.size()) + UserDocs());
+    if (n == "count") SetInt(res, OpenDocuments(m_->decks.size()));
     else if (n == "open") {
       std::wstring path = ArgWide(a, 0);
       m_->decks.push_back(LoadDeck(path));

@@ -176,7 +176,15 @@ void SetNothing(VARIANT* r) {
   r->pdispVal = nullptr;
 }
 
-int UserDocs() { return atoi(Env("KVT_STANDIN_USERDOCS").c_str()); }
+size_t ArgItem(const TArgs& a, int count) {
+  const int i = ArgInt(a, 0, 0);
+  if (i < 1 || i > count) throw TStandinError{};
+  return static_cast<size_t>(i - 1);
+}
+
+int OpenDocuments(size_t own) {
+  return static_cast<int>(own) + atoi(Env("KVT_STANDIN_USERDOCS").c_str());
+}
 
 std::wstring LowerW(std::wstring s) {
   for (auto& c : s) c = static_cast<wchar_t>(towlower(c));

@@ -57,7 +57,10 @@ void SetWide(VARIANT* r, const std::wstring& s);
 void SetObject(VARIANT* r, TStandinObject* o);  // takes the reference
 void SetNothing(VARIANT* r);
 
-int UserDocs();
+// The 0-based index of a 1-based item argument; the call fails outside 1..count.
+size_t ArgItem(const TArgs& a, int count);
+// A collection's count: the instance's own documents and the user's.
+int OpenDocuments(size_t own);
 std::wstring LowerW(std::wstring s);
 std::vector<std::wstring> ReadLines(const std::wstring& path);
 void WriteLines(const std::wstring& path, const std::vector<std::wstring>& lines);

@@ -207,7 +207,7 @@ class TWindow : public TStandinObject {
   explicit TWindow(std::shared_ptr<TDoc> d) : TStandinObject("window"), d_(std::move(d)) {}
   bool Member(const std::string& n, bool, const TArgs& a, VARIANT* res) override {
     if (n == "item") {
-      if (ArgInt(a, 0) != 1) throw TStandinError{};
+      ArgItem(a, 1);  // one window a document
       SetObject(res, new TWindow(d_));
     } else if (n == "selection") SetObject(res, new TSelection(d_));
     else if (n == "view") SetObject(res, new TView(d_, false));
@@ -278,7 +278,7 @@ class TDocuments : public TStandinObject {
  public:
   explicit TDocuments(std::shared_ptr<TModel> m) : TStandinObject("documents"), m_(std::move(m)) {}
   bool Member(const std::string& n, bool, const TArgs& a, VARIANT* res) override {
-    if (n == "count") SetInt(res, static_cast<int>(m_->docs.size()) + UserDocs());
+    if (n == "count") SetInt(res, OpenDocuments(m_->docs.size()));
     else if (n == "open") {
       if (a.size() != 10) throw TStandinError{};
       m_->docs.push_back(LoadDoc(ArgWide(a, 0)));
