@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/ReadFolder.h"
+#include "support/TempFolder.h"
 
 namespace {
 
@@ -17,56 +18,18 @@ FILETIME MakeTime(WORD y, WORD mo, WORD d, WORD h, WORD mi, WORD s) {
   return ft;
 }
 
-// A fresh folder per test, removed with everything in it.
-class TTempDir {
+// The shared temp folder, with attributes given to what it makes.
+class TTempDir : public TTempFolder {
  public:
-  TTempDir() {
-    char base[MAX_PATH];
-    GetTempPathA(MAX_PATH, base);
-    path_ = std::string(base) + "kvt_read_" + std::to_string(GetCurrentProcessId()) + "_" +
-            std::to_string(GetTickCount64()) + "_" + std::to_string(counter_++);
-    CreateDirectoryA(path_.c_str(), nullptr);
-  }
-  ~TTempDir() { Remove(path_); }
-  const std::string& Path() const { return path_; }
-
   void File(const std::string& name, uint64_t size, FILETIME time, DWORD attr = 0) const {
-    std::string full = path_ + "\\" + name;
-    HANDLE h = CreateFileA(full.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(h, INVALID_HANDLE_VALUE) << full;
-    LARGE_INTEGER at;
-    at.QuadPart = LONGLONG(size);
-    SetFilePointerEx(h, at, nullptr, FILE_BEGIN);  // extending leaves a sparse file
-    SetEndOfFile(h);
-    if (time.dwLowDateTime || time.dwHighDateTime) SetFileTime(h, nullptr, nullptr, &time);
-    CloseHandle(h);
-    if (attr) SetFileAttributesA(full.c_str(), attr);
+    TTempFolder::File(name, size, time);
+    ASSERT_NE(GetFileAttributesA((*this / name).c_str()), INVALID_FILE_ATTRIBUTES) << name;
+    if (attr) SetFileAttributesA((*this / name).c_str(), attr);
   }
   void Folder(const std::string& name, DWORD attr = 0) const {
-    std::string full = path_ + "\\" + name;
-    CreateDirectoryA(full.c_str(), nullptr);
-    if (attr) SetFileAttributesA(full.c_str(), attr | FILE_ATTRIBUTE_DIRECTORY);
+    TTempFolder::Folder(name);
+    if (attr) SetFileAttributesA((*this / name).c_str(), attr | FILE_ATTRIBUTE_DIRECTORY);
   }
-
- private:
-  static void Remove(const std::string& dir) {
-    WIN32_FIND_DATAA fd;
-    HANDLE h = FindFirstFileA((dir + "\\*").c_str(), &fd);
-    if (h != INVALID_HANDLE_VALUE) {
-      do {
-        std::string n = fd.cFileName;
-        if (n == "." || n == "..") continue;
-        std::string full = dir + "\\" + n;
-        SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
-        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) Remove(full);
-        else DeleteFileA(full.c_str());
-      } while (FindNextFileA(h, &fd));
-      FindClose(h);
-    }
-    RemoveDirectoryA(dir.c_str());
-  }
-  std::string path_;
-  static inline int counter_ = 0;
 };
 
 // A list with one directory for path; its number is 1.
