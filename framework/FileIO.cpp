@@ -23,11 +23,27 @@ bool ReadWholeFile(const std::string& path, std::string& data) {
   return true;
 }
 
+// A file of a free name beside path: never one that already exists, which
+// may be a user's own file.
+static HANDLE CreateFreshSibling(const std::string& path, std::string& temp) {
+  for (int n = -1; n < 1000; ++n) {
+    temp = path + ".new" + (n < 0 ? std::string() : std::to_string(n));
+    HANDLE h = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                           nullptr);
+    if (h != INVALID_HANDLE_VALUE) return h;
+    // A folder of that name refuses access; any other failure ends the search.
+    const DWORD e = GetLastError();
+    const bool taken = e == ERROR_FILE_EXISTS || e == ERROR_ALREADY_EXISTS ||
+                       (e == ERROR_ACCESS_DENIED && GetFileAttributesA(temp.c_str()) != INVALID_FILE_ATTRIBUTES);
+    if (!taken) break;
+  }
+  return INVALID_HANDLE_VALUE;
+}
+
 bool WriteFileReplacing(const std::string& path, std::string_view data) {
-  const std::string temp = path + ".new";
+  std::string temp;
   {
-    THandle f(CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                          FILE_ATTRIBUTE_NORMAL, nullptr));
+    THandle f(CreateFreshSibling(path, temp));
     if (!f) return false;
     size_t done = 0;
     while (done < data.size()) {
