@@ -7,6 +7,7 @@
 #include "engines/BatchMatcher.h"
 #include "engines/BatchReplacer_utils.h"
 #include "framework/FileIO.h"
+#include "framework/Handles.h"
 
 namespace {
 
@@ -368,12 +369,14 @@ TEST(BatchTableFile, FailedSaveKeepsTheOldTable) {
     EXPECT_FALSE(SaveBatchTable(path, t.caseColumn, t.finds, t.replacements)) << c.name;
     EXPECT_EQ(ReadRaw(path), "old=table") << c.name;
   }
-  // The temporary beside the table cannot be made.
-  ASSERT_TRUE(CreateDirectoryA((path + ".new").c_str(), nullptr));
+  // The old table is held open by another program: the new one cannot take its place.
   const TTable t = MakeTable({{true, "new", "rows"}});
-  EXPECT_FALSE(SaveBatchTable(path, t.caseColumn, t.finds, t.replacements));
+  {
+    THandle held(CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(held);
+    EXPECT_FALSE(SaveBatchTable(path, t.caseColumn, t.finds, t.replacements));
+  }
   EXPECT_EQ(ReadRaw(path), "old=table");
-  RemoveDirectoryA((path + ".new").c_str());
   // A read-only table is replaced.
   SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY);
   EXPECT_TRUE(SaveBatchTable(path, t.caseColumn, t.finds, t.replacements));
