@@ -145,16 +145,20 @@ int TWordObject97::ReplaceInHeadersFooters(const TJob& job) {
       OlePut(paneView, "Type", 5);
   });
   int count = 0;
+  // Hits already counted stay counted when a later seek fails.
+  const auto headerAndFooter = [&](int header, int footer) {
+    Seek(header);
+    count += FindReplaceLoop(job);
+    Seek(footer);
+    count += FindReplaceLoop(job);
+  };
   try {
     const int sections = OleGet(OleGet(DocumentObject, "Sections"), "Count").ToInt();
     if (sections != 0) {
       for (int i = 1; i <= sections; ++i) {
         OleCall(OleGet(OleGet(DocumentObject, "Application"), "Selection"), "GoTo", {0, 1, i});
         IgnoringOleErrors([&] {
-          Seek(9);
-          count += FindReplaceLoop(job);
-          Seek(10);
-          count += FindReplaceLoop(job);
+          headerAndFooter(9, 10);
           Seek(kSeekMain);
         });
       }
@@ -162,25 +166,18 @@ int TWordObject97::ReplaceInHeadersFooters(const TJob& job) {
     }
   } catch (const EOleError&) {
   }
+  static const struct {
+    const char* setting;
+    int header, footer;
+  } kPageKinds[] = {{"DifferentFirstPageHeaderFooter", 2, 5}, {"OddAndEvenPagesHeaderFooter", 3, 6}};
+  for (const auto& kind : kPageKinds) {
+    IgnoringOleErrors([&] {
+      if (OleGet(OleGet(DocumentObject, "PageSetup"), kind.setting).ToInt() == 0) return;
+      headerAndFooter(kind.header, kind.footer);
+    });
+  }
   IgnoringOleErrors([&] {
-    if (OleGet(OleGet(DocumentObject, "PageSetup"), "DifferentFirstPageHeaderFooter").ToInt() == 0) return;
-    Seek(2);
-    count += FindReplaceLoop(job);
-    Seek(5);
-    count += FindReplaceLoop(job);
-  });
-  IgnoringOleErrors([&] {
-    if (OleGet(OleGet(DocumentObject, "PageSetup"), "OddAndEvenPagesHeaderFooter").ToInt() == 0) return;
-    Seek(3);
-    count += FindReplaceLoop(job);
-    Seek(6);
-    count += FindReplaceLoop(job);
-  });
-  IgnoringOleErrors([&] {
-    Seek(1);
-    count += FindReplaceLoop(job);
-    Seek(4);
-    count += FindReplaceLoop(job);
+    headerAndFooter(1, 4);
     Seek(kSeekMain);
   });
   return count;
