@@ -12,7 +12,6 @@ constexpr int64_t kGiB = int64_t{1} << 30;
 constexpr int64_t kFileSize = 4 * kGiB + kGiB / 2;
 constexpr int64_t kNeededSpace = kFileSize + kGiB;
 // CTest reads this exit code as "skipped".
-constexpr UINT kSkipped = 77;
 
 struct TMark {
   int64_t at;
@@ -28,34 +27,10 @@ const TMark kMarks[] = {
     {kFileSize - 5, "xyxyx"},
 };
 
-bool WriteAt(HANDLE h, int64_t at, const char* text) {
-  LARGE_INTEGER li;
-  li.QuadPart = at;
-  const DWORD size = DWORD(strlen(text));
-  DWORD done = 0;
-  return SetFilePointerEx(h, li, nullptr, FILE_BEGIN) && WriteFile(h, text, size, &done, nullptr) && done == size;
-}
-
-std::string ReadAt(HANDLE h, int64_t at, DWORD size) {
-  LARGE_INTEGER li;
-  li.QuadPart = at;
-  std::string s(size, '?');
-  DWORD done = 0;
-  if (!SetFilePointerEx(h, li, nullptr, FILE_BEGIN) || !ReadFile(h, s.data(), size, &done, nullptr)) return "";
-  s.resize(done);
-  return s;
-}
-
 TEST(BatchHugeFile, RowsOfEveryKindBeyondTwoAndFourGiB) {
   TTempFolder folder;
-  ULARGE_INTEGER available{};
-  if (!GetDiskFreeSpaceExA(folder.Path().c_str(), &available, nullptr, nullptr) ||
-      available.QuadPart < uint64_t(kNeededSpace)) {
-    printf("skipped: fewer than %lld free bytes\n", static_cast<long long>(kNeededSpace));
-    fflush(stdout);
-    ExitProcess(kSkipped);
-  }
-  const std::string path = folder.File("huge.txt");
+  SkipWhenDiskIsShort(folder.Path(), kNeededSpace);
+  const std::string path = (folder / "huge.txt");
   {
     THandle h(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     ASSERT_TRUE(h);
@@ -64,7 +39,7 @@ TEST(BatchHugeFile, RowsOfEveryKindBeyondTwoAndFourGiB) {
     LARGE_INTEGER end;
     end.QuadPart = kFileSize;
     ASSERT_TRUE(SetFilePointerEx(h.Get(), end, nullptr, FILE_BEGIN) && SetEndOfFile(h.Get()));
-    for (const TMark& m : kMarks) ASSERT_TRUE(WriteAt(h.Get(), m.at, m.text));
+    for (const TMark& m : kMarks) ASSERT_TRUE(WriteAt(h.Get(), m.at, m.text, DWORD(strlen(m.text))));
   }
   TStringList caseColumn, finds, replacements;
   const char* const rows[][2] = {{"MARK", "<M>"}, {"pin", "#U#^"}, {"(#*#)", "[]"}, {"x*2*yx", "#35#"}};

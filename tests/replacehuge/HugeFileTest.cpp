@@ -12,7 +12,6 @@ constexpr int64_t kFileSize = 5 * kGiB;
 // Room for the dense output beside the sparse source.
 constexpr int64_t kNeededSpace = kFileSize + kGiB;
 // CTest reads this exit code as "skipped".
-constexpr UINT kSkipped = 77;
 
 const char kFind[] = "MARK";
 const char kReplacement[] = "REPLACED!";
@@ -27,23 +26,6 @@ const int64_t kMatchAt[] = {
     (int64_t{1} << 32) + 262144 * 3 - 3,
     kFileSize - 4,
 };
-
-bool WriteAt(HANDLE h, int64_t at, const void* data, DWORD size) {
-  LARGE_INTEGER li;
-  li.QuadPart = at;
-  DWORD done = 0;
-  return SetFilePointerEx(h, li, nullptr, FILE_BEGIN) && WriteFile(h, data, size, &done, nullptr) && done == size;
-}
-
-std::string ReadAt(HANDLE h, int64_t at, DWORD size) {
-  LARGE_INTEGER li;
-  li.QuadPart = at;
-  std::string s(size, '?');
-  DWORD done = 0;
-  if (!SetFilePointerEx(h, li, nullptr, FILE_BEGIN) || !ReadFile(h, s.data(), size, &done, nullptr)) return "";
-  s.resize(done);
-  return s;
-}
 
 // A file of zeros, sparse where the file system allows, with the find text
 // at every place of kMatchAt.
@@ -60,20 +42,10 @@ bool MakeSparseFile(const std::string& path) {
   return true;
 }
 
-void SkipWhenDiskIsShort(const std::string& folder) {
-  ULARGE_INTEGER available{};
-  if (GetDiskFreeSpaceExA(folder.c_str(), &available, nullptr, nullptr) &&
-      available.QuadPart >= static_cast<uint64_t>(kNeededSpace))
-    return;
-  printf("skipped: fewer than %lld free bytes in %s\n", static_cast<long long>(kNeededSpace), folder.c_str());
-  fflush(stdout);
-  ExitProcess(kSkipped);
-}
-
 TEST(HugeFile, MatchesBeyondTwoAndFourGiB) {
   TTempFolder folder;
-  SkipWhenDiskIsShort(folder.Path());
-  const std::string path = folder.File("huge.txt");
+  SkipWhenDiskIsShort(folder.Path(), kNeededSpace);
+  const std::string path = (folder / "huge.txt");
   ASSERT_TRUE(MakeSparseFile(path));
 
   TPatternPairOptions options;

@@ -1,5 +1,7 @@
 #include "support/TempFolder.h"
 
+#include <algorithm>
+
 #include "framework/FileIO.h"
 
 namespace {
@@ -62,6 +64,20 @@ void TTempFolder::Folder(const std::string& name) const {
 }
 
 void TTempFolder::Remove(const std::string& name) const { RemoveTree(path_ + "\\" + name); }
+
+std::vector<std::string> TTempFolder::Names() const {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA fd;
+  HANDLE h = FindFirstFileA((path_ + "\\*").c_str(), &fd);
+  if (h == INVALID_HANDLE_VALUE) return names;
+  do {
+    const std::string n = fd.cFileName;
+    if (n != "." && n != "..") names.push_back(n);
+  } while (FindNextFileA(h, &fd));
+  FindClose(h);
+  std::sort(names.begin(), names.end());
+  return names;
+}
 
 bool WriteTestFile(const std::string& path, const std::string& bytes) {
   MakeParents(path);

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // A fresh folder under the temporary folder, removed with its contents.
 class TTempFolder {
@@ -17,6 +18,8 @@ class TTempFolder {
   void File(const std::string& name, uint64_t size = 0, FILETIME time = {}) const;
   void Folder(const std::string& name) const;
   void Remove(const std::string& name) const;
+  // Names of the entries in the folder, sorted.
+  std::vector<std::string> Names() const;
 
  private:
   std::string path_;

@@ -2,38 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
-TTempFolder::TTempFolder() {
-  static int serial = 0;
-  char base[MAX_PATH];
-  GetTempPathA(MAX_PATH, base);
-  path_ = std::string(base) + "kvtrepl" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(++serial);
-  CreateDirectoryA(path_.c_str(), nullptr);
-}
-
-TTempFolder::~TTempFolder() {
-  for (const auto& name : Names()) {
-    const std::string f = File(name);
-    SetFileAttributesA(f.c_str(), FILE_ATTRIBUTE_NORMAL);
-    DeleteFileA(f.c_str());
-  }
-  RemoveDirectoryA(path_.c_str());
-}
-
-std::vector<std::string> TTempFolder::Names() const {
-  std::vector<std::string> names;
-  WIN32_FIND_DATAA fd;
-  HANDLE h = FindFirstFileA((path_ + "\\*").c_str(), &fd);
-  if (h == INVALID_HANDLE_VALUE) return names;
-  do {
-    const std::string n = fd.cFileName;
-    if (n != "." && n != "..") names.push_back(n);
-  } while (FindNextFileA(h, &fd));
-  FindClose(h);
-  std::sort(names.begin(), names.end());
-  return names;
-}
+#include <cstdio>
 
 void PutFile(const std::string& path, std::string_view data) {
   HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -74,4 +43,31 @@ TReplaceResult RunReplacer(const std::string& path, TReplaceMode mode, const TPa
   const TReplaceResult result = replacer.ReplaceInFile(path);
   if (matches) *matches = replacer.MatchCount;
   return result;
+}
+
+bool WriteAt(HANDLE h, int64_t at, const void* data, DWORD size) {
+  LARGE_INTEGER li;
+  li.QuadPart = at;
+  DWORD done = 0;
+  return SetFilePointerEx(h, li, nullptr, FILE_BEGIN) && WriteFile(h, data, size, &done, nullptr) && done == size;
+}
+
+std::string ReadAt(HANDLE h, int64_t at, DWORD size) {
+  LARGE_INTEGER li;
+  li.QuadPart = at;
+  std::string s(size, '?');
+  DWORD done = 0;
+  if (!SetFilePointerEx(h, li, nullptr, FILE_BEGIN) || !ReadFile(h, s.data(), size, &done, nullptr)) return "";
+  s.resize(done);
+  return s;
+}
+
+void SkipWhenDiskIsShort(const std::string& folder, int64_t needed) {
+  ULARGE_INTEGER available{};
+  if (GetDiskFreeSpaceExA(folder.c_str(), &available, nullptr, nullptr) &&
+      available.QuadPart >= static_cast<uint64_t>(needed))
+    return;
+  printf("skipped: fewer than %lld free bytes in %s\n", static_cast<long long>(needed), folder.c_str());
+  fflush(stdout);
+  ExitProcess(77);
 }

@@ -7,22 +7,7 @@
 
 #include "engines/ReplacerBase.h"
 #include "engines/TextReplacer.h"
-
-// A fresh folder under the temporary folder, removed with all its files.
-class TTempFolder {
- public:
-  TTempFolder();
-  ~TTempFolder();
-  TTempFolder(const TTempFolder&) = delete;
-  TTempFolder& operator=(const TTempFolder&) = delete;
-  const std::string& Path() const { return path_; }
-  std::string File(const std::string& name) const { return path_ + "\\" + name; }
-  // Names of the files in the folder, sorted.
-  std::vector<std::string> Names() const;
-
- private:
-  std::string path_;
-};
+#include "support/TempFolder.h"
 
 void PutFile(const std::string& path, std::string_view data);
 std::string GetFile(const std::string& path);
@@ -38,3 +23,10 @@ struct TPairSpec {
 // Runs one replacer call on the file with a freshly built block.
 TReplaceResult RunReplacer(const std::string& path, TReplaceMode mode, const TPairSpec& pair, bool backup = false,
                            int32_t split = 0, int32_t* matches = nullptr, TThread* thread = nullptr);
+
+// Positioned writes and reads in files past 4 GiB.
+bool WriteAt(HANDLE h, int64_t at, const void* data, DWORD size);
+std::string ReadAt(HANDLE h, int64_t at, DWORD size);
+// Ends the test program as skipped (exit code 77, see test.cmake) when the
+// folder's disk has fewer than needed bytes free.
+void SkipWhenDiskIsShort(const std::string& folder, int64_t needed);
