@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 #include <numeric>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace {
@@ -19,42 +21,57 @@ int CompareParts(const char* a, uint32_t lenA, const char* b, uint32_t lenB) {
 constexpr DWORD SortKeyFlags = LCMAP_SORTKEY | NORM_IGNORECASE;
 
 // The locale's sort keys of one part of every record, back to back in one
-// buffer: byte order of keys is the order CompareStringA gives.
+// buffer: byte order of keys is the order CompareStringA gives. Records with
+// the same text can share one key (extensions repeat a lot), which also makes
+// their comparison a tie without looking at the bytes.
 class TKeyTable {
  public:
-  void Reserve(uint32_t count) {
-    ends_.reserve(count + 1);
-    bytes_.reserve(size_t(count) * 32);
-    ends_.assign(1, 0);
+  void Reserve(uint32_t count, bool shareEqualTexts) {
+    share_ = shareEqualTexts;
+    slots_.reserve(count);
+    starts_.reserve(count + 1);
+    bytes_.reserve(share_ ? 256 : size_t(count) * 32);
   }
 
   void Add(const char* text, uint32_t len) {
-    const size_t at = bytes_.size();
-    if (len > 0) {
-      int room = int(len) * 8 + 16;
-      bytes_.resize(at + size_t(room));
-      int n = LCMapStringA(LOCALE_SYSTEM_DEFAULT, SortKeyFlags, text, int(len), Out(at), room);
-      if (n == 0) {
-        room = LCMapStringA(LOCALE_SYSTEM_DEFAULT, SortKeyFlags, text, int(len), nullptr, 0);
-        bytes_.resize(at + size_t(std::max(room, 0)));
-        n = room > 0 ? LCMapStringA(LOCALE_SYSTEM_DEFAULT, SortKeyFlags, text, int(len), Out(at), room) : 0;
-      }
-      bytes_.resize(at + size_t(std::max(n, 0)));
+    if (share_) {
+      auto [known, added] = shared_.try_emplace(std::string_view(text, len), uint32_t(starts_.size()));
+      slots_.push_back(known->second);
+      if (!added) return;
+    } else {
+      slots_.push_back(uint32_t(starts_.size()));
     }
-    ends_.push_back(bytes_.size());
+    starts_.push_back(bytes_.size());
+    const size_t at = bytes_.size();
+    if (len == 0) return;
+    int room = int(len) * 8 + 16;
+    bytes_.resize(at + size_t(room));
+    int n = LCMapStringA(LOCALE_SYSTEM_DEFAULT, SortKeyFlags, text, int(len), Out(at), room);
+    if (n == 0) {
+      room = LCMapStringA(LOCALE_SYSTEM_DEFAULT, SortKeyFlags, text, int(len), nullptr, 0);
+      bytes_.resize(at + size_t(std::max(room, 0)));
+      n = room > 0 ? LCMapStringA(LOCALE_SYSTEM_DEFAULT, SortKeyFlags, text, int(len), Out(at), room) : 0;
+    }
+    bytes_.resize(at + size_t(std::max(n, 0)));
   }
 
   int Compare(uint32_t a, uint32_t b) const {
-    const size_t lenA = ends_[a + 1] - ends_[a], lenB = ends_[b + 1] - ends_[b];
-    int c = memcmp(bytes_.data() + ends_[a], bytes_.data() + ends_[b], std::min(lenA, lenB));
+    const uint32_t slotA = slots_[a], slotB = slots_[b];
+    if (slotA == slotB) return 0;
+    const size_t lenA = End(slotA) - starts_[slotA], lenB = End(slotB) - starts_[slotB];
+    int c = memcmp(bytes_.data() + starts_[slotA], bytes_.data() + starts_[slotB], std::min(lenA, lenB));
     return c != 0 ? c : (lenA > lenB) - (lenA < lenB);
   }
 
  private:
   char* Out(size_t at) { return reinterpret_cast<char*>(bytes_.data() + at); }
+  size_t End(uint32_t slot) const { return slot + 1 < starts_.size() ? starts_[slot + 1] : bytes_.size(); }
 
+  bool share_ = false;
   std::vector<unsigned char> bytes_;
-  std::vector<size_t> ends_;  // key i is bytes ends_[i]..ends_[i + 1]
+  std::vector<size_t> starts_;    // key k begins at bytes_[starts_[k]]
+  std::vector<uint32_t> slots_;   // the key of each record
+  std::unordered_map<std::string_view, uint32_t> shared_;
 };
 
 template <typename T>
@@ -87,7 +104,7 @@ class TSorter {
     }
     for (int part = 0; part < PartCount; ++part) {
       if (!needed[part]) continue;
-      keys_[part].Reserve(count);
+      keys_[part].Reserve(count, part == PartExt);
       for (uint32_t i = 0; i < count; ++i) {
         uint32_t len = 0;
         const char* text = Part(TPart(part), run_[i], len);
