@@ -62,6 +62,28 @@ TEST(Formats, FileTimeTextHasNoSeconds) {
   EXPECT_EQ(FileTimeToText(FILETIME{0xFFFFFFFF, 0xFFFFFFFF}, text), "unknown");
 }
 
+// Wine's default locale (en-US) writes a 12-hour clock: the day half must
+// survive the loss of the seconds, which cutting characters would eat.
+TEST(Formats, FileTimeTextKeepsTheDayHalf) {
+  char format[80] = "", date[80] = "";
+  GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_STIMEFORMAT, format, sizeof(format));
+  GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SSHORTDATE, date, sizeof(date));
+  if (std::string(format) != "h:mm:ss tt" || std::string(date) != "M/d/yyyy")
+    GTEST_SKIP() << "locale formats " << format << " " << date;
+  const struct {
+    WORD hour, minute, second;
+    const char* text;
+  } cases[] = {
+      {13, 45, 59, "3/10/2024 1:45 PM"}, {0, 0, 0, "3/10/2024 12:00 AM"},
+      {9, 5, 7, "3/10/2024 9:05 AM"},    {23, 59, 59, "3/10/2024 11:59 PM"},
+      {12, 0, 1, "3/10/2024 12:00 PM"},
+  };
+  for (const auto& c : cases) {
+    std::string text;
+    EXPECT_EQ(FileTimeToText(MakeTime(2024, 3, 10, c.hour, c.minute, c.second), text), c.text);
+  }
+}
+
 TEST(Formats, DateTimeToFileTimeIsUtcHere) {
   SYSTEMTIME local{2020, 2, 0, 29, 10, 20, 30, 0};
   FILETIME ft;
