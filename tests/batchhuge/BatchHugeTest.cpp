@@ -30,7 +30,7 @@ const TMark kMarks[] = {
 TEST(BatchHugeFile, RowsOfEveryKindBeyondTwoAndFourGiB) {
   TTempFolder folder;
   SkipWhenDiskIsShort(folder.Path(), kNeededSpace);
-  const std::string path = (folder / "huge.txt");
+  const std::string path = folder / "huge.txt";
   {
     THandle h(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     ASSERT_TRUE(h);

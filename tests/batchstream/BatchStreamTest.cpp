@@ -80,7 +80,7 @@ TEST(BatchStream, AppliesTheTableToAFile) {
   };
   for (const TCase& c : cases) {
     TTempFolder folder;
-    const std::string path = (folder / "table test.txt");
+    const std::string path = folder / "table test.txt";
     PutFile(path, c.content);
     const TRun run = RunBatch(path, c.rows);
     EXPECT_EQ(run.result, c.result) << c.name;
@@ -93,13 +93,13 @@ TEST(BatchStream, AppliesTheTableToAFile) {
 
 TEST(BatchStream, MissingFileCreatesNothing) {
   TTempFolder folder;
-  EXPECT_EQ(RunBatch((folder / "none.txt"), {{true, "a", "b"}}).result, rrNotFound);
+  EXPECT_EQ(RunBatch(folder / "none.txt", {{true, "a", "b"}}).result, rrNotFound);
   EXPECT_TRUE(folder.Names().empty());
 }
 
 TEST(BatchStream, UntouchedFileKeepsItsTimes) {
   TTempFolder folder;
-  const std::string path = (folder / "same.txt");
+  const std::string path = folder / "same.txt";
   PutFile(path, "nothing to see");
   const FILETIME before = LastWriteTime(path);
   Sleep(20);
@@ -111,7 +111,7 @@ TEST(BatchStream, UntouchedFileKeepsItsTimes) {
 
 TEST(BatchStream, ChangedFileGetsBackupAndKeepsAttributes) {
   TTempFolder folder;
-  const std::string path = (folder / "r.txt");
+  const std::string path = folder / "r.txt";
   PutFile(path, "old text");
   PutFile(path + ".bak", "earlier backup");
   SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
@@ -127,7 +127,7 @@ TEST(BatchStream, ChangedFileGetsBackupAndKeepsAttributes) {
 
 TEST(BatchStream, StopLeavesTheFileAsItWas) {
   TTempFolder folder;
-  const std::string path = (folder / "big.txt");
+  const std::string path = folder / "big.txt";
   const std::string content(300000, 'a');
   PutFile(path, content);
   TStoppedThread thread;
@@ -157,7 +157,7 @@ class TBatchWorker : public TThread {
 
 TEST(BatchStream, StopInsideALargeFileEndsItSoon) {
   TTempFolder folder;
-  const std::string path = (folder / "large.txt");
+  const std::string path = folder / "large.txt";
   const std::string content(96 << 20, 'a');
   PutFile(path, content);
   // Every byte begins attempts that fail one byte later, or keep a run open.
@@ -177,7 +177,7 @@ TEST(BatchStream, StopInsideALargeFileEndsItSoon) {
 
 TEST(BatchStream, FailedInstallKeepsTheOriginal) {
   TTempFolder folder;
-  const std::string path = (folder / "f.txt");
+  const std::string path = folder / "f.txt";
   PutFile(path, "abc");
   ReplacerTesting::FailFinalRename(true);
   const TRun run = RunBatch(path, {{true, "b", "-"}});
@@ -189,7 +189,7 @@ TEST(BatchStream, FailedInstallKeepsTheOriginal) {
 
 TEST(BatchStream, BlockShorterThanItsCountFails) {
   TTempFolder folder;
-  const std::string path = (folder / "f.txt");
+  const std::string path = folder / "f.txt";
   PutFile(path, "abc");
   TGlobalBlock block = MakeBlock({{true, "b", "-"}});
   TTextReplacer replacer(nullptr, false, block.Handle(), rmBatch);
@@ -201,7 +201,7 @@ TEST(BatchStream, BlockShorterThanItsCountFails) {
 
 TEST(BatchStream, MatchesAcrossTheEdgeOfAFullBlock) {
   TTempFolder folder;
-  const std::string path = (folder / "edge.txt");
+  const std::string path = folder / "edge.txt";
   const std::string lead(262143, '.');
   PutFile(path, lead + "xyz" + std::string(10, '.') + "a" + std::string(300000, '-') + "b!");
   const TRun run = RunBatch(path, {{true, "xyz", "X"}, {true, "a#*#b", "[]"}});
@@ -254,7 +254,7 @@ TEST(BatchStream, SmallBlocksAgreeWithTheLiteralModel) {
     std::string text(rng() % 400, 'a');
     for (char& c : text) c = "abcx"[rng() % 4];
     TTempFolder folder;
-    const std::string path = (folder / "d.txt");
+    const std::string path = folder / "d.txt";
     PutFile(path, text);
     int32_t expectedMatches;
     const std::string expected = LiteralModel(rows, text, expectedMatches);

@@ -6,46 +6,10 @@
 #include "core/translator.h"
 #include "engines/BatchMatcher.h"
 #include "engines/BatchReplacer_utils.h"
-#include "framework/FileIO.h"
 #include "framework/Handles.h"
+#include "support/TempFolder.h"
 
 namespace {
-
-// A fresh folder under the temporary folder, removed with its files.
-class TTempFolder {
- public:
-  TTempFolder() {
-    char base[MAX_PATH];
-    GetTempPathA(MAX_PATH, base);
-    static int serial = 0;
-    path_ = std::string(base) + "kvt_batchtable_" + std::to_string(GetCurrentProcessId()) + "_" +
-            std::to_string(serial++);
-    CreateDirectoryA(path_.c_str(), nullptr);
-  }
-  ~TTempFolder() { Remove(path_); }
-  std::string File(const char* name) const { return path_ + "\\" + name; }
-
- private:
-  static void Remove(const std::string& dir) {
-    WIN32_FIND_DATAA fd;
-    HANDLE h = FindFirstFileA((dir + "\\*").c_str(), &fd);
-    if (h != INVALID_HANDLE_VALUE) {
-      do {
-        const std::string name = fd.cFileName;
-        if (name == "." || name == "..") continue;
-        const std::string full = dir + "\\" + name;
-        SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
-        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-          Remove(full);
-        else
-          DeleteFileA(full.c_str());
-      } while (FindNextFileA(h, &fd));
-      FindClose(h);
-    }
-    RemoveDirectoryA(dir.c_str());
-  }
-  std::string path_;
-};
 
 struct TRow {
   bool caseSensitive;
@@ -87,16 +51,6 @@ std::string BlockBytes(const TGlobalBlock& block) {
   TGlobalLock lock(block.Handle());
   if (!lock.Get()) return {};
   return std::string(lock.Get<char>(), block.Size());
-}
-
-void WriteRaw(const std::string& path, std::string_view data) {
-  ASSERT_TRUE(WriteFileReplacing(path, data));
-}
-
-std::string ReadRaw(const std::string& path) {
-  std::string data;
-  ReadWholeFile(path, data);
-  return data;
 }
 
 class TStringInput : public IBatchIO {
@@ -269,8 +223,8 @@ TEST(BatchTableFile, WritesEscapedRows) {
   TTempFolder dir;
   for (const TCase& c : cases) {
     const TTable t = MakeTable(c.rows);
-    ASSERT_TRUE(SaveBatchTable(dir.File("t.rtbl"), t.caseColumn, t.finds, t.replacements));
-    EXPECT_EQ(ReadRaw(dir.File("t.rtbl")), c.file);
+    ASSERT_TRUE(SaveBatchTable(dir / "t.rtbl", t.caseColumn, t.finds, t.replacements));
+    EXPECT_EQ(ReadTestFile(dir / "t.rtbl"), c.file);
   }
 }
 
@@ -302,19 +256,19 @@ TEST(BatchTableFile, ReadsRowsOrRefusesTheFile) {
   };
   TTempFolder dir;
   for (const TCase& c : cases) {
-    WriteRaw(dir.File("t.rtbl"), c.file);
+    ASSERT_TRUE(WriteTestFile(dir / "t.rtbl", c.file));
     TTable t = MakeTable({{true, "stale", "row"}});
-    EXPECT_EQ(LoadBatchTable(dir.File("t.rtbl"), t.caseColumn, t.finds, t.replacements), c.ok)
+    EXPECT_EQ(LoadBatchTable(dir / "t.rtbl", t.caseColumn, t.finds, t.replacements), c.ok)
         << c.name;
     ExpectSameRows(Rows(t), c.rows);
     EXPECT_EQ(t.caseColumn.Count(), t.finds.Count());
     EXPECT_EQ(t.replacements.Count(), t.finds.Count());
   }
   TTable t;
-  EXPECT_FALSE(LoadBatchTable(dir.File("missing.rtbl"), t.caseColumn, t.finds, t.replacements));
+  EXPECT_FALSE(LoadBatchTable(dir / "missing.rtbl", t.caseColumn, t.finds, t.replacements));
   // Without an installed sheet loader a sheet cannot be read.
-  WriteRaw(dir.File("t.csv"), "a=b");
-  EXPECT_FALSE(LoadBatchTable(dir.File("t.csv"), t.caseColumn, t.finds, t.replacements));
+  ASSERT_TRUE(WriteTestFile(dir / "t.csv", "a=b"));
+  EXPECT_FALSE(LoadBatchTable(dir / "t.csv", t.caseColumn, t.finds, t.replacements));
 }
 
 TEST(BatchTableFile, LoadedBadPatternsAreFoundByRowAndPosition) {
@@ -332,9 +286,9 @@ TEST(BatchTableFile, LoadedBadPatternsAreFoundByRowAndPosition) {
   };
   TTempFolder dir;
   for (const TCase& c : cases) {
-    WriteRaw(dir.File("t.rtbl"), c.file);
+    ASSERT_TRUE(WriteTestFile(dir / "t.rtbl", c.file));
     TTable t;
-    ASSERT_TRUE(LoadBatchTable(dir.File("t.rtbl"), t.caseColumn, t.finds, t.replacements)) << c.file;
+    ASSERT_TRUE(LoadBatchTable(dir / "t.rtbl", t.caseColumn, t.finds, t.replacements)) << c.file;
     TGlobalBlock block;
     EXPECT_EQ(CheckAndBuildBatchBlock(block, t.caseColumn, t.finds, t.replacements), c.badRow);
     EXPECT_EQ(block.Handle(), nullptr);
@@ -346,16 +300,16 @@ TEST(BatchTableFile, LoadedBadPatternsAreFoundByRowAndPosition) {
 TEST(BatchTableFile, HugeLineLoads) {
   TTempFolder dir;
   const std::string find(3 * 1024 * 1024, 'f');
-  WriteRaw(dir.File("big.rtbl"), find + "=r\r\n+x=y");
+  ASSERT_TRUE(WriteTestFile(dir / "big.rtbl", find + "=r\r\n+x=y"));
   TTable t;
-  ASSERT_TRUE(LoadBatchTable(dir.File("big.rtbl"), t.caseColumn, t.finds, t.replacements));
+  ASSERT_TRUE(LoadBatchTable(dir / "big.rtbl", t.caseColumn, t.finds, t.replacements));
   ExpectSameRows(Rows(t), {{false, find, "r"}, {true, "x", "y"}});
 }
 
 TEST(BatchTableFile, FailedSaveKeepsTheOldTable) {
   TTempFolder dir;
-  const std::string path = dir.File("t.rtbl");
-  WriteRaw(path, "old=table");
+  const std::string path = dir / "t.rtbl";
+  ASSERT_TRUE(WriteTestFile(path, "old=table"));
   struct TCase {
     const char* name;
     std::vector<TRow> rows;
@@ -367,7 +321,7 @@ TEST(BatchTableFile, FailedSaveKeepsTheOldTable) {
   for (const TCase& c : cases) {
     const TTable t = MakeTable(c.rows);
     EXPECT_FALSE(SaveBatchTable(path, t.caseColumn, t.finds, t.replacements)) << c.name;
-    EXPECT_EQ(ReadRaw(path), "old=table") << c.name;
+    EXPECT_EQ(ReadTestFile(path), "old=table") << c.name;
   }
   // The old table is held open by another program: the new one cannot take its place.
   const TTable t = MakeTable({{true, "new", "rows"}});
@@ -376,11 +330,11 @@ TEST(BatchTableFile, FailedSaveKeepsTheOldTable) {
     ASSERT_TRUE(held);
     EXPECT_FALSE(SaveBatchTable(path, t.caseColumn, t.finds, t.replacements));
   }
-  EXPECT_EQ(ReadRaw(path), "old=table");
+  EXPECT_EQ(ReadTestFile(path), "old=table");
   // A read-only table is replaced.
   SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY);
   EXPECT_TRUE(SaveBatchTable(path, t.caseColumn, t.finds, t.replacements));
-  EXPECT_EQ(ReadRaw(path), "+new=rows");
+  EXPECT_EQ(ReadTestFile(path), "+new=rows");
 }
 
 // Random rows over the characters that need escaping or carry meaning.
@@ -403,7 +357,7 @@ std::vector<TRow> RandomRows(std::mt19937& rng) {
 
 TEST(BatchTableFile, EverySavedTableLoadsAgainWithTheSameBlock) {
   TTempFolder dir;
-  const std::string path = dir.File("r.rtbl");
+  const std::string path = dir / "r.rtbl";
   std::mt19937 rng(1234);
   int saved = 0;
   for (int round = 0; round < 400; ++round) {
@@ -441,13 +395,13 @@ TEST(BatchTableFile, EverySavedTableLoadsAgainWithTheSameBlock) {
 TEST(BatchTableFile, RandomFilesLoadCheckAndRunWithinBounds) {
   static const char alphabet[] = "+=#*,?[]^-xX0123456789BUDFNfnab\r\n\t\xff";
   TTempFolder dir;
-  const std::string path = dir.File("fuzz.rtbl");
+  const std::string path = dir / "fuzz.rtbl";
   std::mt19937 rng(99);
   int loaded = 0, runs = 0;
   for (int round = 0; round < 1000; ++round) {
     std::string file(rng() % 40, ' ');
     for (char& c : file) c = rng() % 50 == 0 ? char(rng() % 256) : alphabet[rng() % (sizeof(alphabet) - 1)];
-    WriteRaw(path, file);
+    ASSERT_TRUE(WriteTestFile(path, file));
     TTable t;
     const bool ok = LoadBatchTable(path, t.caseColumn, t.finds, t.replacements);
     ASSERT_EQ(t.caseColumn.Count(), t.finds.Count());
@@ -487,9 +441,9 @@ TEST(BatchCaseWords, DefaultToTextsAndFollowSetYesNoTexts) {
   EXPECT_EQ(std::string(Translator().GetDefaultString(218)), "Insensitive");
   SetYesNoTexts("Ja", "Nein");
   TTempFolder dir;
-  WriteRaw(dir.File("t.rtbl"), "+a=b\r\nc=d");
+  ASSERT_TRUE(WriteTestFile(dir / "t.rtbl", "+a=b\r\nc=d"));
   TTable t;
-  ASSERT_TRUE(LoadBatchTable(dir.File("t.rtbl"), t.caseColumn, t.finds, t.replacements));
+  ASSERT_TRUE(LoadBatchTable(dir / "t.rtbl", t.caseColumn, t.finds, t.replacements));
   EXPECT_EQ(t.caseColumn[0], "Ja");
   EXPECT_EQ(t.caseColumn[1], "Nein");
   // Any other word in the case column means case-insensitive.

@@ -45,7 +45,7 @@ bool MakeSparseFile(const std::string& path) {
 TEST(HugeFile, MatchesBeyondTwoAndFourGiB) {
   TTempFolder folder;
   SkipWhenDiskIsShort(folder.Path(), kNeededSpace);
-  const std::string path = (folder / "huge.txt");
+  const std::string path = folder / "huge.txt";
   ASSERT_TRUE(MakeSparseFile(path));
 
   TPatternPairOptions options;

@@ -22,24 +22,24 @@ TEST(ReplacerBase, TempAndBackupNamesTakeFirstFreeNumber) {
   };
   for (const auto& c : cases) {
     TTempFolder folder;
-    for (const auto& n : c.present) PutFile((folder / n), "x");
+    for (const auto& n : c.present) PutFile(folder / n, "x");
     uint32_t number = 99;
-    EXPECT_EQ(TempFileNameFor((folder / "r.txt"), number), (folder / c.temp));
-    EXPECT_EQ(BackupFileNameFor((folder / "r.txt")), (folder / c.backup));
+    EXPECT_EQ(TempFileNameFor(folder / "r.txt", number), (folder / c.temp));
+    EXPECT_EQ(BackupFileNameFor(folder / "r.txt"), (folder / c.backup));
   }
 }
 
 TEST(ReplacerBase, ChangedFileGoesThroughNumberedTempAndBackup) {
   TTempFolder folder;
-  const std::string path = (folder / "r.txt");
+  const std::string path = folder / "r.txt";
   PutFile(path, "one two");
-  PutFile((folder / "r.txt0"), "stray");
-  PutFile((folder / "r.txt.bak"), "older backup");
+  PutFile(folder / "r.txt0", "stray");
+  PutFile(folder / "r.txt.bak", "older backup");
   EXPECT_EQ(RunReplacer(path, rmReplace, {"two", "2"}, true), rrChanged);
   EXPECT_EQ(GetFile(path), "one 2");
-  EXPECT_EQ(GetFile((folder / "r.txt.bak0")), "one two");
-  EXPECT_EQ(GetFile((folder / "r.txt0")), "stray");
-  EXPECT_EQ(GetFile((folder / "r.txt.bak")), "older backup");
+  EXPECT_EQ(GetFile(folder / "r.txt.bak0"), "one two");
+  EXPECT_EQ(GetFile(folder / "r.txt0"), "stray");
+  EXPECT_EQ(GetFile(folder / "r.txt.bak"), "older backup");
   EXPECT_EQ(folder.Names(), (TNames{"r.txt", "r.txt.bak", "r.txt.bak0", "r.txt0"}));
 }
 
@@ -48,7 +48,7 @@ TEST(ReplacerBase, AttributesTravelToTheChangedFile) {
   for (DWORD kind : kinds) {
     for (bool backup : {false, true}) {
       TTempFolder folder;
-      const std::string path = (folder / "r.txt");
+      const std::string path = folder / "r.txt";
       PutFile(path, "abc");
       SetFileAttributesA(path.c_str(), kind);
       const DWORD before = GetFileAttributesA(path.c_str());
@@ -63,7 +63,7 @@ TEST(ReplacerBase, AttributesTravelToTheChangedFile) {
 // its old time.
 TEST(ReplacerBase, ChangedFileIsNewAndBackupKeepsTheOldTime) {
   TTempFolder folder;
-  const std::string path = (folder / "r.txt");
+  const std::string path = folder / "r.txt";
   PutFile(path, "abc");
   const FILETIME old{0x12345600, 0x01c00000};
   {
@@ -71,10 +71,10 @@ TEST(ReplacerBase, ChangedFileIsNewAndBackupKeepsTheOldTime) {
     ASSERT_TRUE(SetFileTime(h.Get(), nullptr, nullptr, &old));
   }
   ASSERT_EQ(RunReplacer(path, rmReplace, {"b", "B"}, true), rrChanged);
-  const FILETIME changed = LastWriteTime(path), backup = LastWriteTime((folder / "r.txt.bak"));
+  const FILETIME changed = LastWriteTime(path), backup = LastWriteTime(folder / "r.txt.bak");
   EXPECT_EQ(CompareFileTime(&changed, &old), 1);
   EXPECT_EQ(CompareFileTime(&backup, &old), 0);
-  EXPECT_EQ(GetFile((folder / "r.txt.bak")), "abc");
+  EXPECT_EQ(GetFile(folder / "r.txt.bak"), "abc");
 }
 
 TEST(ReplacerBase, PatternBlockLayoutAndReaders) {
@@ -183,7 +183,7 @@ TEST(ReplacerBase, BackupCopy) {
   };
   for (const auto& c : cases) {
     TTempFolder folder;
-    const std::string path = (folder / "r.txt");
+    const std::string path = folder / "r.txt";
     std::string content(c.size, '\0');
     for (size_t i = 0; i < c.size; ++i) content[i] = static_cast<char>(i * 7);
     PutFile(path, content);
@@ -194,14 +194,14 @@ TEST(ReplacerBase, BackupCopy) {
     EXPECT_EQ(replacer.MakeBackupCopy(path, static_cast<int64_t>(c.size)), c.ok);
     EXPECT_EQ(folder.Names(), c.files);
     if (c.ok && c.backup) {
-      EXPECT_TRUE(GetFile((folder / "r.txt.bak")) == content);
+      EXPECT_TRUE(GetFile(folder / "r.txt.bak") == content);
     }
   }
 }
 
 TEST(ReplacerBase, BackupCopyOfShortFileFailsAndLeavesNoBackup) {
   TTempFolder folder;
-  const std::string path = (folder / "r.txt");
+  const std::string path = folder / "r.txt";
   PutFile(path, "short");
   TBaseReplacer replacer(nullptr);
   EXPECT_FALSE(replacer.MakeBackupCopy(path, 300000));

@@ -151,7 +151,7 @@ class TBlockSizeGuard {
 void RunDifferential(uint32_t seed, size_t files, size_t largest, const std::vector<uint32_t>& blockSizes) {
   TRandomCase random(seed);
   TTempFolder folder;
-  const std::string path = (folder / "d.txt");
+  const std::string path = folder / "d.txt";
   for (size_t index = 0; index < files; ++index) {
     const std::string_view alphabet = kAlphabets[random.Below(std::size(kAlphabets))];
     const std::string data = random.Text(alphabet, random.FileSize(index, largest));

@@ -63,7 +63,7 @@ const TEngineCase kCases[] = {
 TEST(TextReplacer, ModesOnSmallFiles) {
   for (const auto& c : kCases) {
     TTempFolder folder;
-    const std::string path = (folder / "report.txt");
+    const std::string path = folder / "report.txt";
     PutFile(path, c.content);
     int32_t matches = -1;
     const TReplaceResult result = RunReplacer(path, c.mode, {c.find, c.replacement, c.caseSensitive, c.wholeWord},
@@ -79,7 +79,7 @@ TEST(TextReplacer, MissingFileCreatesNothing) {
   const TReplaceMode modes[] = {rmReplace, rmInsToHead, rmInsBefore, rmJustFind};
   for (TReplaceMode mode : modes) {
     TTempFolder folder;
-    EXPECT_EQ(RunReplacer((folder / "none.txt"), mode, {"a", "b"}), rrNotFound) << mode;
+    EXPECT_EQ(RunReplacer(folder / "none.txt", mode, {"a", "b"}), rrNotFound) << mode;
     EXPECT_TRUE(folder.Names().empty()) << mode;
   }
 }
@@ -89,7 +89,7 @@ TEST(TextReplacer, EmptyFindTextFailsAndTouchesNothing) {
                                 rmInsToHead, rmInsToFoot};
   for (TReplaceMode mode : modes) {
     TTempFolder folder;
-    const std::string path = (folder / "a.txt");
+    const std::string path = folder / "a.txt";
     PutFile(path, "abc");
     EXPECT_EQ(RunReplacer(path, mode, {"", "x"}), rrFailed) << mode;
     EXPECT_EQ(GetFile(path), "abc") << mode;
@@ -101,7 +101,7 @@ TEST(TextReplacer, UnchangedFileKeepsItsTime) {
   const TReplaceMode modes[] = {rmReplace, rmInsBefore, rmJustFind};
   for (TReplaceMode mode : modes) {
     TTempFolder folder;
-    const std::string path = (folder / "a.txt");
+    const std::string path = folder / "a.txt";
     PutFile(path, "abc");
     const FILETIME old{0x12345600, 0x01d00000};
     HANDLE h = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
@@ -116,7 +116,7 @@ TEST(TextReplacer, UnchangedFileKeepsItsTime) {
 
 TEST(TextReplacer, JustFindLeavesReadOnlyFileAlone) {
   TTempFolder folder;
-  const std::string path = (folder / "a.txt");
+  const std::string path = folder / "a.txt";
   PutFile(path, "o o o");
   SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY);
   const DWORD attributes = GetFileAttributesA(path.c_str());
@@ -129,7 +129,7 @@ TEST(TextReplacer, JustFindLeavesReadOnlyFileAlone) {
 
 TEST(TextReplacer, ReplacementLongerThanBlock) {
   TTempFolder folder;
-  const std::string path = (folder / "a.txt");
+  const std::string path = folder / "a.txt";
   const std::string big(262144 * 2 + 17, 'R');
   PutFile(path, "1x2x3");
   EXPECT_EQ(RunReplacer(path, rmReplace, {"x", big}), rrChanged);
@@ -141,7 +141,7 @@ TEST(TextReplacer, MatchCountStopsAtItsLimit) {
   const TReplaceMode modes[] = {rmReplace, rmInsBefore, rmJustFind};
   for (TReplaceMode mode : modes) {
     TTempFolder folder;
-    const std::string path = (folder / "a.txt");
+    const std::string path = folder / "a.txt";
     PutFile(path, "x x x x x x");
     ReplacerTesting::SetMatchLimit(4);
     int32_t matches = 0;
@@ -163,7 +163,7 @@ TEST(TextReplacer, MatchAcrossBlockEdge) {
   } const edges[] = {{kBlock - 1}, {kBlock - 2}, {kBlock - 3}, {kBlock}, {2 * kBlock - 1}};
   for (const auto& e : edges) {
     TTempFolder folder;
-    const std::string path = (folder / "a.txt");
+    const std::string path = folder / "a.txt";
     std::string content(2 * kBlock + 100, '.');
     memcpy(content.data() + e.firstByteAt, "abc", 3);
     PutFile(path, content);

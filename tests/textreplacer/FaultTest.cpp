@@ -60,7 +60,7 @@ class TFailRenameGuard {
 // its bytes and attributes, and no other file beside it.
 void ExpectOriginal(const TTempFolder& folder, const std::string& content, DWORD attributes,
                     const std::string& what) {
-  const std::string path = (folder / "r.txt");
+  const std::string path = folder / "r.txt";
   EXPECT_TRUE(GetFile(path) == content) << what;
   EXPECT_EQ(GetFileAttributesA(path.c_str()) & kKeptAttributes, attributes & kKeptAttributes) << what;
   EXPECT_EQ(folder.Names(), TNames{"r.txt"}) << what;
@@ -83,7 +83,7 @@ TEST(ReplacerFaults, SourceHeldByAnotherProcess) {
     for (TReplaceMode mode : kChangingModes) {
       const std::string what = std::string(c.name) + " mode " + std::to_string(mode);
       TTempFolder folder;
-      const std::string path = (folder / "r.txt");
+      const std::string path = folder / "r.txt";
       PutFile(path, "one two one");
       SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
       const DWORD attributes = GetFileAttributesA(path.c_str());
@@ -105,7 +105,7 @@ TEST(ReplacerFaults, FailedFinalRenameKeepsTheOriginal) {
         const std::string what =
             "attributes " + std::to_string(kind) + " backup " + std::to_string(backup) + " mode " + std::to_string(mode);
         TTempFolder folder;
-        const std::string path = (folder / "r.txt");
+        const std::string path = folder / "r.txt";
         PutFile(path, "one two one");
         SetFileAttributesA(path.c_str(), kind);
         const DWORD attributes = GetFileAttributesA(path.c_str());
@@ -150,14 +150,14 @@ TEST(ReplacerFaults, StopMidFileKeepsTheOriginal) {
     for (bool backup : {false, true}) {
       const std::string what = "mode " + std::to_string(mode) + " backup " + std::to_string(backup);
       TTempFolder folder;
-      const std::string path = (folder / "r.txt");
+      const std::string path = folder / "r.txt";
       PutFile(path, content);
       SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY);
       TPatternPairOptions options;
       options.CaseSensitive = true;
       TGlobalBlock block = BuildPatternBlock("word", "w", options);
       TReplaceThread thread(path, mode, block.Handle(), backup);
-      const std::string temp = (folder / "r.txt0");
+      const std::string temp = folder / "r.txt0";
       thread.Resume();
       while (!thread.Finished() && GetFileSize64(temp) <= 0) Sleep(1);
       const DWORD stopAt = GetTickCount();
