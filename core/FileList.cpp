@@ -1,5 +1,6 @@
 #include "core/FileList.h"
 
+#include <algorithm>
 #include <cstring>
 #include <utility>
 
@@ -148,11 +149,13 @@ void CopyListState(TstateOfBrowser& target, TstateOfBrowser& source) {
 }
 
 // The flat blocks keep the list's directory capacity, so that the counts and
-// capacities stay consistent while the view is on.
+// capacities stay consistent while the view is on; they always hold the one
+// record written here, even for a list made without directory room.
 void FlattenDirBlocks(TstateOfBrowser& list, int32_t fileCount) {
   if (list.SavedDirBlock) return;
-  HGLOBAL dirBlock = AllocBlock(size_t(list.DirCapacity) * sizeof(TDirRecord));
-  HGLOBAL orderBlock = AllocBlock(size_t(list.DirCapacity) * sizeof(TDirRecord));
+  const size_t records = size_t(std::max(list.DirCapacity, 1));
+  HGLOBAL dirBlock = AllocBlock(records * sizeof(TDirRecord));
+  HGLOBAL orderBlock = AllocBlock(records * sizeof(TDirRecord));
   if (!dirBlock || !orderBlock) {
     FreeBlock(dirBlock);
     FreeBlock(orderBlock);

@@ -166,6 +166,19 @@ TEST(FileList, FlatViewOnAndOff) {
   FreeFileList(list);
 }
 
+TEST(FileList, FlatViewOfAListWithoutDirectoryRoom) {
+  TstateOfBrowser list;
+  InitFileList(list, 0, 0, "*.*", 0);
+  FlattenDirBlocks(list, 0);
+  ASSERT_NE(list.SavedDirBlock, nullptr);
+  EXPECT_GE(GlobalSize(list.DirBlock), sizeof(TDirRecord));  // its one record fits
+  EXPECT_GE(GlobalSize(list.DirOrderBlock), sizeof(uint32_t));
+  EXPECT_EQ(list.DirCount, 0);
+  RestoreDirBlocks(list);
+  EXPECT_EQ(list.SavedDirBlock, nullptr);
+  FreeFileList(list);
+}
+
 TEST(FileList, RemoveDirFilesClosesTheGap) {
   TstateOfBrowser list;
   InitFileList(list, 1, 2, "*.*", 100);
