@@ -63,7 +63,9 @@ bool CanOpenExclusive(const std::string& fileName) {
 }
 
 bool CanCreateExclusive(const std::string& fileName) {
-  THandle f(OpenShared(fileName, GENERIC_READ | GENERIC_WRITE, 0, CREATE_ALWAYS));
+  // Never truncates: a file that appeared since it was found missing is
+  // somebody's (another instance's settings).
+  THandle f(OpenShared(fileName, GENERIC_READ | GENERIC_WRITE, 0, CREATE_NEW));
   return f.Valid();
 }
 

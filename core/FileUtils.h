@@ -14,6 +14,7 @@ int64_t GetFileSize64(const std::string& fileName);
 // the file without sharing; -1 when there is no such file.
 int64_t GetEntrySize(const std::string& fileName);
 bool CanOpenExclusive(const std::string& fileName);
+// Creates the file empty; false when it cannot, also when it exists already.
 bool CanCreateExclusive(const std::string& fileName);
 bool CopyCreationTime(HANDLE source, HANDLE target);
 // Byte total of a folder tree; count receives its number of files.

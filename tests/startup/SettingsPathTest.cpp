@@ -59,6 +59,10 @@ TEST(FileHelpers, SizesAndFolderWalks) {
   EXPECT_EQ(count, 3);
   EXPECT_EQ(GetFolderSize(dir / "nothing", count), 0);
   EXPECT_EQ(count, 0);
+  EXPECT_FALSE(CanCreateExclusive(dir / "a"));
+  EXPECT_EQ(ReadTestFile(dir / "a"), "12345");
+  EXPECT_TRUE(CanCreateExclusive(dir / "new"));
+  EXPECT_EQ(GetFileSize64(dir / "new"), 0);
 }
 
 struct TNameCase {
