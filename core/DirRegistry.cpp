@@ -105,7 +105,11 @@ bool EntryFrom(TstateOfBrowser& source, uint32_t dir, uint32_t pos, TNewEntry& e
 // Opens a slot at the end of dir's run: later records, their order entries
 // and the later runs move up by one. The slot's index, or -1.
 int64_t OpenRunSlot(TstateOfBrowser& list, uint32_t dir) {
-  if (list.FileCount >= list.FileCapacity && !GrowFileBlocks(list, FileGrowthInsert)) return -1;
+  // Half again once that is more than a step: a basket filled one entry at a
+  // time would otherwise copy its blocks over and over.
+  if (list.FileCount >= list.FileCapacity &&
+      !GrowFileBlocks(list, std::max(FileGrowthInsert, list.FileCapacity / 2)))
+    return -1;
   TListLock lock(list);
   TDirRecord* k = lock.Dir(dir);
   if (!k) return -1;
