@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <exception>
 #include <functional>
 #include <stdexcept>
 
@@ -10,7 +9,6 @@
 #include "engines/BatchReplacer_utils.h"
 #include "engines/OfficeReplacers.h"
 #include "engines/TextReplacer.h"
-#include "framework/OleAuto.h"
 
 namespace {
 
@@ -80,21 +78,7 @@ std::string FillFileTokens(const std::string& replacement, const std::string& pa
 namespace PerformBatchReplace {
 
 void TReplacer::Execute() {
-  FinalState = 0;
-  bool failed = false;
-  {
-    TComApartment com;
-    try {
-      Run();
-    } catch (const std::exception& e) {
-      ErrorText = e.what();
-      failed = true;
-    } catch (...) {
-      ErrorText = "?";
-      failed = true;
-    }
-  }
-  FinalState = Terminated() || failed ? 1 : 2;
+  FinalState = RunWorkerJob(*this, [this] { Run(); }, ErrorText);
   ReturnValue = DWORD(FinalState);
   CaseColumn.Clear();
   Finds.Clear();

@@ -5,7 +5,6 @@
 #include "core/FileUtils.h"
 #include "engines/OfficeReplacers.h"
 #include "engines/TextReplacer.h"
-#include "framework/OleAuto.h"
 
 TFileStatus FileStatusFor(TReplaceResult result) {
   switch (result) {
@@ -42,20 +41,7 @@ struct TReplacer::TRun {
 };
 
 void TReplacer::Execute() {
-  FinalState = 0;
-  bool failed = false;
-  {
-    TComApartment com;
-    try {
-      RunFiles();
-    } catch (const std::exception& e) {
-      ErrorText = e.what();
-      failed = true;
-    } catch (...) {
-      failed = true;
-    }
-  }
-  FinalState = Terminated() || failed ? 1 : 2;
+  FinalState = RunWorkerJob(*this, [this] { RunFiles(); }, ErrorText);
   ReturnValue = static_cast<DWORD>(FinalState);
 }
 

@@ -20,3 +20,9 @@ using TRenameProgressEvent = std::function<void(TThread* sender, int32_t result)
 
 // Text of the error raised when a worker has no OnGetNextFile handler.
 constexpr const char* kNoGetNextFileText = "Please specify function";
+
+// Runs a replace worker's job in the thread's own COM apartment, released
+// after the job. No exception leaves: one ends the job, its text kept in
+// errorText ("?" when it has none). The final state: 1 after a stop or a
+// failure, 2 after a normal end.
+int32_t RunWorkerJob(const TThread& thread, const std::function<void()>& job, std::string& errorText);
