@@ -34,6 +34,15 @@ void ForEachRecord(const TListLock& lock, uint32_t dir, TVisit visit) {
     if (TFileRecord* e = lock.Record(dir, r)) visit(*e);
 }
 
+// Every record of the directories open in the list, in block order.
+template <typename TVisit>
+void ForEachOpenRecord(const TListLock& lock, const TstateOfBrowser& list, TVisit visit) {
+  for (uint32_t dir = 1; int64_t(dir) <= list.DirCount; ++dir) {
+    const TDirRecord* d = lock.Dir(dir);
+    if (d && (d->Flags & DirOpen)) ForEachRecord(lock, dir, visit);
+  }
+}
+
 bool NameStartsWith(const TPoolLock& pool, const TFileRecord& e, const std::string& text) {
   if (e.NameLength < text.size()) return false;
   return CompareNames(pool.Text(e.NameOffset), uint32_t(text.size()), text.data(),
@@ -139,22 +148,18 @@ uint64_t GetSelectionSize(int64_t& count, TstateOfBrowser& list, bool computeSiz
   uint64_t bytes = 0;
   TListLock lock(list);
   const uint32_t mark = PaneMark(list);
-  for (uint32_t dir = 1; int64_t(dir) <= list.DirCount; ++dir) {
-    const TDirRecord* d = lock.Dir(dir);
-    if (!d || !(d->Flags & DirOpen)) continue;
-    ForEachRecord(lock, dir, [&](TFileRecord& e) {
-      if (!(e.Flags & mark) || e.ItemIdList) return;
-      int64_t n = 1;
-      if (!IsFolder(e)) {
-        bytes += e.Size;
-      } else if (computeSize) {
-        n = ComputeFolderSize(e, list);
-        bytes += e.Size;
-      }
-      count += n;
-      e.Tag = uint32_t(n);
-    });
-  }
+  ForEachOpenRecord(lock, list, [&](TFileRecord& e) {
+    if (!(e.Flags & mark) || e.ItemIdList) return;
+    int64_t n = 1;
+    if (!IsFolder(e)) {
+      bytes += e.Size;
+    } else if (computeSize) {
+      n = ComputeFolderSize(e, list);
+      bytes += e.Size;
+    }
+    count += n;
+    e.Tag = uint32_t(n);
+  });
   return bytes;
 }
 
@@ -164,26 +169,22 @@ void UpdateListTotals(TstateOfBrowser& list) {
   TBusyScope busy(list);
   TListLock lock(list);
   const uint32_t mark = PaneMark(list);
-  for (uint32_t dir = 1; int64_t(dir) <= list.DirCount; ++dir) {
-    const TDirRecord* d = lock.Dir(dir);
-    if (!d || !(d->Flags & DirOpen)) continue;
-    ForEachRecord(lock, dir, [&](TFileRecord& e) {
-      e.Flags &= ~FileRemove;
-      const bool marked = e.Flags & mark;
-      if (marked) ++list.SelectedCount;
-      if (!IsFolder(e)) {
-        ++list.ListedFiles;
-        list.TotalBytes += e.Size;
-        if (marked) {
-          ++list.SelectedFiles;
-          list.SelectedBytes += e.Size;
-        }
-      } else if ((e.Flags & FileSizeKnown) && !(e.Flags & FileOpen)) {
-        list.TotalBytes += e.Size;
-        if (marked) list.SelectedBytes += e.Size;
+  ForEachOpenRecord(lock, list, [&](TFileRecord& e) {
+    e.Flags &= ~FileRemove;
+    const bool marked = e.Flags & mark;
+    if (marked) ++list.SelectedCount;
+    if (!IsFolder(e)) {
+      ++list.ListedFiles;
+      list.TotalBytes += e.Size;
+      if (marked) {
+        ++list.SelectedFiles;
+        list.SelectedBytes += e.Size;
       }
-    });
-  }
+    } else if ((e.Flags & FileSizeKnown) && !(e.Flags & FileOpen)) {
+      list.TotalBytes += e.Size;
+      if (marked) list.SelectedBytes += e.Size;
+    }
+  });
 }
 
 uint32_t FindNextByPrefix(uint32_t dir, uint32_t start, const std::string& text,
