@@ -69,9 +69,11 @@ bool UsesFileTokens(const TStringList& replacements) {
 std::string FillFileTokens(const std::string& replacement, const std::string& path) {
   const size_t start = path.find_last_of("\\:");
   const std::string name = start == std::string::npos ? path : path.substr(start + 1);
-  const size_t dot = name.rfind('.');
-  const std::string base = EscapeHashes(name.substr(0, dot));
-  const std::string ext = dot == std::string::npos ? "" : EscapeHashes(name.substr(dot + 1));
+  std::string base, ext;
+  ExtractNamePart(name, base);
+  ExtractExtPart(name, ext);
+  base = EscapeHashes(base);
+  ext = EscapeHashes(ext);
   return MapFileTokens(replacement, [&](char t) { return t == 'N' ? base : ext; });
 }
 
