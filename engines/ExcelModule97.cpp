@@ -1,7 +1,5 @@
 #include "engines/ExcelModule97.h"
 
-#include <objbase.h>
-
 #include "engines/BatchReplacer_utils.h"
 
 namespace {
