@@ -102,8 +102,7 @@ void TReplacer::Run() {
 
   CallGetNextFile();
   while (Item && !Terminated()) {
-    const std::string folder = Item->Folder ? Item->Folder : "";
-    Path = folder + (folder.empty() || folder.back() == '\\' ? "" : "\\") + Item->Name;
+    Path = ItemPath(*Item);
     Attributes = GetFileAttributesA(Path.c_str());
     if (Attributes != INVALID_FILE_ATTRIBUTES && (Attributes & FILE_ATTRIBUTE_DIRECTORY)) {
       if (!Terminated()) CallGetNextFile();

@@ -57,9 +57,7 @@ void TReplacer::RunFiles() {
 }
 
 void TReplacer::ProcessItem(TRun& run) {
-  const std::string folder = Item->Folder ? Item->Folder : "";
-  Path = folder.empty() || folder.back() == '\\' ? folder : folder + "\\";
-  Path += Item->Name ? Item->Name : "";
+  Path = ItemPath(*Item);
   Stage = 0;
   Result = rrFailed;
   if (TOfficeReplacer* office = run.Office(run.masks.GetFileKind(Path))) {

@@ -4,6 +4,12 @@
 
 #include "framework/OleAuto.h"
 
+std::string ItemPath(const TSelectedItem& item) {
+  std::string path = item.Folder ? item.Folder : "";
+  if (!path.empty() && path.back() != '\\') path += '\\';
+  return path + (item.Name ? item.Name : "");
+}
+
 int32_t RunWorkerJob(const TThread& thread, const std::function<void()>& job, std::string& errorText) {
   bool failed = false;
   {

@@ -21,6 +21,9 @@ using TRenameProgressEvent = std::function<void(TThread* sender, int32_t result)
 // Text of the error raised when a worker has no OnGetNextFile handler.
 constexpr const char* kNoGetNextFileText = "Please specify function";
 
+// The full path of an item the owner handed out.
+std::string ItemPath(const TSelectedItem& item);
+
 // Runs a replace worker's job in the thread's own COM apartment, released
 // after the job. No exception leaves: one ends the job, its text kept in
 // errorText ("?" when it has none). The final state: 1 after a stop or a
