@@ -188,7 +188,7 @@ bool Better(const TCompletion& a, const TCompletion& b) {
 // its bytes are in hand.
 bool IsFixed(const TBatchPattern& p) {
   for (const TBatchToken& t : p.tokens)
-    if (t.kind != TBatchToken::Byte && t.kind != TBatchToken::Any && t.kind != TBatchToken::Set) return false;
+    if (t.kind > TBatchToken::Set) return false;
   return !p.tokens.empty();
 }
 

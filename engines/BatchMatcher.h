@@ -18,6 +18,7 @@ std::string ReplaceInString(std::string_view text, HGLOBAL block, uint32_t pairC
 
 // One token of a find pattern as the stream matcher reads it.
 struct TBatchToken {
+  // The kinds that take exactly one byte come first, up to Set.
   enum TKind : uint8_t { Byte, Any, Set, Run, Count, Hold } kind = Byte;
   uint8_t byte = 0;
   bool fold = false;  // lower-case the tested byte first
