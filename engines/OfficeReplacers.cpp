@@ -1,6 +1,7 @@
 #include "engines/OfficeReplacers.h"
 
 #include <algorithm>
+#include <string_view>
 #include <vector>
 
 #include "core/FileUtils.h"
@@ -28,16 +29,19 @@ TReplaceMode BatchRowMode(int32_t kind) {
   return rmReplace;
 }
 
-// The wide matcher of the spreadsheet and presentation objects reads "*" and
-// "?" as wildcards, "~" as their escape.
-std::wstring EscapeWideWildcards(const std::wstring& text) {
+// text with escape put before each of its characters found in specials.
+std::wstring Escaped(const std::wstring& text, std::wstring_view specials, wchar_t escape) {
   std::wstring out;
   for (wchar_t c : text) {
-    if (c == L'*' || c == L'?' || c == L'~') out += L'~';
+    if (specials.find(c) != std::wstring_view::npos) out += escape;
     out += c;
   }
   return out;
 }
+
+// The wide matcher of the spreadsheet and presentation objects reads "*" and
+// "?" as wildcards, "~" as their escape.
+std::wstring EscapeWideWildcards(const std::wstring& text) { return Escaped(text, L"*?~", L'~'); }
 
 }  // namespace
 
@@ -187,12 +191,7 @@ TReplaceResult TMSWordReplacer::ApplyPair(TReplaceMode mode, const std::wstring&
 
 // The word processor's find reads "^" as the start of a special character.
 std::wstring TMSWordReplacer::LiteralFindText(const std::wstring& text) const {
-  std::wstring out;
-  for (wchar_t c : text) {
-    if (c == L'^') out += L'^';
-    out += c;
-  }
-  return out;
+  return Escaped(text, L"^", L'^');
 }
 
 TMSExcelReplacer::TMSExcelReplacer(TThread* thread, bool backup, HGLOBAL block, TReplaceMode mode,
