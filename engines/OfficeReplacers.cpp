@@ -173,9 +173,9 @@ TReplaceResult TOfficeReplacer::SaveOnHits(const std::string& fileName) {
 }
 
 TMSWordReplacer::TMSWordReplacer(TThread* thread, bool backup, HGLOBAL block, TReplaceMode mode)
-    : TServerReplacer(thread, backup, block, mode, 0), owner_(thread) {}
+    : TServerReplacer(thread, backup, block, mode, 0) {}
 
-bool TMSWordReplacer::CreateServer() { return UseServer(std::make_unique<TWordObject97>(owner_)); }
+bool TMSWordReplacer::CreateServer() { return UseServer(std::make_unique<TWordObject97>(Thread())); }
 
 TReplaceResult TMSWordReplacer::ApplyPair(TReplaceMode mode, const std::wstring& find,
                                           const std::wstring&, const std::wstring& replacement,

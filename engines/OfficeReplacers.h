@@ -144,9 +144,6 @@ class TMSWordReplacer : public TServerReplacer<TWordObject97> {
   void SaveDocument(const std::string& fileName) override { Server->SaveDocument(fileName); }
   void CloseDocument() override { Server->CloseDocument(); }
   bool SplitsBetween() const override { return false; }
-
- private:
-  TThread* owner_;
 };
 
 class TMSExcelReplacer : public TServerReplacer<TExcelObject> {

@@ -105,6 +105,9 @@ class TBaseReplacer {
   int64_t FileSize = 0;
   int32_t MatchCount = 0;
 
+ protected:
+  TThread* Thread() const { return thread_; }
+
  private:
   bool InstallOutput(const std::string& fileName, const std::string& tempName);
   TThread* thread_;
