@@ -96,7 +96,7 @@ TReplaceResult TTextReplacer::ReplaceBatchStream(const std::string& fileName, HG
       TFileBatchIO io(source.Get(), temp.Get(), *this);
       const int64_t matches = RunBatchMatch(records, static_cast<uint64_t>(FileSize), io, ReplaceBlockSize());
       ok = matches >= 0 && io.Finish();
-      if (ok) MatchCount = static_cast<int32_t>(std::min<int64_t>(matches, std::numeric_limits<int32_t>::max()));
+      if (ok) MatchCount = static_cast<int32_t>(std::min<int64_t>(matches, MatchLimit()));
     }
   } catch (const std::bad_alloc&) {
     ok = false;
