@@ -6,7 +6,6 @@
 #include <stdexcept>
 #include <string>
 
-// An automation call that failed; DISP_E_EXCEPTION carries the server's text.
 // A single-threaded COM apartment for the thread that makes it, released
 // after everything made in it; a thread that already has one keeps it.
 class TComApartment {
@@ -22,6 +21,7 @@ class TComApartment {
   HRESULT hr_;
 };
 
+// An automation call that failed; DISP_E_EXCEPTION carries the server's text.
 class EOleError : public std::runtime_error {
  public:
   EOleError(HRESULT code, const std::string& what) : std::runtime_error(what), code_(code) {}
