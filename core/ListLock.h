@@ -70,5 +70,6 @@ inline bool IsFolder(const TFileRecord& r) { return r.Attributes & FILE_ATTRIBUT
 std::string EntryDirPath(uint32_t dirNumber, TstateOfBrowser& list);
 // The same path capitalised as GetDirPath shows it.
 std::string ShownEntryDirPath(uint32_t dirNumber, TstateOfBrowser& list);
-// Case-insensitive comparison in the system default locale: <0, 0, >0.
+// Case-insensitive comparison in the system default locale: <0, 0, >0; an
+// empty text sorts before any other.
 int CompareNames(const char* a, uint32_t lenA, const char* b, uint32_t lenB);

@@ -7,16 +7,11 @@
 #include <unordered_map>
 #include <vector>
 
+#include "core/ListLock.h"
+
 namespace {
 
 enum TPart { PartName, PartStem, PartExt, PartCount };
-
-// Byte-length comparison in the system default locale, case ignored; an
-// empty part sorts before any other.
-int CompareParts(const char* a, uint32_t lenA, const char* b, uint32_t lenB) {
-  if (lenA == 0 || lenB == 0) return (lenA != 0) - (lenB != 0);
-  return CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, a, int(lenA), b, int(lenB)) - 2;
-}
 
 constexpr DWORD SortKeyFlags = LCMAP_SORTKEY | NORM_IGNORECASE;
 
@@ -166,7 +161,7 @@ class TSorter {
     uint32_t lenN = 0, lenP = 0;
     const char* a = Part(part, run_[n], lenN);
     const char* b = Part(part, run_[p], lenP);
-    return CompareParts(a, lenN, b, lenP);
+    return CompareNames(a, lenN, b, lenP);
   }
 
   // The first key that does not tie decides.
