@@ -4,6 +4,7 @@
 #include <cstring>
 #include <vector>
 
+#include "core/FileUtils.h"
 #include "core/ListLock.h"
 #include "core/Selection.h"
 #include "core/SortList.h"
@@ -13,10 +14,6 @@ namespace {
 constexpr uint32_t BothMarks = FileMarked | FileMarkedRight;
 // Links of a tree view point into the list they came from.
 constexpr uint32_t TreeLinks = FileTreeDirMask | FileOpen;
-
-void StripTrailingBackslash(std::string& path) {
-  if (!path.empty() && path.back() == '\\') path.pop_back();
-}
 
 bool BothMarksOnAdd() { return GeneralCheckContainer & OptBasketBothMarks; }
 

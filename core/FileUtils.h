@@ -27,6 +27,9 @@ void ExtractNamePart(const std::string& fileName, std::string& result);
 void ExtractExtPart(const std::string& fileName, std::string& result);
 // The program file's folder, ending in a backslash.
 std::string ProgramFolder();
+inline void StripTrailingBackslash(std::string& path) {
+  if (!path.empty() && path.back() == '\\') path.pop_back();
+}
 // True for the "." and ".." entries of a folder enumeration.
 inline bool IsDotEntry(const char* name) {
   return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));

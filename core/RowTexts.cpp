@@ -22,10 +22,6 @@ constexpr int TextHeaderRow = 34;
 constexpr int TextFolderSize = 35;
 constexpr char NetworkLetter = '\\';
 
-void StripTrailingBackslash(std::string& path) {
-  if (!path.empty() && path.back() == '\\') path.pop_back();
-}
-
 std::string AttributeText(uint32_t attributes) {
   std::string text = "----";
   if (attributes & FILE_ATTRIBUTE_ARCHIVE) text[0] = 'a';
