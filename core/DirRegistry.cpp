@@ -51,16 +51,6 @@ uint32_t SearchRegistry(const std::string& path, TstateOfBrowser& list, uint32_t
   return high;
 }
 
-bool AppendRecord(const std::string& path, TstateOfBrowser& list) {
-  if (list.DirCount >= list.DirCapacity && !GrowDirBlocks(list, DirGrowth)) return false;
-  const uint32_t offset = list.Names->Add(path.c_str());
-  if (offset == TTextStorage::NoOffset) return false;
-  TBlockLock<TDirRecord> dirs(list.DirBlock);
-  if (!dirs) return false;
-  dirs[list.DirCount] = TDirRecord{nullptr, 0, uint32_t(list.FileCount), offset, DirOpen, 1, -1};
-  return true;
-}
-
 // Enters the record at index DirCount into the directory order at pos.
 void RegisterAppended(uint32_t pos, TstateOfBrowser& list) {
   TBlockLock<uint32_t> order(list.DirOrderBlock);
@@ -216,7 +206,15 @@ int32_t FindDirInsertPos(std::string& path, TstateOfBrowser& list) {
   return number ? -1 : int32_t(pos);
 }
 
-void AppendDirRecord(const std::string& path, TstateOfBrowser& list) { AppendRecord(path, list); }
+bool AppendDirRecord(const std::string& path, TstateOfBrowser& list) {
+  if (list.DirCount >= list.DirCapacity && !GrowDirBlocks(list, DirGrowth)) return false;
+  const uint32_t offset = list.Names->Add(path.c_str());
+  if (offset == TTextStorage::NoOffset) return false;
+  TBlockLock<TDirRecord> dirs(list.DirBlock);
+  if (!dirs) return false;
+  dirs[list.DirCount] = TDirRecord{nullptr, 0, uint32_t(list.FileCount), offset, DirOpen, 1, -1};
+  return true;
+}
 
 bool CommitDirRecord(int32_t pos, TstateOfBrowser& list) {
   if (list.DirCount >= list.DirCapacity) return false;
@@ -240,7 +238,7 @@ int32_t FindOrAddDir(std::string& path, TstateOfBrowser& list) {
   uint32_t number = 0;
   const uint32_t pos = SearchRegistry(path, list, number);
   if (number) return int32_t(number);
-  if (!AppendRecord(path, list)) return -1;
+  if (!AppendDirRecord(path, list)) return -1;
   RegisterAppended(pos, list);
   return list.DirCount;
 }

@@ -11,8 +11,9 @@
 
 // Position for a new path, or -1 for an empty or registered one.
 int32_t FindDirInsertPos(std::string& path, TstateOfBrowser& list);
-// A record at index DirCount that CommitDirRecord keeps or drops.
-void AppendDirRecord(const std::string& path, TstateOfBrowser& list);
+// A record at index DirCount that CommitDirRecord keeps or drops; false when
+// it cannot be stored.
+bool AppendDirRecord(const std::string& path, TstateOfBrowser& list);
 bool CommitDirRecord(int32_t pos, TstateOfBrowser& list);
 // The directory number of the path, registered when new; -1 for "".
 int32_t FindOrAddDir(std::string& path, TstateOfBrowser& list);

@@ -113,65 +113,6 @@ uint32_t PositionOf(const TListLock& lock, uint32_t dir, uint32_t record) {
   return 0;
 }
 
-bool MakeSubfolder(uint32_t parentDir, uint32_t pos, TstateOfBrowser& source, uint32_t mode,
-                   TstateOfBrowser& target, uint32_t targetDir) {
-  if (targetDir < 1 || int64_t(targetDir) > target.DirCapacity || targetDir > FileTreeDirMask)
-    return false;
-  TDirRecord parent;
-  TFileRecord entry;
-  uint32_t record = 0;
-  {
-    TListLock lock(source);
-    const TDirRecord* p = lock.Dir(parentDir);
-    record = lock.RecordAt(parentDir, pos);
-    if (!p || !record) return false;
-    parent = *p;
-    entry = *lock.Record(parentDir, record);
-  }
-  const uint32_t fileNumber = parent.FirstFile + record;
-  if ((mode & SubfolderTreeLink) && fileNumber > DirTreeFileMask) return false;
-  TDirRecord n{nullptr, 0, uint32_t(target.FileCount), 0, DirOpen, parent.Depth + 1,
-               parent.FsLevels};
-  std::string path;
-  if (parent.Flags & DirShellFolder) {
-    n.ItemIdList = CombinePidls(parent.ItemIdList, entry.ItemIdList);
-    if (!n.ItemIdList) return false;
-    char fsPath[MAX_PATH] = {};
-    if (SHGetPathFromIDListA(n.ItemIdList, fsPath) && fsPath[0] && PathExists(fsPath)) {
-      n.FsLevels = 0;
-      path = fsPath;
-    } else {
-      n.Flags |= DirShellFolder;
-      path = ShellDisplayName(n.ItemIdList);
-    }
-  } else {
-    path = source.Names->GetString(parent.PathOffset) + "\\" +
-           source.Names->GetString(entry.NameOffset);
-    if (n.FsLevels != -1) ++n.FsLevels;
-    n.ItemIdList = CloneIdList(parent.ItemIdList);
-  }
-  if (n.ItemIdList) n.Flags |= DirOwnsIdList;
-  StripTrailingBackslash(path);
-  n.PathOffset = target.Names->Add(path.c_str());
-  if (n.PathOffset == TTextStorage::NoOffset) {
-    FreeIdList(n.ItemIdList);
-    return false;
-  }
-  if (mode & SubfolderTreeLink) {
-    n.Flags |= DirOpen | fileNumber;
-    TListLock lock(source);
-    if (TFileRecord* e = lock.Record(parentDir, record))
-      e->Flags = (e->Flags & ~FileTreeDirMask) | FileOpen | targetDir;
-  }
-  TBlockLock<TDirRecord> dirs(target.DirBlock);
-  if (!dirs) {
-    FreeIdList(n.ItemIdList);
-    return false;
-  }
-  dirs[targetDir - 1] = n;
-  return true;
-}
-
 // The folder opened last could not be read: it stays closed.
 void UnlinkLastFolder(TstateOfBrowser& list, uint32_t dir, uint32_t pos) {
   TListLock lock(list);
@@ -359,7 +300,7 @@ int32_t ToggleFolderEntry(uint32_t dir, uint32_t pos, TstateOfBrowser& list) {
   if (link == 0) {
     if (list.DirCount >= list.DirCapacity && !GrowDirBlocks(list, DirGrowth)) return 0;
     const uint32_t k = uint32_t(++list.DirCount);
-    if (MakeSubfolder(dir, pos, list, SubfolderTreeLink, list, k)) return int32_t(k);
+    if (MakeSubfolderRecord(dir, pos, list, SubfolderTreeLink, list, k)) return int32_t(k);
     --list.DirCount;
     return 0;
   }
@@ -406,9 +347,63 @@ void CollapseTreeNode(uint32_t dir, TstateOfBrowser& list) {
   }
 }
 
-void MakeSubfolderRecord(uint32_t parentDir, uint32_t pos, TstateOfBrowser& source,
+bool MakeSubfolderRecord(uint32_t parentDir, uint32_t pos, TstateOfBrowser& source,
                          uint32_t mode, TstateOfBrowser& target, uint32_t targetDir) {
-  MakeSubfolder(parentDir, pos, source, mode, target, targetDir);
+  if (targetDir < 1 || int64_t(targetDir) > target.DirCapacity || targetDir > FileTreeDirMask)
+    return false;
+  TDirRecord parent;
+  TFileRecord entry;
+  uint32_t record = 0;
+  {
+    TListLock lock(source);
+    const TDirRecord* p = lock.Dir(parentDir);
+    record = lock.RecordAt(parentDir, pos);
+    if (!p || !record) return false;
+    parent = *p;
+    entry = *lock.Record(parentDir, record);
+  }
+  const uint32_t fileNumber = parent.FirstFile + record;
+  if ((mode & SubfolderTreeLink) && fileNumber > DirTreeFileMask) return false;
+  TDirRecord n{nullptr, 0, uint32_t(target.FileCount), 0, DirOpen, parent.Depth + 1,
+               parent.FsLevels};
+  std::string path;
+  if (parent.Flags & DirShellFolder) {
+    n.ItemIdList = CombinePidls(parent.ItemIdList, entry.ItemIdList);
+    if (!n.ItemIdList) return false;
+    char fsPath[MAX_PATH] = {};
+    if (SHGetPathFromIDListA(n.ItemIdList, fsPath) && fsPath[0] && PathExists(fsPath)) {
+      n.FsLevels = 0;
+      path = fsPath;
+    } else {
+      n.Flags |= DirShellFolder;
+      path = ShellDisplayName(n.ItemIdList);
+    }
+  } else {
+    path = source.Names->GetString(parent.PathOffset) + "\\" +
+           source.Names->GetString(entry.NameOffset);
+    if (n.FsLevels != -1) ++n.FsLevels;
+    n.ItemIdList = CloneIdList(parent.ItemIdList);
+  }
+  if (n.ItemIdList) n.Flags |= DirOwnsIdList;
+  StripTrailingBackslash(path);
+  n.PathOffset = target.Names->Add(path.c_str());
+  if (n.PathOffset == TTextStorage::NoOffset) {
+    FreeIdList(n.ItemIdList);
+    return false;
+  }
+  if (mode & SubfolderTreeLink) {
+    n.Flags |= DirOpen | fileNumber;
+    TListLock lock(source);
+    if (TFileRecord* e = lock.Record(parentDir, record))
+      e->Flags = (e->Flags & ~FileTreeDirMask) | FileOpen | targetDir;
+  }
+  TBlockLock<TDirRecord> dirs(target.DirBlock);
+  if (!dirs) {
+    FreeIdList(n.ItemIdList);
+    return false;
+  }
+  dirs[targetDir - 1] = n;
+  return true;
 }
 
 bool RereadKeepingExpanded(TstateOfBrowser& list) {

@@ -43,7 +43,8 @@ void GetItemName(uint32_t dir, uint32_t pos, std::string& name, TstateOfBrowser&
 // hidden again, -1 for a file.
 int32_t ToggleFolderEntry(uint32_t dir, uint32_t pos, TstateOfBrowser& list);
 void CollapseTreeNode(uint32_t dir, TstateOfBrowser& list);
-void MakeSubfolderRecord(uint32_t parentDir, uint32_t pos, TstateOfBrowser& source,
+// False when the record could not be made.
+bool MakeSubfolderRecord(uint32_t parentDir, uint32_t pos, TstateOfBrowser& source,
                          uint32_t mode, TstateOfBrowser& target, uint32_t targetDir);
 bool RereadKeepingExpanded(TstateOfBrowser& list);
 // The list's only directory becomes the path or the drive's root; the
