@@ -174,16 +174,6 @@ void InsertUnique(TstateOfBrowser& list, uint32_t dir, TNewEntry& entry) {
     PlaceEntry(list, dir, entry, pos);
 }
 
-// Each list frees what it owns: owned item-id lists of copied directory
-// records are cloned.
-void CloneOwnedDirIdLists(TDirRecord* dirs, int32_t count) {
-  for (int32_t i = 0; i < count; ++i) {
-    if (!(dirs[i].Flags & DirOwnsIdList) || !dirs[i].ItemIdList) continue;
-    dirs[i].ItemIdList = ILClone(dirs[i].ItemIdList);
-    if (!dirs[i].ItemIdList) dirs[i].Flags &= ~DirOwnsIdList;
-  }
-}
-
 uint32_t FirstEmptyDir(TstateOfBrowser& list) {
   TListLock lock(list);
   for (uint32_t i = 1; int64_t(i) <= list.DirCount; ++i)

@@ -70,6 +70,10 @@ void FreeIdList(LPITEMIDLIST idList) {
   if (idList) CoTaskMemFree(idList);
 }
 
+void CloneOwnedDirIdLists(TDirRecord* dirs, int32_t count) {
+  CloneOwnedIdLists(dirs, count, DirOwnsIdList);
+}
+
 uint32_t ExtOffsetOf(const char* name, uint32_t nameOffset, uint32_t nameLength, bool folder) {
   if (!folder)
     for (uint32_t i = nameLength; i-- > 1;)
@@ -135,7 +139,7 @@ void CopyListState(TstateOfBrowser& target, TstateOfBrowser& source) {
   target.Names->CopyFrom(*source.Names);
   {
     TBlockLock<TDirRecord> dirs(target.DirBlock);
-    if (dirs) CloneOwnedIdLists(dirs.Get(), source.DirCount, DirOwnsIdList);
+    if (dirs) CloneOwnedDirIdLists(dirs.Get(), source.DirCount);
     TBlockLock<TFileRecord> files(target.FileBlock);
     if (files) CloneOwnedIdLists(files.Get(), source.FileCount, FileOwnsIdList);
   }

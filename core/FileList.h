@@ -182,6 +182,9 @@ uint32_t AddDirRecord(TstateOfBrowser& list, const TDirRecord& dir);
 uint32_t ExtOffsetOf(const char* name, uint32_t nameOffset, uint32_t nameLength, bool folder);
 // Frees an item-id list through the shell allocator.
 void FreeIdList(LPITEMIDLIST idList);
+// Copied directory records get clones of the item-id lists they own, so that
+// each list frees only its own.
+void CloneOwnedDirIdLists(TDirRecord* dirs, int32_t count);
 
 // Typed view of a locked block for the life of the object.
 template <typename T>
