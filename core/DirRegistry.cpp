@@ -17,12 +17,6 @@ constexpr uint32_t TreeLinks = FileTreeDirMask | FileOpen;
 
 bool BothMarksOnAdd() { return GeneralCheckContainer & OptBasketBothMarks; }
 
-void ReleaseOwnedIdList(TFileRecord& r) {
-  if (r.Flags & FileOwnsIdList) FreeIdList(r.ItemIdList);
-  r.ItemIdList = nullptr;
-  r.Flags &= ~FileOwnsIdList;
-}
-
 // Registry search: the first position whose path sorts after path; number
 // receives the directory at the position before it when that one has an
 // equal path, else 0.

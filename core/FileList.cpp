@@ -74,6 +74,12 @@ void CloneOwnedDirIdLists(TDirRecord* dirs, int32_t count) {
   CloneOwnedIdLists(dirs, count, DirOwnsIdList);
 }
 
+void ReleaseOwnedIdList(TFileRecord& r) {
+  if (r.Flags & FileOwnsIdList) FreeIdList(r.ItemIdList);
+  r.ItemIdList = nullptr;
+  r.Flags &= ~FileOwnsIdList;
+}
+
 uint32_t ExtOffsetOf(const char* name, uint32_t nameOffset, uint32_t nameLength, bool folder) {
   if (!folder)
     for (uint32_t i = nameLength; i-- > 1;)

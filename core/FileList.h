@@ -185,6 +185,9 @@ void FreeIdList(LPITEMIDLIST idList);
 // Copied directory records get clones of the item-id lists they own, so that
 // each list frees only its own.
 void CloneOwnedDirIdLists(TDirRecord* dirs, int32_t count);
+// The entry lets go of its item-id list, freeing it when owned; a record
+// that outlives the call cannot free it twice.
+void ReleaseOwnedIdList(TFileRecord& r);
 
 // Typed view of a locked block for the life of the object.
 template <typename T>

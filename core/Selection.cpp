@@ -116,11 +116,7 @@ void ClearDirSelection(uint32_t dir, int mode, TstateOfBrowser& list) {
   TListLock lock(list);
   ForEachRecord(lock, dir, [&](TFileRecord& e) {
     e.Flags &= ~FileMarked;
-    if (mode != ClearFreeIdLists || !(e.Flags & FileOwnsIdList)) return;
-    // The record may outlive this call: it must not free the list again.
-    FreeIdList(e.ItemIdList);
-    e.ItemIdList = nullptr;
-    e.Flags &= ~FileOwnsIdList;
+    if (mode == ClearFreeIdLists && (e.Flags & FileOwnsIdList)) ReleaseOwnedIdList(e);
   });
 }
 
