@@ -1,6 +1,5 @@
 #include "core/Selection.h"
 
-#include <cstring>
 
 #include "core/FileUtils.h"
 #include "core/ListLock.h"
