@@ -1,6 +1,5 @@
 #include "core/Selection.h"
 
-
 #include "core/FileUtils.h"
 #include "core/ListLock.h"
 
