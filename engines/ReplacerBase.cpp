@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "core/FileUtils.h"
+#include "framework/FileIO.h"
 #include "framework/Thread.h"
 
 namespace {
@@ -17,18 +18,6 @@ int32_t g_matchLimit = std::numeric_limits<int32_t>::max();
 bool g_failFinalRename = false;
 
 bool Exists(const std::string& name) { return GetFileAttributesA(name.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-// Creates a file under the free name that nameFor gives, never opening one
-// that appeared there meanwhile: such a file belongs to somebody else.
-template <typename NameFor>
-HANDLE CreateFreshFile(NameFor nameFor, std::string& name, DWORD access, DWORD share, DWORD attributes) {
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    name = nameFor();
-    HANDLE h = CreateFileA(name.c_str(), access, share, nullptr, CREATE_NEW, attributes, nullptr);
-    if (h != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) return h;
-  }
-  return INVALID_HANDLE_VALUE;
-}
 
 uint32_t ReadU32(const uint8_t* p) {
   uint32_t v;
@@ -194,8 +183,9 @@ int32_t TBaseReplacer::OpenSourceAndTemp(const std::string& fileName, THandle& s
   if (!source) return rrFailed;
   std::string tempName;
   // The output carries the source's attributes into the finished file.
-  temp.Reset(CreateFreshFile([&] { return TempFileNameFor(fileName, tempNumber); }, tempName,
-                             GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, attributes));
+  temp.Reset(CreateFileUnderFreeName([&](int) { return TempFileNameFor(fileName, tempNumber); }, tempName,
+                                     GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                     attributes));
   if (!temp) {
     source.Reset();
     return rrFailed;
@@ -251,8 +241,8 @@ bool TBaseReplacer::MakeBackupCopy(const std::string& fileName, int64_t size) {
                              OPEN_EXISTING, 0, nullptr));
   if (!source) return false;
   std::string backupName;
-  THandle backup(CreateFreshFile([&] { return BackupFileNameFor(fileName); }, backupName, GENERIC_WRITE,
-                                 FILE_SHARE_WRITE, FILE_ATTRIBUTE_NORMAL));
+  THandle backup(CreateFileUnderFreeName([&](int) { return BackupFileNameFor(fileName); }, backupName,
+                                         GENERIC_WRITE, FILE_SHARE_WRITE, FILE_ATTRIBUTE_NORMAL));
   if (!backup) return false;
   TGlobalBlock buffer;
   bool ok = buffer.Allocate(kBackupChunk, false);

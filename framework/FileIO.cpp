@@ -23,18 +23,16 @@ bool ReadWholeFile(const std::string& path, std::string& data) {
   return true;
 }
 
-// A file of a free name beside path: never one that already exists, which
-// may be a user's own file.
-static HANDLE CreateFreshSibling(const std::string& path, std::string& temp) {
-  for (int n = -1; n < 1000; ++n) {
-    temp = path + ".new" + (n < 0 ? std::string() : std::to_string(n));
-    HANDLE h = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
-                           nullptr);
+HANDLE CreateFileUnderFreeName(const std::function<std::string(int)>& nameFor, std::string& name,
+                               DWORD access, DWORD share, DWORD attributes) {
+  for (int attempt = 0; attempt < 1000; ++attempt) {
+    name = nameFor(attempt);
+    HANDLE h = CreateFileA(name.c_str(), access, share, nullptr, CREATE_NEW, attributes, nullptr);
     if (h != INVALID_HANDLE_VALUE) return h;
     // A folder of that name refuses access; any other failure ends the search.
     const DWORD e = GetLastError();
     const bool taken = e == ERROR_FILE_EXISTS || e == ERROR_ALREADY_EXISTS ||
-                       (e == ERROR_ACCESS_DENIED && GetFileAttributesA(temp.c_str()) != INVALID_FILE_ATTRIBUTES);
+                       (e == ERROR_ACCESS_DENIED && GetFileAttributesA(name.c_str()) != INVALID_FILE_ATTRIBUTES);
     if (!taken) break;
   }
   return INVALID_HANDLE_VALUE;
@@ -43,7 +41,9 @@ static HANDLE CreateFreshSibling(const std::string& path, std::string& temp) {
 bool WriteFileReplacing(const std::string& path, std::string_view data) {
   std::string temp;
   {
-    THandle f(CreateFreshSibling(path, temp));
+    THandle f(CreateFileUnderFreeName(
+        [&](int n) { return path + ".new" + (n == 0 ? std::string() : std::to_string(n - 1)); }, temp,
+        GENERIC_WRITE, 0, FILE_ATTRIBUTE_NORMAL));
     if (!f) return false;
     size_t done = 0;
     while (done < data.size()) {
