@@ -15,7 +15,6 @@ namespace PerformBatchReplace {
 // thread: plain files in one pass, office documents through their servers.
 class TReplacer : public TThread {
  public:
-  ~TReplacer() override { StopAndWait(); }
 
   TItemUpdate Status;
   TReplaceResult Result = rrFailed;

@@ -12,7 +12,6 @@
 // list, whose entry gets the result's mark and, when renamed, the new name.
 class TRenamer : public TThread {
  public:
-  ~TRenamer() override { StopAndWait(); }
 
   int32_t FinalState = 0;  // 0 running, 1 stopped, 2 done
   std::string Message;

@@ -19,7 +19,6 @@ TFileStatus FileStatusFor(TReplaceResult result);
 // fields and callbacks, the priority, then resumes it.
 class TReplacer : public TThread {
  public:
-  ~TReplacer() override { StopAndWait(); }
 
   bool Backup = true;
   TReplaceResult Result = rrFailed;

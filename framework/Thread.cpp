@@ -1,6 +1,8 @@
 #include "framework/Thread.h"
 
-#include <atomic>
+#include <stdexcept>
+
+#include "framework/SysError.h"
 
 namespace {
 
@@ -26,6 +28,21 @@ LRESULT CALLBACK SyncWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   return DefWindowProcA(hwnd, msg, wp, lp);
 }
 
+bool OnUiThread() { return GetCurrentThreadId() == uiThreadId.load(); }
+
+// What is left of a timeout that started at start; INFINITE stays so.
+DWORD TimeLeft(DWORD start, DWORD timeoutMs) {
+  if (timeoutMs == INFINITE) return INFINITE;
+  const DWORD spent = GetTickCount() - start;
+  return spent >= timeoutMs ? 0 : timeoutMs - spent;
+}
+
+// Any peek runs the messages other threads sent; this one takes nothing posted.
+void ServeSentMessages() {
+  MSG m;
+  PeekMessageA(&m, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+}
+
 }  // namespace
 
 void InitSynchronize() {
@@ -35,17 +52,19 @@ void InitSynchronize() {
   wc.hInstance = GetModuleHandleA(nullptr);
   wc.lpszClassName = "TKvtSyncWindow";
   RegisterClassA(&wc);
+  HWND w = CreateWindowExA(0, wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+  if (!w) RaiseLastOSError();
   uiThreadId = GetCurrentThreadId();
-  syncWindow = CreateWindowExA(0, wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                               wc.hInstance, nullptr);
+  syncWindow = w;
 }
 
 void Synchronize(const std::function<void()>& f) {
-  HWND w = syncWindow.load();
-  if (!w || GetCurrentThreadId() == uiThreadId.load()) {
+  if (OnUiThread()) {
     f();
     return;
   }
+  HWND w = syncWindow.load();
+  if (!w) throw std::logic_error("Synchronize before InitSynchronize: no user-interface thread to run on");
   TSyncCall call{&f, nullptr};
   SendMessageA(w, kSyncMessage, 0, reinterpret_cast<LPARAM>(&call));
   if (call.error) std::rethrow_exception(call.error);
@@ -53,43 +72,69 @@ void Synchronize(const std::function<void()>& f) {
 
 DWORD WaitWithMessages(HANDLE h, DWORD timeoutMs) {
   const DWORD start = GetTickCount();
+  bool quit = false;
+  int quitCode = 0;
+  DWORD r;
   for (;;) {
-    DWORD left = INFINITE;
-    if (timeoutMs != INFINITE) {
-      DWORD spent = GetTickCount() - start;
-      if (spent >= timeoutMs) return WAIT_TIMEOUT;
-      left = timeoutMs - spent;
+    r = MsgWaitForMultipleObjects(1, &h, FALSE, TimeLeft(start, timeoutMs), quit ? QS_SENDMESSAGE : QS_ALLINPUT);
+    if (r != WAIT_OBJECT_0 + 1) break;
+    if (quit) {
+      ServeSentMessages();
+      continue;
     }
-    DWORD r = MsgWaitForMultipleObjects(1, &h, FALSE, left, QS_ALLINPUT);
-    if (r == WAIT_OBJECT_0) return r;
-    if (r == WAIT_TIMEOUT) return r;
-    if (r == WAIT_FAILED) return r;
     MSG m;
     while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
       if (m.message == WM_QUIT) {
-        // Leave the quit for the message loop that waits for it.
-        PostQuitMessage(static_cast<int>(m.wParam));
-        return WaitForSingleObject(h, left);
+        // The loop that waits for the quit must still see it; until then a
+        // worker inside a synchronised call must still get its answer.
+        quit = true;
+        quitCode = static_cast<int>(m.wParam);
+        break;
       }
       TranslateMessage(&m);
       DispatchMessageA(&m);
     }
   }
+  if (quit) PostQuitMessage(quitCode);
+  return r;
 }
+
+DWORD WaitForSentOnly(HANDLE h, DWORD timeoutMs) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    const DWORD r = MsgWaitForMultipleObjects(1, &h, FALSE, TimeLeft(start, timeoutMs), QS_SENDMESSAGE);
+    if (r != WAIT_OBJECT_0 + 1) return r;
+    ServeSentMessages();
+  }
+}
+
+// ---- TThread
+
+std::atomic<int> TThread::liveCount_{0};
 
 TThread::TThread() {
-  InitSynchronize();
   handle_.Reset(CreateThread(nullptr, 0, ThreadProc, this, CREATE_SUSPENDED, &id_));
+  if (!handle_) RaiseLastOSError();
+  ++liveCount_;
 }
 
-TThread::~TThread() { StopAndWait(); }
+// TThreadOf has stopped a resumed thread; one never resumed is let run out
+// here, so that no suspended thread outlives its object.
+TThread::~TThread() {
+  if (suspended_) {
+    Abandon();
+    WaitForSingleObject(handle_.Get(), INFINITE);
+  }
+  --liveCount_;
+}
 
-void TThread::StopAndWait() {
-  if (!handle_ || finished_) return;
+void TThread::Abandon() {
+  abandoned_ = true;
   Terminate();
-  if (suspended_) Resume();
-  WaitFor();
+  Resume();
 }
+
+bool TThread::Finished() const { return WaitForSingleObject(handle_.Get(), 0) == WAIT_OBJECT_0; }
 
 void TThread::Resume() {
   if (!suspended_) return;
@@ -98,21 +143,28 @@ void TThread::Resume() {
 }
 
 DWORD TThread::WaitFor() {
-  if (!handle_) return 0;
-  if (GetCurrentThreadId() == uiThreadId.load())
+  if (suspended_) throw std::logic_error("WaitFor on a thread that was never resumed");
+  if (OnUiThread())
     WaitWithMessages(handle_.Get());
   else
     WaitForSingleObject(handle_.Get(), INFINITE);
   return ReturnValue;
 }
 
+void TThread::StopAndWait() {
+  if (suspended_) Abandon();
+  Terminate();
+  if (OnUiThread())
+    WaitForSentOnly(handle_.Get());
+  else
+    WaitForSingleObject(handle_.Get(), INFINITE);
+}
+
+// The thread's end is its handle being signalled, after the last read of the
+// object here: whoever waits on the handle may free the object at once.
 DWORD WINAPI TThread::ThreadProc(void* p) {
   auto* self = static_cast<TThread*>(p);
-  // Terminated while still suspended: freed before it was ever resumed.
-  if (self->terminated_) {
-    self->finished_ = true;
-    return 0;
-  }
+  if (self->abandoned_) return 0;  // stopped before it was ever resumed
   try {
     self->Execute();
   } catch (...) {
@@ -125,6 +177,5 @@ DWORD WINAPI TThread::ThreadProc(void* p) {
       if (!self->fatal_) self->fatal_ = std::current_exception();
     }
   }
-  self->finished_ = true;
   return self->ReturnValue;
 }

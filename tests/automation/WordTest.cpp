@@ -159,7 +159,7 @@ TEST_F(WordObject, ClosesEvenAfterAFailure) {
 
 TEST_F(WordObject, StopsWhenTheOwnerIsTerminated) {
   WriteFile("a.doc", kSections);
-  TIdleThread owner;
+  TThreadOf<TIdleThread> owner;
   owner.Resume();
   owner.WaitFor();
   owner.Terminate();

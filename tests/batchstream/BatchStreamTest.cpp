@@ -45,7 +45,6 @@ TRun RunBatch(const std::string& path, const std::vector<TRow>& rows, bool backu
 class TStoppedThread : public TThread {
  public:
   TStoppedThread() { Terminate(); }
-  ~TStoppedThread() override { StopAndWait(); }
 
  protected:
   void Execute() override {}
@@ -130,7 +129,7 @@ TEST(BatchStream, StopLeavesTheFileAsItWas) {
   const std::string path = folder / "big.txt";
   const std::string content(300000, 'a');
   PutFile(path, content);
-  TStoppedThread thread;
+  TThreadOf<TStoppedThread> thread;
   const TRun run = RunBatch(path, {{true, "a", "b"}}, true, &thread);
   EXPECT_EQ(run.result, rrFailed);
   EXPECT_EQ(GetFile(path), content);
@@ -141,7 +140,6 @@ TEST(BatchStream, StopLeavesTheFileAsItWas) {
 class TBatchWorker : public TThread {
  public:
   TBatchWorker(const std::string& path, HGLOBAL block) : path_(path), block_(block) {}
-  ~TBatchWorker() override { StopAndWait(); }
   TReplaceResult result = rrChanged;
 
  protected:
@@ -162,7 +160,7 @@ TEST(BatchStream, StopInsideALargeFileEndsItSoon) {
   PutFile(path, content);
   // Every byte begins attempts that fail one byte later, or keep a run open.
   TGlobalBlock block = MakeBlock({{true, "ab", "x"}, {true, "a#*#b", "y"}});
-  TBatchWorker worker(path, block.Handle());
+  TThreadOf<TBatchWorker> worker(path, block.Handle());
   worker.Resume();
   Sleep(200);
   ASSERT_FALSE(worker.Finished());

@@ -27,7 +27,7 @@ class BatchThread : public TStandinTest {
   // given names in the test folder.
   DWORD Run(const std::vector<TRow>& rows, const std::vector<std::string>& names,
             bool bindHost = true) {
-    TReplacer worker;
+    TThreadOf<TReplacer> worker;
     for (const TRow& r : rows) {
       worker.CaseColumn.Add(CaseInsensitiveWord());
       worker.Finds.Add(r.find);

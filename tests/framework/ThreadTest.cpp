@@ -9,7 +9,6 @@ namespace {
 
 class TCounter : public TThread {
  public:
-  ~TCounter() override { StopAndWait(); }
   int calls = 0;
   int synced = 0;
   bool onUiThread = true;
@@ -28,7 +27,7 @@ class TCounter : public TThread {
 };
 
 TEST(Thread, SynchronisedCallsWhileUiWaits) {
-  TCounter t;
+  TThreadOf<TCounter> t;
   EXPECT_EQ(t.calls, 0);  // created suspended
   bool ended = false;
   t.OnTerminate = [&] { ended = true; };
@@ -48,14 +47,14 @@ class TThrower : public TThread {
 };
 
 TEST(Thread, ExceptionsStayInsideTheThread) {
-  TThrower t;
+  TThreadOf<TThrower> t;
   t.Resume();
   t.WaitFor();
   EXPECT_TRUE(t.FatalException() != nullptr);
 }
 
 TEST(Thread, FreeingARunningThreadStopsIt) {
-  auto* t = new TCounter;
+  auto* t = new TThreadOf<TCounter>;
   t->Resume();
   delete t;  // terminates and waits, pumping the calls it makes meanwhile
   SUCCEED();
@@ -64,7 +63,7 @@ TEST(Thread, FreeingARunningThreadStopsIt) {
 TEST(Thread, FreeingANeverResumedThreadRunsNothing) {
   bool ended = false;
   {
-    TCounter t;
+    TThreadOf<TCounter> t;
     t.OnTerminate = [&] { ended = true; };
   }
   EXPECT_FALSE(ended);

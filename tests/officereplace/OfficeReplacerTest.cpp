@@ -175,7 +175,7 @@ class TStoppedThread : public TThread {
 
 TEST_F(OfficeReplacer, BackupFailureLeavesTheDocumentUnsaved) {
   // The presentation object does not poll for stops, the backup copy does.
-  TStoppedThread owner;
+  TThreadOf<TStoppedThread> owner;
   block_ = BuildPatternBlock("red", "blue", {});
   TMSPowerPointReplacer ppt(&owner, true, block_.Handle(), rmReplace, 0);
   WriteFile("a.ppt", kDeck);
@@ -229,7 +229,7 @@ TEST_F(OfficeReplacer, ServerErrorsFailTheDocumentAndStillClose) {
 }
 
 TEST_F(OfficeReplacer, StopRequestInsideTheFindLoopFailsTheDocument) {
-  TStoppedThread owner;
+  TThreadOf<TStoppedThread> owner;
   block_ = BuildPatternBlock("red", "blue", {});
   TMSWordReplacer word(&owner, false, block_.Handle(), rmReplace);
   WriteFile("a.doc", kWordDoc);

@@ -109,7 +109,7 @@ class RenamerTest : public testing::Test {
   void SetUp() override { RenamerFileStructure = TRenamerFileStructure{}; }
 
   DWORD Run(RenameJob& job) {
-    TRenamer renamer;
+    TThreadOf<TRenamer> renamer;
     renamer.Plan = &job.Plan;
     renamer.SourceList = &job.Source;
     host.BindRename(renamer);

@@ -22,7 +22,7 @@ class ReplacerThread : public TStandinTest {
     TPatternPairOptions options;
     options.CaseEnabled = mode != rmInsToHead && mode != rmInsToFoot;
     block_ = BuildPatternBlock(find, replace, options);
-    worker_ = std::make_unique<TReplacer>();
+    worker_ = std::make_unique<TThreadOf<TReplacer>>();
     worker_->Backup = false;
     worker_->PatternBlock = block_.Handle();
     worker_->Mode = mode;

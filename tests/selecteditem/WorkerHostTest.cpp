@@ -7,7 +7,6 @@ namespace {
 // A worker of the replace kind that reports every item it is given.
 class TEchoWorker : public TThread {
  public:
-  ~TEchoWorker() override { StopAndWait(); }
   TGetNextFileEvent OnGetNextFile;
   TFileDoneEvent OnFileDone;
   TProgressEvent OnProgress;
@@ -32,7 +31,7 @@ TEST(WorkerHost, RecordsCallsOnItsOwnThread) {
   TWorkerHost host;
   host.AddItem("C:\\f", "a.txt", 82);
   host.AddItem("C:\\f", "b.txt", 210);
-  TEchoWorker worker;
+  TThreadOf<TEchoWorker> worker;
   host.BindReplace(worker);
   EXPECT_EQ(host.Run(worker), 2u);
   EXPECT_EQ(host.Sequence(), "NDPNDPnT");
@@ -50,7 +49,7 @@ TEST(WorkerHost, RecordsCallsOnItsOwnThread) {
 TEST(WorkerHost, StopsTheWorkerFromACallback) {
   TWorkerHost host;
   for (const char* n : {"a", "b", "c"}) host.AddItem("C:\\f", n);
-  TEchoWorker worker;
+  TThreadOf<TEchoWorker> worker;
   host.BindReplace(worker);
   host.OnCall = [](TThread& w, const TWorkerCall& c) {
     if (c.Kind == TWorkerCall::FileDone) w.Terminate();

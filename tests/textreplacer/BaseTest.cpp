@@ -162,7 +162,6 @@ TEST(ReplacerBase, BatchPairsAreWalkedRecordByRecord) {
 // Never resumed: only its stop flag is read.
 class TStoppedThread : public TThread {
  public:
-  ~TStoppedThread() override { StopAndWait(); }
 
  protected:
   void Execute() override {}
@@ -187,7 +186,7 @@ TEST(ReplacerBase, BackupCopy) {
     std::string content(c.size, '\0');
     for (size_t i = 0; i < c.size; ++i) content[i] = static_cast<char>(i * 7);
     PutFile(path, content);
-    TStoppedThread thread;
+    TThreadOf<TStoppedThread> thread;
     if (c.stopped) thread.Terminate();
     TBaseReplacer replacer(&thread);
     replacer.Backup = c.backup;

@@ -122,7 +122,6 @@ class TReplaceThread : public TThread {
  public:
   TReplaceThread(const std::string& path, TReplaceMode mode, HGLOBAL block, bool backup)
       : path_(path), replacer_(this, backup, block, mode) {}
-  ~TReplaceThread() override { StopAndWait(); }
   TReplaceResult Result = rrChanged;
 
  protected:
@@ -156,7 +155,7 @@ TEST(ReplacerFaults, StopMidFileKeepsTheOriginal) {
       TPatternPairOptions options;
       options.CaseSensitive = true;
       TGlobalBlock block = BuildPatternBlock("word", "w", options);
-      TReplaceThread thread(path, mode, block.Handle(), backup);
+      TThreadOf<TReplaceThread> thread(path, mode, block.Handle(), backup);
       const std::string temp = folder / "r.txt0";
       thread.Resume();
       while (!thread.Finished() && GetFileSize64(temp) <= 0) Sleep(1);
