@@ -169,13 +169,11 @@ void SubstringByRange(const std::string& text, int64_t first, int64_t second,
 }
 
 void FormatCounter(int64_t value, int32_t width, std::string& text) {
-  const bool negative = value < 0;
-  // Through the unsigned type: the lowest value has no positive counterpart.
-  uint64_t magnitude = negative ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
-  std::string digits = std::to_string(magnitude);
+  // The zeros go in front of the whole decimal text, sign included: the
+  // preview and the rename must agree on "0-5" for -5 at width 3.
+  std::string digits = std::to_string(value);
   const size_t pad = width > 0 && digits.size() < size_t(width) ? size_t(width) - digits.size() : 0;
-  text.assign(negative ? 1 : 0, '-');
-  text.append(pad, '0');
+  text.assign(pad, '0');
   text += digits;
 }
 

@@ -119,7 +119,7 @@ TEST_F(RenameNameTest, CounterAndDate) {
       {"[C]", "a", "0010", 1},
       {"[C]", "a", "0005", 2},
       {"[C]", "a", "0000", 3},
-      {"[C]", "a", "-0005", 4},
+      {"[C]", "a", "00-5", 4},
   };
   Check(stepped, std::size(stepped));
 }
@@ -221,8 +221,8 @@ TEST(RenameRoutines, FormatCounter) {
     const char* expected;
   };
   const TCase cases[] = {
-      {7, 3, "007"},   {1234, 3, "1234"}, {0, 0, "0"},   {-7, 3, "-007"},
-      {5, -4, "5"},    {INT64_MIN, 1, "-9223372036854775808"},
+      {7, 3, "007"},   {1234, 3, "1234"}, {0, 0, "0"},   {-7, 3, "0-7"},
+      {-5, 3, "0-5"},  {-1, 2, "-1"},     {5, -4, "5"}, {INT64_MIN, 1, "-9223372036854775808"},
   };
   for (const auto& c : cases) {
     std::string out;
