@@ -89,13 +89,18 @@ bool IsNotOlderThan(const FILETIME& time, uint32_t unit, uint32_t count, const S
     case 3: months = count; break;
     default: year += count; break;
   }
-  year += days / 1461 * 4;  // whole four-year cycles, so huge counts stay quick
-  day += days % 1461;
-  while (day > MonthLength(int(month), int(year))) {
-    day -= MonthLength(int(month), int(year));
-    if (++month > 12) {
-      month = 1;
-      ++year;
+  // Only a count of hours, days or weeks carries the day into the next month:
+  // a month or year count moves its own field, so 29 February + 1 year is
+  // compared as 29 February.
+  if (unit <= 2) {
+    year += days / 1461 * 4;  // whole four-year cycles, so huge counts stay quick
+    day += days % 1461;
+    while (day > MonthLength(int(month), int(year))) {
+      day -= MonthLength(int(month), int(year));
+      if (++month > 12) {
+        month = 1;
+        ++year;
+      }
     }
   }
   month += months;

@@ -43,33 +43,14 @@ TEST(Formats, FormatSizeGroupsDigits) {
   EXPECT_STREQ(buffer, "2.5");  // the process's own number format is untouched
 }
 
-TEST(Formats, FileTimeTextHasNoSeconds) {
-  // Tests run with TZ=UTC, so local time equals the file time.
-  const FILETIME times[] = {MakeTime(2024, 3, 10, 0, 0, 0), MakeTime(2024, 3, 10, 13, 45, 59)};
-  for (const auto& t : times) {
-    SYSTEMTIME st;
-    FileTimeToSystemTime(&t, &st);
-    char date[80], clock[80];
-    GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &st, nullptr, date, sizeof(date));
-    GetTimeFormatA(LOCALE_USER_DEFAULT, TIME_NOSECONDS, &st, nullptr, clock, sizeof(clock));
-    std::string text;
-    EXPECT_EQ(FileTimeToText(t, text), std::string(date) + " " + clock);
-    EXPECT_EQ(text.find(":59"), std::string::npos) << text;
-    EXPECT_NE(text.find("2024"), std::string::npos) << text;
-    EXPECT_NE(text.find(':'), std::string::npos) << text;  // midnight keeps its time
-  }
-  std::string text;
-  EXPECT_EQ(FileTimeToText(FILETIME{0xFFFFFFFF, 0xFFFFFFFF}, text), "unknown");
-}
-
-// Wine's default locale (en-US) writes a 12-hour clock: the day half must
-// survive the loss of the seconds, which cutting characters would eat.
-TEST(Formats, FileTimeTextKeepsTheDayHalf) {
+// The test prefix runs with Wine's en-US locale and TZ=UTC: a 12-hour clock,
+// whose day half must survive the loss of the seconds (cutting characters
+// would eat it), and local time equal to the file time.
+TEST(Formats, FileTimeText) {
   char format[80] = "", date[80] = "";
   GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_STIMEFORMAT, format, sizeof(format));
   GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SSHORTDATE, date, sizeof(date));
-  if (std::string(format) != "h:mm:ss tt" || std::string(date) != "M/d/yyyy")
-    GTEST_SKIP() << "locale formats " << format << " " << date;
+  ASSERT_EQ(std::string(format) + " " + date, "h:mm:ss tt M/d/yyyy") << "test prefix locale";
   const struct {
     WORD hour, minute, second;
     const char* text;
@@ -82,6 +63,8 @@ TEST(Formats, FileTimeTextKeepsTheDayHalf) {
     std::string text;
     EXPECT_EQ(FileTimeToText(MakeTime(2024, 3, 10, c.hour, c.minute, c.second), text), c.text);
   }
+  std::string text;
+  EXPECT_EQ(FileTimeToText(FILETIME{0xFFFFFFFF, 0xFFFFFFFF}, text), "unknown");
 }
 
 TEST(Formats, DateTimeToFileTimeIsUtcHere) {
@@ -117,11 +100,23 @@ TEST(Formats, AgeTest) {
       {"huge day count", MakeTime(1990, 1, 1, 0, 0, 0), 1, 4000000000u, true},
   };
   for (const auto& c : cases) EXPECT_EQ(IsNotOlderThan(c.time, c.unit, c.count, now), c.notOlder) << c.what;
-  // Only the month field moves: 31 January + 1 month compares as 31 February.
-  const SYSTEMTIME lastOfFebruary{2024, 2, 0, 29, 23, 0, 0, 0};
-  const SYSTEMTIME firstOfMarch{2024, 3, 0, 1, 0, 0, 0, 0};
-  EXPECT_TRUE(IsNotOlderThan(MakeTime(2024, 1, 31, 0, 0, 0), 3, 1, lastOfFebruary));
-  EXPECT_FALSE(IsNotOlderThan(MakeTime(2024, 1, 31, 0, 0, 0), 3, 1, firstOfMarch));
+  // Only the fields of the unit move, and the day overflows only for day
+  // counts: 31 January + 1 month is 31 February, 29 February + 1 year is
+  // 29 February of a year without one, each compared field by field.
+  const struct {
+    FILETIME time;
+    uint32_t unit;
+    SYSTEMTIME now;
+    bool notOlder;
+  } shifted[] = {
+      {MakeTime(2024, 1, 31, 0, 0, 0), 3, {2024, 2, 0, 29, 23, 0, 0, 0}, true},
+      {MakeTime(2024, 1, 31, 0, 0, 0), 3, {2024, 3, 0, 1, 0, 0, 0, 0}, false},
+      {MakeTime(2020, 2, 29, 9, 0, 0), 4, {2021, 3, 0, 1, 0, 0, 0, 0}, false},
+      {MakeTime(2020, 2, 29, 9, 0, 0), 4, {2021, 2, 0, 28, 23, 0, 0, 0}, true},
+      {MakeTime(2020, 2, 29, 9, 0, 0), 1, {2020, 3, 0, 1, 9, 0, 0, 0}, true},
+  };
+  for (const auto& c : shifted)
+    EXPECT_EQ(IsNotOlderThan(c.time, c.unit, 1, c.now), c.notOlder) << c.unit << " " << c.now.wMonth;
 }
 
 TEST(Formats, StripFirstDirectory) {
