@@ -30,15 +30,17 @@ std::string FromHex(const std::string& hex) {
   return out;
 }
 
-// A plain decimal number without sign or blanks; false for anything else.
+// A decimal number of any length, with an optional sign: the ring's slot line.
+// value is the slot it names, or 0 when it names none.
 bool ParseSlot(const std::string& s, int& value) {
-  if (s.empty() || s.size() > 9) return false;
+  const size_t start = !s.empty() && (s[0] == '-' || s[0] == '+') ? 1 : 0;
+  if (start == s.size()) return false;
   int v = 0;
-  for (char c : s) {
-    if (c < '0' || c > '9') return false;
-    v = v * 10 + (c - '0');
+  for (size_t i = start; i < s.size(); ++i) {
+    if (s[i] < '0' || s[i] > '9') return false;
+    if (v <= TOrv_RingList::Capacity) v = v * 10 + (s[i] - '0');
   }
-  value = v;
+  value = s[0] != '-' && v >= 1 && v <= TOrv_RingList::Capacity ? v : 0;
   return true;
 }
 

@@ -148,9 +148,11 @@ TEST_F(RingListIni, HostileValues) {
       {"410D0A", {"A"}, 1, {"A"}},                               // slot line missing
       {"410D0A420D0A390D0A", {"A", "B"}, 2, {"B", "A"}},         // slot past the count
       {"410D0A420D0A300D0A", {"A", "B"}, 2, {"B", "A"}},         // slot 0
-      {"410D0A420D0A2D310D0A", {"A", "B", "-1"}, 3, {"-1", "B", "A"}},  // not a slot
-      {"410D0A420D0A39393939393939393939390D0A", {"A", "B", "99999999999"}, 3,
-       {"99999999999", "B", "A"}},                               // too long for a slot
+      {"410D0A420D0A2D310D0A", {"A", "B"}, 2, {"B", "A"}},       // a number, but no slot
+      {"410D0A420D0A39393939393939393939390D0A", {"A", "B"}, 2, {"B", "A"}},  // likewise
+      {"410D0A420D0A2B310D0A", {"A", "B"}, 2, {"B", "A"}},       // "+1": a signed slot
+      {"410D0A420D0A33780D0A", {"A", "B", "3x"}, 3, {"3x", "B", "A"}},  // not a number
+      {"410D0A420D0A2D0D0A", {"A", "B", "-"}, 3, {"-", "B", "A"}},      // a sign alone
       {"410D0A42ZZ0D0A", {"A", "B"}, 2, {"B", "A"}},             // bad hex stops reading
       {"410D0A4", {"A"}, 1, {"A"}},                              // odd digit count
       {"310D0A320D0A330D0A340D0A350D0A360D0A370D0A380D0A390D0A"
@@ -161,6 +163,14 @@ TEST_F(RingListIni, HostileValues) {
        "31320D0A",
        {"1", "2", "3", "4", "5", "6", "7", "8", "9"}, 9,
        {"9", "8", "7", "6", "5", "4", "3", "2", "1"}},           // full ring, slot 12
+      {"310D0A320D0A330D0A340D0A350D0A360D0A370D0A380D0A390D0A"
+       "2D330D0A",
+       {"1", "2", "3", "4", "5", "6", "7", "8", "9"}, 9,
+       {"9", "8", "7", "6", "5", "4", "3", "2", "1"}},           // full ring, slot -3
+      {"310D0A320D0A330D0A340D0A350D0A360D0A370D0A380D0A390D0A"
+       "30303030303030303030303030330D0A",
+       {"1", "2", "3", "4", "5", "6", "7", "8", "9"}, 3,
+       {"3", "2", "1", "9", "8", "7", "6", "5", "4"}},           // full ring, slot 3 with zeros
   };
   for (const auto& c : cases) {
     WriteIni(std::string("[H]\r\nK=") + c.value + "\r\n");
