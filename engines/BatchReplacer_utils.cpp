@@ -3,25 +3,18 @@
 #include <algorithm>
 #include <cstring>
 
-#include "core/translator.h"
 #include "framework/FileIO.h"
 
 namespace {
-
-const struct TBatchTexts {
-  TBatchTexts() {
-    Translator().AddString(217, "Sensitive");
-    Translator().AddString(218, "Insensitive");
-  }
-} batchTexts;
 
 TCriticalSection& CaseWordsLock() {
   static TCriticalSection cs;
   return cs;
 }
-bool caseWordsSet = false;
-std::string sensitiveText;
-std::string insensitiveText;
+// A table loaded or a block built before any window applied its texts reads
+// its case column with these.
+std::string sensitiveText = "Y";
+std::string insensitiveText = "N";
 
 TBatchSheetLoader sheetLoader = nullptr;
 
@@ -258,17 +251,16 @@ void SetYesNoTexts(const std::string& sensitiveWord, const std::string& insensit
   TLock lock(CaseWordsLock());
   sensitiveText = sensitiveWord;
   insensitiveText = insensitiveWord;
-  caseWordsSet = true;
 }
 
 std::string CaseSensitiveWord() {
   TLock lock(CaseWordsLock());
-  return caseWordsSet ? sensitiveText : Tx(217);
+  return sensitiveText;
 }
 
 std::string CaseInsensitiveWord() {
   TLock lock(CaseWordsLock());
-  return caseWordsSet ? insensitiveText : Tx(218);
+  return insensitiveText;
 }
 
 int ParseFindText(std::string_view text, std::string* lowered) {

@@ -21,7 +21,7 @@ constexpr int32_t kInsertBefore = 1;  // "#U#"
 constexpr int32_t kInsertAfter = 2;   // "#D#"
 constexpr int32_t kReplaceMatch = 3;
 
-// The case words. Until SetYesNoTexts is called they are texts 217 and 218.
+// The case words, "Y" and "N" until SetYesNoTexts replaces them.
 void SetYesNoTexts(const std::string& sensitiveWord, const std::string& insensitiveWord);
 std::string CaseSensitiveWord();
 std::string CaseInsensitiveWord();

@@ -3,7 +3,6 @@
 #include <cstring>
 #include <random>
 
-#include "core/translator.h"
 #include "engines/BatchMatcher.h"
 #include "engines/BatchReplacer_utils.h"
 #include "framework/Handles.h"
@@ -436,16 +435,20 @@ TEST(BatchTableFile, RandomFilesLoadCheckAndRunWithinBounds) {
   EXPECT_GT(runs, 30);
 }
 
-TEST(BatchCaseWords, DefaultToTextsAndFollowSetYesNoTexts) {
-  EXPECT_EQ(std::string(Translator().GetDefaultString(217)), "Sensitive");
-  EXPECT_EQ(std::string(Translator().GetDefaultString(218)), "Insensitive");
-  SetYesNoTexts("Ja", "Nein");
+TEST(BatchCaseWords, StartAsYAndNAndFollowSetYesNoTexts) {
   TTempFolder dir;
   ASSERT_TRUE(WriteTestFile(dir / "t.rtbl", "+a=b\r\nc=d"));
+  const struct {
+    const char *sensitive, *insensitive;
+  } words[] = {{nullptr, nullptr}, {"Ja", "Nein"}};
   TTable t;
-  ASSERT_TRUE(LoadBatchTable(dir / "t.rtbl", t.caseColumn, t.finds, t.replacements));
-  EXPECT_EQ(t.caseColumn[0], "Ja");
-  EXPECT_EQ(t.caseColumn[1], "Nein");
+  for (const auto& w : words) {
+    if (w.sensitive) SetYesNoTexts(w.sensitive, w.insensitive);
+    t = TTable();
+    ASSERT_TRUE(LoadBatchTable(dir / "t.rtbl", t.caseColumn, t.finds, t.replacements));
+    EXPECT_EQ(t.caseColumn[0], w.sensitive ? w.sensitive : "Y");
+    EXPECT_EQ(t.caseColumn[1], w.insensitive ? w.insensitive : "N");
+  }
   // Any other word in the case column means case-insensitive.
   t.caseColumn[1] = "ja";
   TGlobalBlock block;
@@ -454,7 +457,7 @@ TEST(BatchCaseWords, DefaultToTextsAndFollowSetYesNoTexts) {
   ASSERT_TRUE(ReadBatchRecords(block.Handle(), 2, records));
   EXPECT_TRUE(records[0].caseSensitive);
   EXPECT_FALSE(records[1].caseSensitive);
-  SetYesNoTexts(Tx(217), Tx(218));
+  SetYesNoTexts("Y", "N");
 }
 
 TEST(BatchReplaceInString, ChoosesFirstCompletionThenEarliestStartThenRow) {
