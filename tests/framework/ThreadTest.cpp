@@ -53,11 +53,34 @@ TEST(Thread, ExceptionsStayInsideTheThread) {
   EXPECT_TRUE(t.FatalException() != nullptr);
 }
 
+// Runs until told to stop (or 5 s pass) and leaves in state how it ended:
+// 1 running, 2 stopped by Terminate, 3 ran out of time.
+class TSpinner : public TThread {
+ public:
+  explicit TSpinner(std::atomic<int>& state) : state_(state) {}
+
+ protected:
+  void Execute() override {
+    state_ = 1;
+    const ULONGLONG deadline = GetTickCount64() + 5000;
+    while (!Terminated() && GetTickCount64() < deadline) Synchronize([] { Sleep(1); });
+    state_ = Terminated() ? 2 : 3;
+  }
+
+ private:
+  std::atomic<int>& state_;
+};
+
 TEST(Thread, FreeingARunningThreadStopsIt) {
-  auto* t = new TThreadOf<TCounter>;
+  std::atomic<int> state{0};
+  auto* t = new TThreadOf<TSpinner>(state);
   t->Resume();
+  for (ULONGLONG until = GetTickCount64() + 5000; state == 0 && GetTickCount64() < until;) Sleep(1);
+  ASSERT_EQ(state, 1);
+  const ULONGLONG start = GetTickCount64();
   delete t;  // terminates and waits, pumping the calls it makes meanwhile
-  SUCCEED();
+  EXPECT_EQ(state, 2);
+  EXPECT_LT(GetTickCount64() - start, 1000u);
 }
 
 TEST(Thread, FreeingANeverResumedThreadRunsNothing) {
