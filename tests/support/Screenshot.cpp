@@ -1,33 +1,137 @@
 #include "Screenshot.h"
 
+#include <algorithm>
+#include <cstdio>
+#include <map>
 #include <vector>
 
-#include "framework/Handles.h"
+#include "framework/FileIO.h"
+#include "framework/Graphics.h"
 
-bool SaveWindowShot(HWND hwnd, const std::string& path) {
-  RECT r;
-  if (!GetWindowRect(hwnd, &r)) return false;
-  const int w = r.right - r.left, h = r.bottom - r.top;
-  HDC screen = GetDC(nullptr);
-  HDC mem = CreateCompatibleDC(screen);
-  HBITMAP bmp = CreateCompatibleBitmap(screen, w, h);
-  HGDIOBJ old = SelectObject(mem, bmp);
-  BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
-  SelectObject(mem, old);
-  BITMAPINFOHEADER bi{sizeof bi, w, h, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
-  const DWORD stride = ((static_cast<DWORD>(w) * 3 + 3) & ~3u);
-  std::vector<BYTE> bits(stride * static_cast<DWORD>(h));
-  GetDIBits(mem, bmp, 0, static_cast<UINT>(h), bits.data(), reinterpret_cast<BITMAPINFO*>(&bi), DIB_RGB_COLORS);
-  DeleteObject(bmp);
-  DeleteDC(mem);
-  ReleaseDC(nullptr, screen);
+namespace {
+
+// A client area with fewer differing pixels than this shows nothing: a
+// window that was never painted, or the bare root of the virtual screen.
+constexpr size_t kMinDifferingPixels = 50;
+
+class TScreenDC {
+ public:
+  TScreenDC() : dc_(GetDC(nullptr)) {}
+  ~TScreenDC() {
+    if (dc_) ReleaseDC(nullptr, dc_);
+  }
+  TScreenDC(const TScreenDC&) = delete;
+  TScreenDC& operator=(const TScreenDC&) = delete;
+  HDC Get() const { return dc_; }
+
+ private:
+  HDC dc_;
+};
+
+class TMemoryDC {
+ public:
+  explicit TMemoryDC(HDC like) : dc_(CreateCompatibleDC(like)) {}
+  ~TMemoryDC() {
+    if (dc_) DeleteDC(dc_);
+  }
+  TMemoryDC(const TMemoryDC&) = delete;
+  TMemoryDC& operator=(const TMemoryDC&) = delete;
+  HDC Get() const { return dc_; }
+
+ private:
+  HDC dc_;
+};
+
+// The window's picture as bottom-up 24-bit rows, as a .bmp stores them.
+struct TPicture {
+  int width = 0, height = 0;
+  DWORD stride = 0;
+  std::vector<BYTE> bits;
+  COLORREF At(int x, int y) const {
+    const BYTE* p = &bits[DWORD(height - 1 - y) * stride + DWORD(x) * 3];
+    return RGB(p[2], p[1], p[0]);
+  }
+};
+
+std::string Hex(COLORREF c) {
+  char s[16];
+  snprintf(s, sizeof s, "#%02X%02X%02X", GetRValue(c), GetGValue(c), GetBValue(c));
+  return s;
+}
+
+testing::AssertionResult Capture(const RECT& r, TPicture& picture) {
+  picture.width = r.right - r.left;
+  picture.height = r.bottom - r.top;
+  if (picture.width <= 0 || picture.height <= 0)
+    return testing::AssertionFailure() << "window has no area";
+  TScreenDC screen;
+  TMemoryDC mem(screen.Get());
+  TGdiObject bmp(CreateCompatibleBitmap(screen.Get(), picture.width, picture.height));
+  if (!screen.Get() || !mem.Get() || !bmp.Get())
+    return testing::AssertionFailure() << "no device context or bitmap for the capture";
+  HGDIOBJ old = SelectObject(mem.Get(), bmp.Get());
+  const bool copied = old && BitBlt(mem.Get(), 0, 0, picture.width, picture.height, screen.Get(),
+                                    r.left, r.top, SRCCOPY);
+  if (old) SelectObject(mem.Get(), old);
+  if (!copied) return testing::AssertionFailure() << "BitBlt from the screen failed";
+  BITMAPINFOHEADER bi{sizeof bi, picture.width, picture.height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+  picture.stride = (DWORD(picture.width) * 3 + 3) & ~3u;
+  picture.bits.resize(picture.stride * DWORD(picture.height));
+  if (GetDIBits(mem.Get(), static_cast<HBITMAP>(bmp.Get()), 0, UINT(picture.height), picture.bits.data(),
+                reinterpret_cast<BITMAPINFO*>(&bi), DIB_RGB_COLORS) != picture.height)
+    return testing::AssertionFailure() << "GetDIBits read fewer rows than the window has";
+  return testing::AssertionSuccess();
+}
+
+bool WriteBitmap(const TPicture& picture, const std::string& path) {
+  BITMAPINFOHEADER bi{sizeof bi, picture.width, picture.height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
   BITMAPFILEHEADER fh{};
   fh.bfType = 0x4D42;
   fh.bfOffBits = sizeof fh + sizeof bi;
-  fh.bfSize = fh.bfOffBits + static_cast<DWORD>(bits.size());
-  THandle f(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-  if (!f) return false;
-  DWORD done = 0;
-  return WriteFile(f.Get(), &fh, sizeof fh, &done, nullptr) && WriteFile(f.Get(), &bi, sizeof bi, &done, nullptr) &&
-         WriteFile(f.Get(), bits.data(), static_cast<DWORD>(bits.size()), &done, nullptr);
+  fh.bfSize = fh.bfOffBits + DWORD(picture.bits.size());
+  std::string data(reinterpret_cast<const char*>(&fh), sizeof fh);
+  data.append(reinterpret_cast<const char*>(&bi), sizeof bi);
+  data.append(picture.bits.begin(), picture.bits.end());
+  return WriteFileReplacing(path, data);
+}
+
+// Pixels of the client area that differ from its most common colour.
+size_t DifferingPixels(const TPicture& picture, const RECT& client) {
+  std::map<COLORREF, size_t> counts;
+  for (int y = client.top; y < client.bottom; ++y)
+    for (int x = client.left; x < client.right; ++x) ++counts[picture.At(x, y)];
+  size_t most = 0, all = 0;
+  for (const auto& [colour, n] : counts) {
+    most = std::max(most, n);
+    all += n;
+  }
+  return all - most;
+}
+
+}  // namespace
+
+testing::AssertionResult SaveWindowShot(HWND hwnd, const std::string& path,
+                                        std::initializer_list<TShotPoint> points) {
+  RECT window, client;
+  POINT origin{0, 0};
+  if (!GetWindowRect(hwnd, &window) || !GetClientRect(hwnd, &client) || !ClientToScreen(hwnd, &origin))
+    return testing::AssertionFailure() << "no such window";
+  TPicture picture;
+  if (auto captured = Capture(window, picture); !captured) return captured;
+  if (!WriteBitmap(picture, path)) return testing::AssertionFailure() << "cannot write " << path;
+  // The client area inside the picture, cut to what the screen holds of it.
+  OffsetRect(&client, origin.x - window.left, origin.y - window.top);
+  const RECT whole{0, 0, picture.width, picture.height};
+  IntersectRect(&client, &client, &whole);
+  if (DifferingPixels(picture, client) < kMinDifferingPixels)
+    return testing::AssertionFailure() << path << " is blank";
+  for (const TShotPoint& p : points) {
+    const int x = p.x + origin.x - window.left, y = p.y + origin.y - window.top;
+    if (x < 0 || y < 0 || x >= picture.width || y >= picture.height)
+      return testing::AssertionFailure() << path << ": point " << p.x << "," << p.y << " lies outside";
+    if (picture.At(x, y) != p.colour)
+      return testing::AssertionFailure() << path << ": point " << p.x << "," << p.y << " is "
+                                         << Hex(picture.At(x, y)) << ", not " << Hex(p.colour);
+  }
+  return testing::AssertionSuccess();
 }
