@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -222,6 +223,12 @@ TEST(Forms, DockedFormFillsItsPanel) {
 }
 
 TEST(Forms, TimerFiresAndStops) {
+  auto pumpFor = [](DWORD ms, const std::function<bool()>& done) {
+    for (DWORD start = GetTickCount(); !done() && GetTickCount() - start < ms;) {
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+      Pump();
+    }
+  };
   TTimer timer;
   timer.Interval = 10;
   int ticks = 0;
@@ -229,11 +236,18 @@ TEST(Forms, TimerFiresAndStops) {
     if (++ticks == 3) timer.SetEnabled(false);
   };
   timer.SetEnabled(true);
-  for (DWORD start = GetTickCount(); timer.Enabled() && GetTickCount() - start < 3000;) {
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
-    Pump();
-  }
+  pumpFor(3000, [&] { return !timer.Enabled(); });
+  // Ten more intervals: a stopped timer must stay silent.
+  pumpFor(100, [] { return false; });
   EXPECT_EQ(ticks, 3);
+  {
+    TTimer gone;
+    gone.Interval = 10;
+    gone.OnTimer = [&] { ++ticks; };
+    gone.SetEnabled(true);
+  }
+  pumpFor(100, [] { return false; });
+  EXPECT_EQ(ticks, 3);  // a freed timer stops with its object
 }
 
 TEST(Forms, RunTimeMenuItemsDispatchTheirCommands) {
