@@ -15,6 +15,8 @@ constexpr int TextCdRom = 32;
 constexpr int TextRemovable = 33;
 constexpr DWORD AllDriveBits = (1u << 26) - 1;
 
+const TUnitTexts driveTexts{{TextBasket, "BASKET"}, {TextCdRom, "CD-ROM"}, {TextRemovable, "REMOVABLE"}};
+
 // An empty removable or CD-ROM drive must not bring up the system's
 // "no disk" box.
 class TQuietErrors {
@@ -87,12 +89,6 @@ bool DriveLettersDiffer(const TDriveList& list, DWORD mask) {
 }
 
 }  // namespace
-
-void RegisterDriveTexts() {
-  Translator().AddString(TextBasket, "BASKET");
-  Translator().AddString(TextCdRom, "CD-ROM");
-  Translator().AddString(TextRemovable, "REMOVABLE");
-}
 
 void FillDriveList(TDriveList& list, int options) {
   list.clear();

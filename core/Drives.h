@@ -46,9 +46,6 @@ extern TDriveList DriveList;
 // The network folder's item-id list, fetched once for the whole run.
 extern TItemIdList NetworkItemIdList;
 
-// Stores the drive texts 31 to 33 in the string table; called at start-up.
-void RegisterDriveTexts();
-
 void FillDriveList(TDriveList& list, int options);
 // True when the drive letters present differ from the list, which is then
 // rebuilt. A new label or medium on the same letter changes nothing.

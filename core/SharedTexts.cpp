@@ -2,13 +2,8 @@
 
 namespace {
 
-struct TSharedText {
-  int id;
-  const char* text;
-};
-
 // In the order they are stored: 149 belongs with the result words 9 to 13.
-const TSharedText kSharedTexts[] = {
+const TUnitTexts sharedTexts{
     {1, "There are no items in the Basket."},
     {5, "Enter file name to edit:"},
     {8, ". (JUST FIND. Will not make any changes!)"},
@@ -132,5 +127,5 @@ const TSharedText kSharedTexts[] = {
 }  // namespace
 
 void RegisterSharedTexts() {
-  for (const auto& t : kSharedTexts) Translator().AddString(t.id, t.text);
+  sharedTexts.Register();
 }

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "framework/FileIO.h"
+#include "framework/TextTable.h"
 
 TClassTranslator::TClassTranslator(int32_t poolSize, int32_t bankSize) {
   bank_ = bankSize > 0 ? bankSize : 1;
@@ -132,9 +133,23 @@ bool TClassTranslator::LoadFromFile(const std::string& path) {
   return true;
 }
 
-TClassTranslator& Translator() {
+namespace {
+TClassTranslator& MakeTranslator() {
   static TClassTranslator translator(9500, 3000);
+  SetTextLookup(&Tx);  // the windows' text tables look their ids up here
   return translator;
+}
+}  // namespace
+
+TClassTranslator& Translator() {
+  static TClassTranslator& translator = MakeTranslator();
+  return translator;
+}
+
+TUnitTexts::TUnitTexts(std::initializer_list<TDefaultText> texts) : texts_(texts) { Register(); }
+
+void TUnitTexts::Register() const {
+  for (const TDefaultText& t : texts_) Translator().AddString(t.id, t.text);
 }
 
 std::string FormatTx(int id, std::initializer_list<TFormatArg> args) {

@@ -1,6 +1,8 @@
 #pragma once
 #include <cstdint>
+#include <initializer_list>
 #include <string>
+#include <vector>
 
 #include "framework/Handles.h"
 #include "framework/SafeFormat.h"
@@ -52,5 +54,25 @@ inline std::string Tx(int id) { return Translator().GetString(id); }
 // else the built-in text (a language file is input and may be hostile).
 std::string FormatTx(int id, std::initializer_list<TFormatArg> args);
 
-// Stores the shared texts 1 to 152 in the default bank.
+// One built-in text of a unit: its id and its default English text.
+struct TDefaultText {
+  int id;
+  const char* text;
+};
+
+// A unit's built-in texts. Every unit that owns texts holds one at namespace
+// scope, so that its texts are in the default bank before the program runs:
+//   const TUnitTexts queryTexts{{1200, "Copy files to"}, {1201, "OK"}};
+class TUnitTexts {
+ public:
+  TUnitTexts(std::initializer_list<TDefaultText> texts);
+  // Stores the texts again (the later copy wins).
+  void Register() const;
+
+ private:
+  std::vector<TDefaultText> texts_;
+};
+
+// Stores the shared texts 1 to 152 in the default bank once more; the start-up
+// calls it before it loads the language file.
 void RegisterSharedTexts();

@@ -30,6 +30,11 @@ void ForEachControl(const TWinControl* root, const std::function<bool(TControl*)
 
 bool Usable(const TControl* c) { return c->Showing() && c->Enabled(); }
 
+std::vector<TForm*>& LiveForms() {
+  static std::vector<TForm*> forms;
+  return forms;
+}
+
 // Windows of this thread that a modal run disables, and enables again after it.
 struct TDisabledWindows {
   HWND keep;
@@ -57,9 +62,11 @@ TForm::TForm(TWinControl* parent, TFormBorder border) : TWinControl(parent), bor
   DWORD ex = WS_EX_CONTROLPARENT | (border == TFormBorder::Dialog && !parent ? WS_EX_DLGMODALFRAME : 0);
   CreateWnd(nullptr, FormStyle(border, parent != nullptr), ex);
   if (parent) SetAlign(TAlign::Client);
+  LiveForms().push_back(this);
 }
 
 TForm::~TForm() {
+  std::erase(LiveForms(), this);
   if (Menu && hwnd_) SetMenu(hwnd_, nullptr);
 }
 
@@ -74,6 +81,7 @@ void TForm::VisibleChanged() {
   if (!hwnd_) return;
   if (visible_) {
     if (Menu) Menu->Attach(hwnd_);
+    ApplyTexts();
     if (OnShow) OnShow();
     ShowWindow(hwnd_, parent_ ? SW_SHOWNA : SW_SHOW);
     if (!parent_) FocusFirst();
@@ -81,6 +89,11 @@ void TForm::VisibleChanged() {
     ShowWindow(hwnd_, SW_HIDE);
     if (OnHide) OnHide();
   }
+}
+
+void TForm::ApplyTexts() {
+  Texts.Apply();
+  if (OnApplyTexts) OnApplyTexts();
 }
 
 void TForm::FocusFirst() {
@@ -231,6 +244,10 @@ BOOL CALLBACK TApplication::IdleForm(HWND hwnd, LPARAM) {
     return false;
   });
   return TRUE;
+}
+
+void TApplication::LanguageChanged() {
+  for (TForm* f : std::vector<TForm*>(LiveForms())) f->ApplyTexts();
 }
 
 void TApplication::Idle() { EnumThreadWindows(GetCurrentThreadId(), &IdleForm, 0); }

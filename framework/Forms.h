@@ -6,6 +6,7 @@
 
 #include "framework/Menus.h"
 #include "framework/StdCtrls.h"
+#include "framework/TextTable.h"
 
 enum class TFormBorder { Sizeable, Dialog, None };
 
@@ -33,6 +34,12 @@ class TForm : public TWinControl {
   TWinControl* ActiveControl = nullptr;
   TMainMenu* Menu = nullptr;
   std::vector<TActionList*> ActionLists;
+  // Its texts by id, applied before OnShow each time the form is shown and
+  // again when the language changes; OnApplyTexts follows, for texts made of
+  // more than one id.
+  TTextTable Texts;
+  void ApplyTexts();
+  TNotifyEvent OnApplyTexts;
   TNotifyEvent OnShow;
   TNotifyEvent OnHide;
   std::function<void(bool& canClose)> OnCloseQuery;
@@ -72,6 +79,8 @@ class TApplication {
   // the loop calls it whenever no message waits.
   void Idle();
   bool Terminated() const { return terminated_; }
+  // Every form applies its texts again: the language was changed.
+  void LanguageChanged();
   TForm* MainForm = nullptr;
 
  private:

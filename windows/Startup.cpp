@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include "core/Drives.h"
 #include "core/FileUtils.h"
 #include "core/Help.h"
 #include "core/translator.h"
@@ -66,7 +65,6 @@ void PrepareStartup() {
   SettingsFilePath = SettingsFileName(folder);
   ApplyCommandLine();
   RegisterSharedTexts();
-  RegisterDriveTexts();
   TClassTranslator& t = Translator();
   t.LanguageFileName = ReadProgramSetting("LanguageId");
   // By its bare name: language files lie in the current (program) folder.

@@ -95,10 +95,7 @@ std::unique_ptr<TDriveRecord> Record(char letter, UINT type, bool real) {
 
 bool NetworkPresent() { return (GetSystemMetrics(SM_NETWORK) & 1) != 0; }
 
-class DrivesTest : public testing::Test {
- protected:
-  void SetUp() override { RegisterDriveTexts(); }
-};
+class DrivesTest : public testing::Test {};
 
 TEST_F(DrivesTest, FillsDrivesThenPseudoDrives) {
   TTestDrive removable('l', DRIVE_REMOVABLE), cd('m', DRIVE_CDROM);

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "controls/StandardQuery.h"
+#include "windows/StandardQuery.h"
 
 namespace {
 

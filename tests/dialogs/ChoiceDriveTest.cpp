@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "controls/ChoiceDrive.h"
+#include "core/translator.h"
+#include "windows/ChoiceDrive.h"
 
 namespace {
 
@@ -47,6 +48,21 @@ TEST(ChoiceDrive, EscAndCancelAgreeEnterChoosesOk) {
     EXPECT_EQ(dlg.ShowModal(), c.want);
     EXPECT_EQ(dlg.cmbDrives->ItemIndex(), 3);
   }
+}
+
+TEST(ChoiceDrive, TranslationsReachTheDialogWhenShownAndOnALanguageChange) {
+  const TDriveList drives = SomeDrives();
+  TChoiceDrive dlg(drives);
+  Translator().SetTranslation(1500, "FEHLER!");
+  dlg.Show();
+  EXPECT_EQ(dlg.Caption(), "FEHLER!");
+  Translator().SetTranslation(1503, "Abbrechen");
+  Application().LanguageChanged();
+  EXPECT_EQ(dlg.btnCancel->Caption(), "Abbrechen");
+  Translator().ClearTranslations();
+  Application().LanguageChanged();
+  EXPECT_EQ(dlg.btnCancel->Caption(), "Cancel");
+  dlg.Hide();
 }
 
 }  // namespace

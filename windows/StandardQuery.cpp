@@ -1,27 +1,17 @@
-#include "controls/StandardQuery.h"
+#include "windows/StandardQuery.h"
 
 #include "core/FileUtils.h"
 #include "core/translator.h"
 
 namespace {
 
-struct TQueryText {
-  int id;
-  const char* text;
-};
-constexpr TQueryText kTexts[] = {
+const TUnitTexts queryTexts{
     {1200, "Copy files to"}, {1201, "OK"}, {1202, "Cancel"}, {1203, "&Browse"}, {1204, "Send to Bas&ket"},
 };
-
-const bool registered = [] {
-  for (const auto& t : kTexts) Translator().AddString(t.id, t.text);
-  return true;
-}();
 
 }  // namespace
 
 TStandardQuery::TStandardQuery(HWND mainWindow) : TForm(nullptr, TFormBorder::Dialog), mainWindow_(mainWindow) {
-  (void)registered;
   SetClientSize(355, 96);
   KeyPreview = true;
   lblInfo = new TLabel(this);
@@ -47,16 +37,19 @@ TStandardQuery::TStandardQuery(HWND mainWindow) : TForm(nullptr, TFormBorder::Di
   btnBrowse->SetBounds(115, 64, 75, 25);
   btnBrowse->Hide();
   btnBrowse->OnClick = [this] { btnBrowseClick(); };
+  Texts.Add(btnOK, 1201);
+  Texts.Add(btnCancel, 1202);
+  Texts.Add(btnBrowse, 1203);
   OnShow = [this] { FormShow(); };
   OnKeyDown = [this](WORD& key, unsigned shift) { FormKeyDown(key, shift); };
   FormCreate();
 }
 
+// The question and the check box are the caller's to word before showing;
+// they only get their first texts here, not again at each show.
 void TStandardQuery::FormCreate() {
+  ApplyTexts();
   lblInfo->SetCaption(Tx(1200));
-  btnOK->SetCaption(Tx(1201));
-  btnCancel->SetCaption(Tx(1202));
-  btnBrowse->SetCaption(Tx(1203));
   chkSend->SetCaption(Tx(1204));
 }
 

@@ -1,26 +1,16 @@
-#include "controls/ChoiceDrive.h"
+#include "windows/ChoiceDrive.h"
 
 #include "core/translator.h"
 
 namespace {
 
-struct TChoiceText {
-  int id;
-  const char* text;
-};
-constexpr TChoiceText kTexts[] = {
+const TUnitTexts choiceTexts{
     {1500, "ERROR!"}, {1501, "Drive not found!"}, {1502, "Please choose another:"}, {1503, "Cancel"}, {1504, "OK"},
 };
-
-const bool registered = [] {
-  for (const auto& t : kTexts) Translator().AddString(t.id, t.text);
-  return true;
-}();
 
 }  // namespace
 
 TChoiceDrive::TChoiceDrive(const TDriveList& drives) : TForm(nullptr, TFormBorder::Dialog), drives_(drives) {
-  (void)registered;
   SetClientSize(245, 102);
   KeyPreview = true;
   Label1 = new TLabel(this);
@@ -37,6 +27,11 @@ TChoiceDrive::TChoiceDrive(const TDriveList& drives) : TForm(nullptr, TFormBorde
   btnCancel->SetBounds(162, 72, 75, 25);
   btnCancel->ModalResult = mrCancel;
   ActiveControl = cmbDrives;
+  Texts.Add(this, 1500);
+  Texts.Add(Label1, 1501);
+  Texts.Add(Label2, 1502);
+  Texts.Add(btnCancel, 1503);
+  Texts.Add(btnOk, 1504);
   OnKeyDown = [this](WORD& key, unsigned shift) { FormKeyDown(key, shift); };
   FormCreate();
 }
@@ -44,11 +39,7 @@ TChoiceDrive::TChoiceDrive(const TDriveList& drives) : TForm(nullptr, TFormBorde
 void TChoiceDrive::FormCreate() {
   cmbDrives->Items.Clear();
   for (const auto& d : drives_) cmbDrives->Items.Add(std::string("[-") + d->Letter + "-]");
-  SetCaption(Tx(1500));
-  Label1->SetCaption(Tx(1501));
-  Label2->SetCaption(Tx(1502));
-  btnCancel->SetCaption(Tx(1503));
-  btnOk->SetCaption(Tx(1504));
+  ApplyTexts();
 }
 
 void TChoiceDrive::FormKeyDown(WORD& key, unsigned) {
