@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "setup/Operations.h"
+#include "support/BuildFolders.h"
 #include "support/TempFolder.h"
 
 namespace {
@@ -112,12 +113,7 @@ TEST(Operations, StopDuringThirdFileKeepsTheFirstTwoAndLeavesNoTraceOfIt) {
 }
 
 TEST(Operations, EachFailureReportsOnceWithItsOwnStepAndCode) {
-  const std::string dataPath = [] {
-    char own[MAX_PATH];
-    GetModuleFileNameA(nullptr, own, MAX_PATH);
-    std::string p = own;
-    return p.substr(0, p.rfind('\\')) + "\\setupdata.dll";
-  }();
+  const std::string dataPath = TestProgramFolder() + "setupdata.dll";
   HMODULE data = LoadLibraryExA(dataPath.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
   ASSERT_TRUE(data) << dataPath;
 
