@@ -1,0 +1,16 @@
+# cmake -DPROGRAM=<program folder> -P HelpTopics.cmake
+find_program(CHMLS chmls REQUIRED)
+set(topics CONTENTS BROWSER PLUGINS FINDER RENAMER REPLACER BATCHREPLACER
+    SEARCH_RESULTS RENAME_PREVIEW SEARCH_REPLACE_RESULTS RENAME_WINDOW)
+foreach(chm kvt.chm french.lng.chm)
+  execute_process(COMMAND ${CHMLS} list ${PROGRAM}/${chm} OUTPUT_VARIABLE listing RESULT_VARIABLE failed)
+  if(failed)
+    message(FATAL_ERROR "${chm}: chmls cannot list it")
+  endif()
+  foreach(topic IN LISTS topics)
+    if(NOT listing MATCHES "/${topic}\\.htm\n")
+      message(FATAL_ERROR "${chm} lacks the topic ${topic}.htm")
+    endif()
+  endforeach()
+endforeach()
+message(STATUS "every topic in kvt.chm and french.lng.chm")
