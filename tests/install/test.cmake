@@ -1,0 +1,2 @@
+target_link_libraries(${KVT_TEST} PRIVATE kvt_setup)
+add_dependencies(${KVT_TEST} kvtSETUP)
