@@ -206,15 +206,4 @@ TEST(Operations, FailedWriteOrCloseIsAWriteErrorAndLeavesNoPartialFile) {
   }
 }
 
-TEST(Operations, ResourceSizeAndStream) {
-  EXPECT_EQ(GetResourceSize("file2"), kSizes[1]);
-  EXPECT_EQ(GetResourceSize("FILE3"), kSizes[2]);
-  EXPECT_EQ(GetResourceSize("file6"), 0u);
-  std::string stream = "head:";
-  ASSERT_TRUE(LoadResourceToStream("file3", stream));
-  EXPECT_EQ(stream, "head:" + Pattern(kSizes[2]));
-  EXPECT_FALSE(LoadResourceToStream("file6", stream));
-  EXPECT_EQ(stream.size(), 5 + kSizes[2]);
-}
-
 }  // namespace
