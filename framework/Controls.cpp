@@ -189,6 +189,9 @@ TWinControl::TWinControl(TWinControl* parent) : TControl(parent) {}
 
 TWinControl::~TWinControl() {
   aligning_ = true;  // no layout while the children go
+  // A focused child's end moves the focus here while the owner's members are gone.
+  OnFocusEnter = nullptr;
+  OnFocusExit = nullptr;
   while (!controls_.empty()) delete controls_.back();
   if (hwnd_) {
     SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
@@ -237,7 +240,11 @@ LRESULT CALLBACK TWinControl::StaticWndProc(HWND hwnd, UINT msg, WPARAM wp, LPAR
 
 LRESULT TWinControl::SafeWndProc(UINT msg, WPARAM wp, LPARAM lp) {
   try {
-    return WndProc(msg, wp, lp);
+    // Here rather than in WndProc: controls that pass the focus messages
+    // straight to the system's procedure still tell their containers.
+    const LRESULT r = WndProc(msg, wp, lp);
+    if (msg == WM_SETFOCUS || msg == WM_KILLFOCUS) FocusMoved(reinterpret_cast<HWND>(wp), msg == WM_SETFOCUS);
+    return r;
   } catch (...) {
     // No exception may cross the system's frames; the message counts as handled.
     return 0;
@@ -520,6 +527,24 @@ void TWinControl::DoEnter() {
 
 void TWinControl::DoExit() {
   if (OnExit) OnExit();
+}
+
+void TWinControl::DoFocusEnter() {
+  if (OnFocusEnter) OnFocusEnter();
+}
+
+void TWinControl::DoFocusExit() {
+  if (OnFocusExit) OnFocusExit();
+}
+
+void TWinControl::FocusMoved(HWND other, bool entering) {
+  auto holds = [other](const TWinControl* c) {
+    return other && c->hwnd_ && (c->hwnd_ == other || IsChild(c->hwnd_, other));
+  };
+  std::vector<TWinControl*> chain;  // innermost first, up to the first that holds the other window
+  for (TWinControl* c = this; c && !holds(c); c = c->parent_) chain.push_back(c);
+  if (entering) std::reverse(chain.begin(), chain.end());
+  for (TWinControl* c : chain) entering ? c->DoFocusEnter() : c->DoFocusExit();
 }
 
 void TWinControl::Realign() {

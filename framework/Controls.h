@@ -152,6 +152,12 @@ class TWinControl : public TControl {
   bool TabStop = false;
   TNotifyEvent OnEnter;
   TNotifyEvent OnExit;
+  // The focus came into this control or any of its descendants from a window
+  // outside it, or went from inside it to a window outside: what a container
+  // (a docked form, a panel) needs to know. Outer controls hear of an entry
+  // first and of an exit last.
+  TNotifyEvent OnFocusEnter;
+  TNotifyEvent OnFocusExit;
   TKeyEvent OnKeyDown;
   TKeyEvent OnKeyUp;
   std::function<void(char& key)> OnKeyPress;
@@ -179,6 +185,8 @@ class TWinControl : public TControl {
   virtual void DoKeyDown(WORD& key, unsigned shift);
   virtual void DoEnter();
   virtual void DoExit();
+  virtual void DoFocusEnter();
+  virtual void DoFocusExit();
   void BoundsChanged() override;
   void FontChanged() override;
   void VisibleChanged() override;
@@ -190,6 +198,9 @@ class TWinControl : public TControl {
  private:
   static LRESULT CALLBACK StaticWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
   LRESULT SafeWndProc(UINT msg, WPARAM wp, LPARAM lp);
+  // This window got (entering) or lost the focus; other is the window that
+  // lost or gets it.
+  void FocusMoved(HWND other, bool entering);
   void PaintWindow();
   bool RouteMouse(UINT msg, LPARAM lp);
   TControl* GraphicAt(int x, int y) const;
