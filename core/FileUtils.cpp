@@ -75,8 +75,9 @@ bool CopyCreationTime(HANDLE source, HANDLE target) {
   return SetFileTime(target, &sc, &ta, &tw) != 0;
 }
 
-int64_t GetFolderSize(const std::string& folder, int64_t& count) {
-  count = 0;
+namespace {
+
+int64_t SizeOfTree(const std::string& folder, int64_t& count) {
   WIN32_FIND_DATAA fd;
   TFindHandle find(FindFirstFileA((folder + "\\*.*").c_str(), &fd));
   if (!find) return 0;
@@ -86,15 +87,23 @@ int64_t GetFolderSize(const std::string& folder, int64_t& count) {
     // either would never end.
     if (IsDotEntry(fd.cFileName)) continue;
     if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-      int64_t sub = 0;
-      total += GetFolderSize(folder + "\\" + fd.cFileName, sub);
-      count += sub;
+      if (!IsFolderLink(fd.dwFileAttributes))
+        total += SizeOfTree(folder + "\\" + fd.cFileName, count);
     } else {
       total += (int64_t(fd.nFileSizeHigh) << 32) | fd.nFileSizeLow;
       ++count;
     }
   } while (FindNextFileA(find.Get(), &fd));
   return total;
+}
+
+}  // namespace
+
+int64_t GetFolderSize(const std::string& folder, int64_t& count) {
+  count = 0;
+  const DWORD attributes = GetFileAttributesA(folder.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || IsFolderLink(attributes)) return 0;
+  return SizeOfTree(folder, count);
 }
 
 void BrowseForFolder(HWND owner, const std::string& title, std::string& path) {

@@ -17,7 +17,8 @@ bool CanOpenExclusive(const std::string& fileName);
 // Creates the file empty; false when it cannot, also when it exists already.
 bool CanCreateExclusive(const std::string& fileName);
 bool CopyCreationTime(HANDLE source, HANDLE target);
-// Byte total of a folder tree; count receives its number of files.
+// Byte total of a folder tree; count receives its number of files. Folder
+// links are not entered.
 int64_t GetFolderSize(const std::string& folder, int64_t& count);
 // Folder chosen in the shell's folder dialog with a trailing backslash, or "".
 void BrowseForFolder(HWND owner, const std::string& title, std::string& path);
@@ -34,3 +35,6 @@ inline void StripTrailingBackslash(std::string& path) {
 inline bool IsDotEntry(const char* name) {
   return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
 }
+// A link (Wine shows a Unix link to a folder so) is never entered: it may
+// lead outside the tree or back to a folder above it.
+inline bool IsFolderLink(DWORD attributes) { return attributes & FILE_ATTRIBUTE_REPARSE_POINT; }
