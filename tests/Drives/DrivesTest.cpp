@@ -7,69 +7,9 @@
 
 #include "core/Drives.h"
 #include "core/translator.h"
+#include "support/WineDrive.h"
 
 namespace {
-
-// Wine's mount manager request that defines a drive letter over a Unix
-// folder with a given drive type (DRIVE_NO_ROOT_DIR removes the letter).
-struct TUnixDriveRequest {
-  ULONG size;
-  ULONG type;
-  ULONG fsType;
-  DWORD serial;
-  ULONGLONG unixDevice;
-  WCHAR letter;
-  USHORT mountPointOffset;
-  USHORT deviceOffset;
-  USHORT labelOffset;
-};
-constexpr DWORD DefineUnixDriveCode =
-    CTL_CODE(0x6D, 32, METHOD_BUFFERED, FILE_READ_ACCESS | FILE_WRITE_ACCESS);
-
-bool DefineWineDrive(char letter, UINT type, const std::string& unixFolder) {
-  std::vector<char> buf(sizeof(TUnixDriveRequest) + unixFolder.size() + 1);
-  auto* req = reinterpret_cast<TUnixDriveRequest*>(buf.data());
-  req->size = static_cast<ULONG>(buf.size());
-  req->type = type;
-  req->letter = static_cast<WCHAR>(letter);
-  if (!unixFolder.empty()) {
-    req->mountPointOffset = sizeof(TUnixDriveRequest);
-    memcpy(buf.data() + sizeof(TUnixDriveRequest), unixFolder.c_str(), unixFolder.size() + 1);
-  }
-  THandle manager(CreateFileA("\\\\.\\MountPointManager", GENERIC_READ | GENERIC_WRITE,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                              nullptr));
-  DWORD n = 0;
-  return manager && DeviceIoControl(manager.Get(), DefineUnixDriveCode, buf.data(),
-                                    static_cast<DWORD>(buf.size()), nullptr, 0, &n, nullptr);
-}
-
-// A drive letter of the test prefix over a fresh folder, removed at the end.
-class TTestDrive {
- public:
-  TTestDrive(char letter, UINT type) : letter_(letter) {
-    char prefix[MAX_PATH] = "";
-    GetEnvironmentVariableA("WINEPREFIX", prefix, MAX_PATH);
-    const std::string name = "kvt_drive_" + std::to_string(GetCurrentProcessId()) + letter;
-    folder_ = "C:\\" + name;
-    CreateDirectoryA(folder_.c_str(), nullptr);
-    DefineWineDrive(letter_, DRIVE_NO_ROOT_DIR, "");
-    ok_ = DefineWineDrive(letter_, type, std::string(prefix) + "/drive_c/" + name);
-  }
-  ~TTestDrive() {
-    Remove();
-    RemoveDirectoryA(folder_.c_str());
-  }
-  TTestDrive(const TTestDrive&) = delete;
-  TTestDrive& operator=(const TTestDrive&) = delete;
-  bool Ok() const { return ok_; }
-  void Remove() { DefineWineDrive(letter_, DRIVE_NO_ROOT_DIR, ""); }
-
- private:
-  char letter_;
-  std::string folder_;
-  bool ok_ = false;
-};
 
 std::string Letters(const TDriveList& list) {
   std::string s;

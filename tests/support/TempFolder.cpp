@@ -14,6 +14,12 @@ void RemoveTree(const std::string& path) {
     DeleteFileA(path.c_str());
     return;
   }
+  // A folder link is removed as itself, never entered: what lies behind it
+  // belongs to somebody else.
+  if (attr & FILE_ATTRIBUTE_REPARSE_POINT) {
+    RemoveDirectoryA(path.c_str());
+    return;
+  }
   WIN32_FIND_DATAA fd;
   HANDLE h = FindFirstFileA((path + "\\*").c_str(), &fd);
   if (h != INVALID_HANDLE_VALUE) {
