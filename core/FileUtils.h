@@ -28,6 +28,11 @@ void ExtractNamePart(const std::string& fileName, std::string& result);
 void ExtractExtPart(const std::string& fileName, std::string& result);
 // The program file's folder, ending in a backslash.
 std::string ProgramFolder();
+// folder + "\" + name, without doubling the backslash of a drive root.
+inline std::string JoinPath(const std::string& folder, const std::string& name) {
+  if (folder.empty() || folder.back() == '\\') return folder + name;
+  return folder + '\\' + name;
+}
 inline void StripTrailingBackslash(std::string& path) {
   if (!path.empty() && path.back() == '\\') path.pop_back();
 }

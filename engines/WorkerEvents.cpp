@@ -2,12 +2,11 @@
 
 #include <exception>
 
+#include "core/FileUtils.h"
 #include "framework/OleAuto.h"
 
 std::string ItemPath(const TSelectedItem& item) {
-  std::string path = item.Folder ? item.Folder : "";
-  if (!path.empty() && path.back() != '\\') path += '\\';
-  return path + (item.Name ? item.Name : "");
+  return JoinPath(item.Folder ? item.Folder : "", item.Name ? item.Name : "");
 }
 
 int32_t RunWorkerJob(const TThread& thread, const std::function<void()>& job, std::string& errorText) {
