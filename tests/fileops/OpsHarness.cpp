@@ -120,3 +120,9 @@ FILETIME TimeAt(int dayOffset) {
   t.QuadPart = 133000000000000000ull + uint64_t(dayOffset) * 864000000000ull;
   return FILETIME{t.LowPart, t.HighPart};
 }
+
+bool HasText(std::string text, std::string needle) {
+  CharLowerBuffA(text.data(), DWORD(text.size()));
+  CharLowerBuffA(needle.data(), DWORD(needle.size()));
+  return text.find(needle) != std::string::npos;
+}

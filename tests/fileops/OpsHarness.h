@@ -76,3 +76,5 @@ using TTreeState = std::map<std::string, TNodeState>;
 TTreeState TreeState(const std::string& folder);
 std::string TreeNames(const std::string& folder);
 FILETIME TimeAt(int dayOffset);
+// needle in text, letter case ignored (the questions show paths capitalised).
+bool HasText(std::string text, std::string needle);

@@ -5,6 +5,7 @@
 
 #include "Lists.h"
 #include "OpsHarness.h"
+#include "core/FileUtils.h"
 #include "core/translator.h"
 #include "support/TempFolder.h"
 #include "support/WineDrive.h"
@@ -74,6 +75,330 @@ TEST_F(FileOps, CopyAndMoveCarryContentTimesAndAttributes) {
       EXPECT_EQ(TreeState(from.Path()), before);
     }
   }
+}
+
+// Sources a.b.txt (day 10) and z.txt (day 10) onto targets of the given ages.
+struct TOverwriteCase {
+  const char* name;
+  int targetDay;  // of both targets; 0: only a.b.txt exists
+  std::vector<int> answers;
+  const char* kinds;
+  const char* wantA;  // content of a.b.txt afterwards
+  const char* wantNames;
+};
+
+TEST_F(FileOps, EveryOverwriteAnswer) {
+  static const TOverwriteCase cases[] = {
+      {"yes", 5, {qrYes, qrNo}, "1.0.2,1.0.2", "new", "a.b.txt,z.txt"},
+      {"yes to all", 5, {qrYesToAll}, "1.0.2", "new", "a.b.txt,z.txt"},
+      {"older replaced", 5, {qrYesAllOlder}, "1.0.2", "new", "a.b.txt,z.txt"},
+      {"equal kept", 10, {qrYesAllOlder}, "1.0.2", "old", "a.b.txt,z.txt"},
+      {"newer kept", 15, {qrYesAllOlder}, "1.0.2", "old", "a.b.txt,z.txt"},
+      {"no", 5, {qrNo, qrNo}, "1.0.2,1.0.2", "old", "a.b.txt,z.txt"},
+      {"no to all", 5, {qrNoToAll}, "1.0.2", "old", "a.b.txt,z.txt"},
+      {"autorename", 0, {qrAutorename}, "1.0.2", "old", "a.b.txt,a.b[1].txt,z.txt"},
+      {"autorename all", 5, {qrAutorenameAll}, "1.0.2", "old", "a.b.txt,a.b[1].txt,z.txt,z[1].txt"},
+      {"cancel", 0, {qrCancel}, "1.0.2", "old", "a.b.txt"},
+  };
+  for (const TOverwriteCase& c : cases) {
+    TTempFolder from, to;
+    Put(from / "a.b.txt", "new", TimeAt(10));
+    Put(from / "z.txt", "new", TimeAt(10));
+    Put(to / "a.b.txt", "old", TimeAt(c.targetDay ? c.targetDay : 5));
+    if (c.targetDay) Put(to / "z.txt", "old", TimeAt(c.targetDay));
+    GeneralCheckContainer = OptShowHidden | OptConfirmOverwrite;
+    TTestList l;
+    l.ReadDir(from.Path(), {"a.b.txt", "z.txt"});
+    TScriptedView v;
+    v.Answers.assign(c.answers.begin(), c.answers.end());
+    ASSERT_TRUE(RunOperation(l.List(), to.Path() + "\\", opCopy, v, At(from.Path())));
+    EXPECT_EQ(v.Kinds(), c.kinds) << c.name;
+    EXPECT_EQ(ReadTestFile(to / "a.b.txt"), c.wantA) << c.name;
+    EXPECT_EQ(TreeNames(to.Path()), c.wantNames) << c.name;
+    EXPECT_EQ(ReadTestFile(from / "a.b.txt"), "new");
+  }
+  // A second autorename finds the next free number, beside the target.
+  TTempFolder from, to;
+  Put(from / "a.b.txt", "new", TimeAt(10));
+  for (const char* n : {"a.b.txt", "a.b[1].txt"}) Put(to / n, "old", TimeAt(5));
+  GeneralCheckContainer = OptShowHidden | OptConfirmOverwrite;
+  TTestList l;
+  l.ReadDir(from.Path(), {"a.b.txt"});
+  TScriptedView v;
+  v.Answers = {qrAutorename};
+  ASSERT_TRUE(RunOperation(l.List(), to.Path() + "\\", opCopy, v, At(from.Path())));
+  EXPECT_EQ(ReadTestFile(to / "a.b[2].txt"), "new");
+  ASSERT_EQ(v.Questions.size(), 1u);
+  EXPECT_EQ(v.Questions[0].Caption, "Overwrite confirmation");
+  EXPECT_NE(v.Questions[0].Message.find(" Overwrite: "), std::string::npos);
+  EXPECT_NE(v.Questions[0].Message.find(" bytes, "), std::string::npos);
+}
+
+// Targets that carry an attribute ask first, each with its own text; the
+// delete wording of a delete's question does not stay for the next one.
+TEST_F(FileOps, AttributeQuestionsOnOverwriteAndDelete) {
+  struct TCase {
+    DWORD attributes;
+    uint32_t code;
+    int answer;
+    const char* text;
+    bool wantReplaced;
+  };
+  static const TCase cases[] = {
+      {FILE_ATTRIBUTE_HIDDEN, opCopy, qrYes, "has either the attribute HIDDEN or SYSTEM!\r\nOverwrite?", true},
+      {FILE_ATTRIBUTE_SYSTEM, opCopy, qrNo, "has either the attribute HIDDEN or SYSTEM!\r\nOverwrite?", false},
+      {FILE_ATTRIBUTE_READONLY, opCopy, qrYes, "is READ ONLY!\r\nOverwrite?", true},
+      {FILE_ATTRIBUTE_READONLY, opDelete, qrYes, "is READ ONLY!\r\nDelete anyway?", true},
+      {FILE_ATTRIBUTE_HIDDEN, opDelete, qrNo, "has either the attribute HIDDEN or SYSTEM!\r\nDelete anyway?", false},
+  };
+  for (const TCase& c : cases) {
+    TTempFolder from, to;
+    Put(from / "f.txt", "new", TimeAt(10), c.code == opDelete ? c.attributes : 0);
+    Put(to / "f.txt", "old", TimeAt(5), c.attributes);
+    GeneralCheckContainer = OptShowHidden | OptConfirmHidden | OptConfirmReadOnly;
+    TTestList l;
+    l.ReadDir(from.Path(), {"f.txt"});
+    TScriptedView v;
+    v.Answers = {c.answer};
+    ASSERT_TRUE(RunOperation(l.List(), to.Path() + "\\", c.code, v, At(from.Path())));
+    ASSERT_EQ(v.Questions.size(), 1u) << c.text;
+    EXPECT_EQ(v.Questions[0].Kind, qkAttribute);
+    EXPECT_EQ(v.Questions[0].Caption, "Warning!");
+    // The question names the file that bears the attribute.
+    const std::string& m = v.Questions[0].Message;
+    EXPECT_TRUE(HasText(m, "File " + (c.code == opCopy ? to : from) / "f.txt" + "\r\n" + c.text)) << m;
+    if (c.code == opCopy)
+      EXPECT_EQ(ReadTestFile(to / "f.txt"), c.wantReplaced ? "new" : "old");
+    else
+      EXPECT_EQ(PathExists(from / "f.txt"), !c.wantReplaced);
+  }
+  // Without the options' confirmations nothing is asked.
+  TTempFolder from, to;
+  Put(from / "f.txt", "new", TimeAt(10));
+  Put(to / "f.txt", "old", TimeAt(5), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
+  GeneralCheckContainer = OptShowHidden;
+  TTestList l;
+  l.ReadDir(from.Path(), {"f.txt"});
+  TScriptedView v;
+  ASSERT_TRUE(RunOperation(l.List(), to.Path() + "\\", opCopy, v, At(from.Path())));
+  EXPECT_EQ(v.Kinds(), "");
+  EXPECT_EQ(ReadTestFile(to / "f.txt"), "new");
+}
+
+}  // namespace
+
+namespace {
+
+class FileOpsTargets : public FileOps {};
+
+TEST_F(FileOpsTargets, MasksAndBareNames) {
+  struct TCase {
+    std::vector<const char*> marked;
+    const char* target;  // "%d" stands for the destination folder
+    const char* wantFrom;  // names in the source folder afterwards
+    const char* wantTo;
+    const char* cursor;
+  };
+  static const TCase cases[] = {
+      {{"a.txt", "b.doc"}, "%d\\*.bak", "a.txt,b.doc", "a.bak,b.bak", ""},
+      {{"a.txt"}, "c.txt", "a.txt,b.doc,c.txt", "", "c.txt"},
+      {{"a.txt"}, "*.old", "a.old,a.txt,b.doc", "", "a.old"},
+      // A bare name that is a folder of the pane's is that folder.
+      {{"a.txt"}, "sub", "a.txt,b.doc,sub,sub\\a.txt", "", "a.txt"},
+  };
+  for (const TCase& c : cases) {
+    TTempFolder from, to;
+    Put(from / "a.txt", "a", TimeAt(1));
+    Put(from / "b.doc", "b", TimeAt(1));
+    if (std::string(c.target) == "sub") CreateDirectoryA((from / "sub").c_str(), nullptr);
+    TTestList l;
+    l.ReadDir(from.Path(), {c.marked.begin(), c.marked.end()});
+    std::string target = c.target;
+    if (target.rfind("%d", 0) == 0) target = to.Path() + target.substr(2);
+    TScriptedView v;
+    ASSERT_TRUE(RunOperation(l.List(), target, opCopy, v, At(from.Path())));
+    EXPECT_EQ(TreeNames(from.Path()), c.wantFrom) << c.target;
+    EXPECT_EQ(TreeNames(to.Path()), c.wantTo) << c.target;
+    EXPECT_EQ(l.List().CursorName, c.cursor) << c.target;
+  }
+}
+
+TEST_F(FileOpsTargets, BareNameFromTheBasketStaysInEachItemsFolder) {
+  Put(src / "one\\a.txt", "a", TimeAt(1));
+  Put(src / "two\\b.txt", "b", TimeAt(1));
+  // A folder named like the mask in the current folder must not catch it.
+  TTestList l;
+  l.ReadDir(src / "one", {"a.txt"});
+  l.ReadDir(src / "two", {"b.txt"});
+  TScriptedView v;
+  ASSERT_TRUE(RunOperation(l.List(), "*.bak", opCopy, v));
+  EXPECT_EQ(TreeNames(src.Path()), "one,one\\a.bak,one\\a.txt,two,two\\b.bak,two\\b.txt");
+  // From the basket a relative folder part has nothing to resolve against.
+  std::string refusal;
+  TRunOptions o;
+  o.Refusal = &refusal;
+  TTestList again;
+  again.ReadDir(src / "one", {"a.txt"});
+  EXPECT_FALSE(RunOperation(again.List(), "one\\", opCopy, v, o));
+  EXPECT_EQ(refusal, "The given target path\r\none\\\r\nis invalid!");
+}
+
+TEST_F(FileOpsTargets, AMaskThatLeavesNoNameIsRefusedPerItem) {
+  Put(src / "noext", "a", TimeAt(1));
+  TTestList l;
+  l.ReadDir(src.Path(), {"noext"});
+  view.Answers = {qrYes};  // Retry acts as Skip: the name would be the same
+  ASSERT_TRUE(RunOperation(l.List(), dst.Path() + "\\.*", opCopy, view, At(src.Path())));
+  EXPECT_EQ(view.Kinds(), "2.4.123");
+  EXPECT_EQ(view.Questions[0].Caption, "Error file copy 4");
+  EXPECT_EQ(TreeNames(dst.Path()), "");
+  EXPECT_EQ(TreeNames(src.Path()), "noext");
+}
+
+TEST_F(FileOpsTargets, ParseTarget) {
+  Put(src / "sub2\\x.txt", "x", TimeAt(1));
+  struct TCase {
+    const char* root;
+    const char* target;  // "%s" stands for the source folder
+    bool want;
+    const char* wantFolder;
+    const char* wantName;
+  };
+  static const TCase cases[] = {
+      {"%s", "Q:\\nope\\", false, "", ""},
+      {"%s", "sub2\\", true, "%s\\sub2\\", ""},
+      {"", "sub2\\", false, "", ""},
+      {"%s", "%s\\sub2", true, "%s\\sub2\\", ""},
+      {"%s", "%s\\sub2\\new.txt", true, "%s\\sub2\\", "new.txt"},
+      {"%s", "%s/sub2/*.bak", true, "%s\\sub2\\", "*.bak"},
+      {"%s", "sub2", true, "%s\\sub2\\", ""},
+      {"", "sub2", true, "", "sub2"},
+      {"%s", "%s\\missing\\", false, "", ""},
+  };
+  auto expand = [&](const char* t) {
+    std::string s = t;
+    for (size_t at; (at = s.find("%s")) != std::string::npos;) s.replace(at, 2, src.Path());
+    return s;
+  };
+  for (const TCase& c : cases) {
+    PluginStructure.RootPath = expand(c.root);
+    std::string folder, name, warning;
+    EXPECT_EQ(ParseTarget(expand(c.target), folder, name,
+                          [&](const std::string& t) { warning = t; }),
+              c.want)
+        << c.target;
+    if (c.want) {
+      EXPECT_EQ(folder, expand(c.wantFolder)) << c.target;
+      EXPECT_EQ(name, c.wantName) << c.target;
+    } else {
+      EXPECT_TRUE(HasText(warning, "The given target path\r\n")) << c.target;
+    }
+  }
+  PluginStructure.RootPath.clear();
+  // Two entries onto one plain name.
+  Put(src / "a.txt", "a", TimeAt(1));
+  TTestList l;
+  l.ReadDir(src.Path(), {"a.txt", "sub2"});
+  std::string refusal;
+  TRunOptions o = At(src.Path());
+  o.Refusal = &refusal;
+  EXPECT_FALSE(RunOperation(l.List(), dst / "one.txt", opCopy, view, o));
+  EXPECT_EQ(refusal, "You cannot move or copy more than one file to a single file!");
+  EXPECT_EQ(TreeNames(dst.Path()), "");
+}
+
+// A folder copied or moved into itself would never end, and a file onto
+// itself would be destroyed: every path to the same place is refused.
+TEST_F(FileOpsTargets, NothingIsCopiedOrMovedOntoItself) {
+  TTestDrive drive('k', DRIVE_FIXED);
+  ASSERT_TRUE(drive.Ok());
+  const std::string base = drive.Folder();
+  struct TCase {
+    uint32_t code;
+    const char* item;
+    const char* target;  // "%b" the folder on C:, "%k" the same folder as K:
+    bool basket;
+    bool wantRefused;
+  };
+  static const TCase cases[] = {
+      {opCopy, "bb", "%b\\bb\\sub\\", false, true},
+      {opCopy, "bb", "%b\\b\\", false, false},
+      {opCopy, "bb", "%b\\bb\\sub\\..\\", false, true},
+      {opCopy, "bb", "%b/bb/sub/", false, true},
+      {opCopy, "bb", "%k\\bb\\sub\\", false, true},
+      {opCopy, "bb", "%b\\bb\\sub\\", true, true},
+      {opMove, "bb", "%b\\bb\\sub\\", false, true},
+      {opMove, "bb", "%k\\bb\\sub\\", false, true},
+      {opCopy, "f.txt", "%k\\", false, true},
+      {opMove, "f.txt", "%k\\", false, true},
+  };
+  for (const TCase& c : cases) {
+    Put(base + "\\bb\\sub\\in.txt", "in", TimeAt(1));
+    Put(base + "\\f.txt", "only copy", TimeAt(1));
+    CreateDirectoryA((base + "\\b").c_str(), nullptr);
+    std::string target = c.target;
+    target.replace(0, 2, target[1] == 'b' ? base : drive.Root().substr(0, 2));
+    TTestList l;
+    l.ReadDir(base, {c.item});
+    TScriptedView v;
+    ASSERT_TRUE(RunOperation(l.List(), target, c.code, v, At(c.basket ? "" : base)));
+    EXPECT_EQ(!v.Messages.empty() && v.Messages[0].Text == "You cannot copy a file to itself!",
+              c.wantRefused)
+        << c.target;
+    EXPECT_EQ(ReadTestFile(base + "\\f.txt"), "only copy") << c.target;
+    EXPECT_EQ(ReadTestFile(base + "\\bb\\sub\\in.txt"), "in") << c.target;
+    EXPECT_FALSE(PathExists(base + "\\bb\\sub\\bb")) << c.target;
+    EXPECT_EQ(PathExists(base + "\\b\\bb\\sub\\in.txt"), !c.wantRefused) << c.target;
+    TTempFolder::RemoveTree(base + "\\bb");
+    TTempFolder::RemoveTree(base + "\\b");
+    DeleteFileA((base + "\\f.txt").c_str());
+  }
+}
+
+TEST_F(FileOpsTargets, MakingAFolderOverAFileAsksAndEnds) {
+  Put(src / "d\\in.txt", "in", TimeAt(1));
+  Put(dst / "d", "a file", TimeAt(1));
+  TTestList l;
+  l.ReadDir(src.Path(), {"d"});
+  view.Answers = {qrNo};
+  const DWORD start = GetTickCount();
+  ASSERT_TRUE(RunOperation(l.List(), dst.Path() + "\\", opCopy, view, At(src.Path())));
+  EXPECT_LT(GetTickCount() - start, 1000u);
+  EXPECT_EQ(view.Kinds(), "5.5.183");
+  EXPECT_EQ(view.Questions[0].Caption, "Error on creating directory");
+  EXPECT_TRUE(HasText(view.Questions[0].Message, dst / "d")) << view.Questions[0].Message;
+  EXPECT_EQ(ReadTestFile(dst / "d"), "a file");
+}
+
+TEST_F(FileOpsTargets, MoveToAnotherDriveCopiesDeletesAndKeepsWhatWasSkipped) {
+  TTestDrive drive('k', DRIVE_FIXED);
+  ASSERT_TRUE(drive.Ok());
+  MakeTree(src.Path());
+  const TTreeState before = TreeState(src.Path());
+  Put(drive.Root() + "sub\\deep\\c.txt", "kept", TimeAt(9));
+  GeneralCheckContainer = OptShowHidden | OptConfirmOverwrite | OptRecycle;
+  TTestList l;
+  l.ReadDir(src.Path(), TreeItems());
+  view.Answers = {qrNo};
+  ASSERT_TRUE(RunOperation(l.List(), drive.Root(), opMove, view, At(src.Path())));
+  EXPECT_EQ(view.Kinds(), "1.0.2");
+  // The skipped file keeps its folders, each reported as not removed.
+  EXPECT_EQ(TreeNames(src.Path()), "sub,sub\\deep,sub\\deep\\c.txt");
+  ASSERT_EQ(view.Messages.size(), 2u);
+  EXPECT_TRUE(HasText(view.Messages[0].Text, "Directory " + src / "sub\\deep" + " not deleted!"));
+  TTreeState moved = TreeState(drive.Folder());
+  EXPECT_EQ(moved["sub\\deep\\c.txt"].Content, "kept");
+  moved.erase("sub\\deep\\c.txt");
+  TTreeState want = before;
+  want.erase("sub\\deep\\c.txt");
+  EXPECT_EQ(moved, want);
+  // Moved sources went for good, not to the recycle bin.
+  char trash[MAX_PATH] = "";
+  GetEnvironmentVariableA("XDG_DATA_HOME", trash, MAX_PATH);
+  EXPECT_FALSE(PathExists("Z:" + std::string(trash) + "/Trash/files/a.txt"));
+  TTempFolder::RemoveTree(drive.Folder() + "\\sub");
+  for (const char* n : {"a.txt", "empty.txt", "ro.txt", "hid.txt"})
+    TTempFolder::RemoveTree(drive.Folder() + "\\" + n);
 }
 
 }  // namespace

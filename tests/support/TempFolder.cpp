@@ -4,9 +4,7 @@
 
 #include "framework/FileIO.h"
 
-namespace {
-
-void RemoveTree(const std::string& path) {
+void TTempFolder::RemoveTree(const std::string& path) {
   DWORD attr = GetFileAttributesA(path.c_str());
   if (attr == INVALID_FILE_ATTRIBUTES) return;
   SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -14,8 +12,6 @@ void RemoveTree(const std::string& path) {
     DeleteFileA(path.c_str());
     return;
   }
-  // A folder link is removed as itself, never entered: what lies behind it
-  // belongs to somebody else.
   if (attr & FILE_ATTRIBUTE_REPARSE_POINT) {
     RemoveDirectoryA(path.c_str());
     return;
@@ -31,6 +27,8 @@ void RemoveTree(const std::string& path) {
   }
   RemoveDirectoryA(path.c_str());
 }
+
+namespace {
 
 void MakeParents(const std::string& full) {
   for (size_t at = full.find('\\', 3); at != std::string::npos; at = full.find('\\', at + 1))

@@ -18,6 +18,9 @@ class TTempFolder {
   void File(const std::string& name, uint64_t size = 0, FILETIME time = {}) const;
   void Folder(const std::string& name) const;
   void Remove(const std::string& name) const;
+  // Removes a file or a folder with its contents; folder links are removed
+  // as themselves, never entered.
+  static void RemoveTree(const std::string& path);
   // Names of the entries in the folder, sorted.
   std::vector<std::string> Names() const;
 
