@@ -1,5 +1,6 @@
 #include "core/TextStorage.h"
 
+#include <algorithm>
 #include <cassert>
 #include <cstring>
 
@@ -7,6 +8,8 @@
 
 namespace {
 constexpr uint32_t GrowthSlack = 6000;
+// Offsets are 32-bit, and NoOffset must stay out of reach.
+constexpr uint64_t MaxCapacity = 0xFFFFFFF0u;
 }
 
 TTextStorage::TTextStorage(int32_t initialSize) {
@@ -20,11 +23,15 @@ TTextStorage::~TTextStorage() {
   if (Handle) GlobalFree(Handle);
 }
 
-// The lock on the block is released around the reallocation, since a locked
-// movable block cannot move; the caller's nesting depth is kept.
+// The reallocation may move the block even while it is locked (Wine's does),
+// so the lock is released around it and the address taken afresh; the
+// caller's nesting depth is kept. The step is at least the text and the
+// slack, and at least half the capacity: one copy of the block per few
+// short names would make filling a large list quadratic.
 bool TTextStorage::Grow(uint32_t needed) {
-  uint64_t wanted = uint64_t(Capacity) + (needed - 1) + GrowthSlack;
-  if (wanted > 0xFFFFFFF0u) return false;
+  const uint64_t least = uint64_t(Capacity) + (needed - 1) + GrowthSlack;
+  if (least > MaxCapacity) return false;
+  const uint64_t wanted = std::min<uint64_t>(std::max<uint64_t>(least, Capacity + Capacity / 2ull), MaxCapacity);
   if (LockedPtr) GlobalUnlock(Handle);
   HGLOBAL moved = Handle ? GlobalReAlloc(Handle, SIZE_T(wanted), GMEM_MOVEABLE)
                          : GlobalAlloc(GMEM_MOVEABLE, SIZE_T(wanted));
@@ -38,7 +45,7 @@ bool TTextStorage::Grow(uint32_t needed) {
 
 uint32_t TTextStorage::Add(const char* text) {
   size_t len = strlen(text);
-  if (len >= 0xFFFFFFF0u - UsedLength) return NoOffset;
+  if (len >= MaxCapacity - UsedLength) return NoOffset;
   uint32_t needed = uint32_t(len) + 1;
   if (UsedLength + needed > Capacity && !Grow(needed)) return NoOffset;
   uint32_t offset = UsedLength;

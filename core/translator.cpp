@@ -2,7 +2,10 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
+#include <new>
+#include <vector>
 
 #include "framework/FileIO.h"
 #include "framework/TextTable.h"
@@ -31,18 +34,23 @@ TClassTranslator::~TClassTranslator() {
   if (poolBlock_.Handle()) GlobalUnlock(poolBlock_.Handle());
 }
 
+// A slot outside the table is ignored, as designed; false only when the pool
+// cannot hold the text.
 bool TClassTranslator::Store(int64_t slot, const char* text, size_t n) {
-  if (slot < 0 || slot >= count_) return false;
-  if (n > 0x7FFF0000u - 6000u - static_cast<size_t>(used_)) return false;
+  if (slot < 0 || slot >= count_) return true;
+  if (n >= size_t(kPoolLimit) - size_t(used_)) return false;
   const int64_t need = int64_t(used_) + int64_t(n) + 1;
   if (need > capacity_) {
-    const int32_t grown = capacity_ + static_cast<int32_t>(n) + 6000;
+    // At least the text and 6000 bytes more, and at least half again: one
+    // copy of the pool per short line would make a language file quadratic.
+    int64_t grown = capacity_ + std::max<int64_t>(int64_t(n) + 6000, capacity_ / 2);
+    grown = std::max<int64_t>(std::min<int64_t>(grown, kPoolLimit), need);
     // The pool stays locked for the object's life; relock after the move.
     GlobalUnlock(poolBlock_.Handle());
-    const bool ok = poolBlock_.Resize(grown);
+    const bool ok = poolBlock_.Resize(size_t(grown));
     pool_ = static_cast<char*>(GlobalLock(poolBlock_.Handle()));
     if (!ok) return false;
-    capacity_ = grown;
+    capacity_ = int32_t(grown);
   }
   std::memcpy(pool_ + used_, text, n);
   pool_[used_ + n] = '\0';
@@ -81,9 +89,11 @@ void TClassTranslator::ClearTranslations() {
   std::swap(capacity_, fresh.capacity_);
 }
 
-void TClassTranslator::ExpandLineBreaks(std::string& s) {
+void TClassTranslator::ExpandLineBreaks(std::string& s) { ExpandLineBreaks(s.data(), s.size()); }
+
+void TClassTranslator::ExpandLineBreaks(char* s, size_t n) {
   bool nextIsN = false;
-  for (size_t i = s.size(); i-- > 0;) {
+  for (size_t i = n; i-- > 0;) {
     if (s[i] != '\\') {
       nextIsN = s[i] == 'n';
     } else if (nextIsN) {
@@ -96,39 +106,48 @@ void TClassTranslator::ExpandLineBreaks(std::string& s) {
 
 bool TClassTranslator::LoadFromFile(const std::string& path) {
   std::string data;
-  if (!ReadWholeFile(path, data)) return false;
-  // An id whose digits overflow 32 bits is no slot of the table: the line is
-  // dropped rather than wrapped onto another text.
-  int64_t id = 0;
-  bool overflow = false, inText = false;
-  std::string text;
-  auto endLine = [&] {
-    if (inText && !overflow) {
-      ExpandLineBreaks(text);
-      SetTranslation(id, text.c_str());
-    }
-    id = 0;
-    overflow = inText = false;
-    text.clear();
-  };
-  for (size_t i = 0; i < data.size(); ++i) {
-    const char c = data[i];
-    if (c == '\r' || c == '\n') {
-      endLine();
-      continue;
-    }
-    if (inText) {
-      text += c;
-    } else if (c >= '0' && c <= '9') {
-      id = id * 10 + (c - '0');
+  if (!table_ || !ReadWholeFile(path, data)) return false;
+  try {
+    // Texts are only ever appended, so the old translated slots and used
+    // length undo a load that the pool could not hold.
+    const std::vector<int32_t> slots(table_ + bank_, table_ + count_);
+    const int32_t used = used_;
+    if (StoreLanguageLines(data)) return true;
+    std::copy(slots.begin(), slots.end(), table_ + bank_);
+    used_ = used;
+  } catch (const std::bad_alloc&) {
+  }
+  return false;
+}
+
+// Each text is expanded in the file's own buffer and stored from there, up
+// to its first NUL byte: a line of any length costs no copy of its own.
+bool TClassTranslator::StoreLanguageLines(std::string& data) {
+  char* const p = data.data();
+  const size_t size = data.size();
+  for (size_t start = 0; start < size;) {
+    size_t end = start;
+    while (end < size && p[end] != '\r' && p[end] != '\n') ++end;
+    // An id whose digits overflow 32 bits is no slot of the table: the line
+    // is dropped rather than wrapped onto another text.
+    int64_t id = 0;
+    bool overflow = false;
+    size_t k = start;
+    for (; k < end && p[k] != '='; ++k) {
+      if (p[k] < '0' || p[k] > '9') continue;
+      id = id * 10 + (p[k] - '0');
       if (id > 0x7FFFFFFF) {
         overflow = true;
         id = 0;
       }
-    } else if (c == '=') {
-      inText = true;
     }
-    if (i + 1 == data.size()) endLine();
+    if (k < end && !overflow) {
+      char* text = p + k + 1;
+      const size_t n = strnlen(text, end - k - 1);
+      ExpandLineBreaks(text, n);
+      if (!Store(int64_t(bank_) + id, text, n)) return false;
+    }
+    start = end + 1;
   }
   return true;
 }

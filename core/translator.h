@@ -25,6 +25,7 @@ class TClassTranslator {
   void ClearTranslations();
   bool LoadFromFile(const std::string& path);
   static void ExpandLineBreaks(std::string& s);
+  static void ExpandLineBreaks(char* s, size_t n);
 
   int32_t Bank() const { return bank_; }
   int32_t Used() const { return used_; }
@@ -33,7 +34,10 @@ class TClassTranslator {
   std::string LanguageFileName;
 
  private:
+  // The pool's offsets are 32-bit on every target.
+  static constexpr int32_t kPoolLimit = 0x7FFF0000;
   bool Store(int64_t slot, const char* text, size_t n);
+  bool StoreLanguageLines(std::string& data);
   TGlobalBlock poolBlock_;
   char* pool_ = nullptr;
   int32_t used_ = 0;

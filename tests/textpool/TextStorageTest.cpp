@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,26 @@ TEST(TextStorage, GrowsByTextLengthPlusSlack) {
   EXPECT_EQ(pool.Add("0123456789"), before);
   EXPECT_EQ(pool.Capacity, 100u + 6010u);
   EXPECT_EQ(pool.GetString(before), "0123456789");
+}
+
+// A million short names: the block grows by half at a time, so it is copied
+// a few dozen times, not once per few thousand bytes; the offsets are the
+// running used length all the same.
+TEST(TextStorage, ManyShortNamesGrowTheBlockGeometrically) {
+  TTextStorage pool(100);
+  uint32_t expected = 0, lastCapacity = pool.Capacity;
+  int growths = 0;
+  for (int i = 0; i < 1000000; ++i) {
+    const char* name = i % 2 ? "ab" : "xyz";
+    ASSERT_EQ(pool.Add(name), expected);
+    expected += uint32_t(strlen(name)) + 1;
+    if (pool.Capacity != lastCapacity) {
+      ++growths;
+      lastCapacity = pool.Capacity;
+    }
+  }
+  EXPECT_LT(growths, 40);
+  EXPECT_EQ(pool.GetString(expected - 3), "ab");
 }
 
 TEST(TextStorage, GrowthWhileLockedKeepsLockAndOffsets) {
