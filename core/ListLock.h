@@ -23,8 +23,9 @@ class TPoolLock {
 
 // The directory, file and order blocks of a list locked together. Lookups
 // check every number against the counts (order entries too, since a run
-// may be stale) and give nil outside them. Release the lock before a block
-// grows: a locked movable block cannot move.
+// may be stale) and give nil outside them. Growing a block may move it even
+// while it is locked (Wine's GlobalReAlloc does), so no pointer from a lock
+// may outlive a call that can grow the list, on this thread or another.
 class TListLock {
  public:
   explicit TListLock(TstateOfBrowser& list)
