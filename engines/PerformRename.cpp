@@ -43,17 +43,11 @@ bool MoveFileNoReplace(const std::string& oldPath, const std::string& newPath) {
 void TRenamer::Execute() {
   FinalState = 0;
   try {
-    if (Plan && SourceList) {
-      TListLock plan(*Plan);
-      int32_t count = 0;
-      for (uint32_t dir = 1; plan && int64_t(dir) <= Plan->DirCount; ++dir) {
-        const uint32_t files = plan.Dir(dir)->FileCount;
-        for (uint32_t pos = 1; pos <= files && !Terminated(); ++pos) {
-          const TFileRecord* entry = plan.Entry(dir, pos);
-          // Shell-namespace items have no path to rename.
-          if (entry && !entry->ItemIdList) RenameEntry(*entry, ++count);
-        }
-      }
+    int32_t count = 0;
+    TFileRecord entry;
+    for (uint32_t dir = 1, pos = 1; Plan && SourceList && !Terminated() && NextEntry(dir, pos, entry);) {
+      // Shell-namespace items have no path to rename.
+      if (!entry.ItemIdList) RenameEntry(entry, ++count);
     }
   } catch (...) {
     // A failing event ends the job like a stop.
@@ -61,6 +55,23 @@ void TRenamer::Execute() {
   }
   FinalState = Terminated() ? 1 : 2;
   ReturnValue = DWORD(FinalState);
+}
+
+// A copy of the plan's entry at dir and pos, which then move on to the
+// next. The plan is locked only for the copy: the synchronised calls of a
+// rename run window code, and a pointer held across them could be left
+// behind by a block that moved.
+bool TRenamer::NextEntry(uint32_t& dir, uint32_t& pos, TFileRecord& entry) {
+  TListLock plan(*Plan);
+  for (; plan && int64_t(dir) <= Plan->DirCount; ++dir, pos = 1) {
+    while (pos <= plan.Dir(dir)->FileCount) {
+      const TFileRecord* found = plan.Entry(dir, pos++);
+      if (!found) continue;
+      entry = *found;
+      return true;
+    }
+  }
+  return false;
 }
 
 void TRenamer::RenameEntry(const TFileRecord& entry, int32_t number) {

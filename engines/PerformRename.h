@@ -25,6 +25,7 @@ class TRenamer : public TThread {
   void Execute() override;
 
  private:
+  bool NextEntry(uint32_t& dir, uint32_t& pos, TFileRecord& entry);
   void RenameEntry(const TFileRecord& entry, int32_t number);
   // The source list changes only here, on the user-interface thread, since
   // the panes paint from its pool.

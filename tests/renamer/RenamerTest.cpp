@@ -255,6 +255,23 @@ TEST_F(RenamerTest, CountsInDisplayOrder) {
   EXPECT_EQ(job.SourceName(2), "1_c.txt");
 }
 
+// Window code runs during the synchronised calls; when it grows the plan,
+// the block moves (Wine moves even a locked one, and frees a large old
+// block outright), and the worker must read the plan afresh.
+TEST_F(RenamerTest, PlanThatMovesDuringTheRunIsReadAfresh) {
+  RenamerFileStructure.NameMask = "m_[N].[E]";
+  for (const char* f : {"a.txt", "b.txt", "c.txt"}) root.File(f);
+  RenameJob job(root, {"a.txt", "b.txt", "c.txt"});
+  ASSERT_TRUE(GrowFileBlocks(job.Plan, 100000));
+  host.OnCall = [&](TThread&, const TWorkerCall& c) {
+    if (c.Kind == TWorkerCall::FileDone) {
+      ASSERT_TRUE(GrowFileBlocks(job.Plan, 100000));
+    }
+  };
+  EXPECT_EQ(Run(job), 2u);
+  for (const char* f : {"m_a.txt", "m_b.txt", "m_c.txt"}) EXPECT_EQ(DiskName(root.Path() + "\\" + f), f);
+}
+
 TEST_F(RenamerTest, StopKeepsDoneFilesAndLeavesTheRest) {
   RenamerFileStructure.NameMask = "r_[N].[E]";
   std::vector<std::string> files;
