@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 #include "framework/FileIO.h"
 
@@ -483,11 +484,15 @@ void SetBatchSheetLoader(TBatchSheetLoader loader) { sheetLoader = loader; }
 bool LoadBatchTable(const std::string& fileName, TStringList& caseColumn, TStringList& finds,
                     TStringList& replacements) {
   ClearLists(caseColumn, finds, replacements);
-  bool ok;
-  if (IsSheetName(fileName))
-    ok = sheetLoader && sheetLoader(fileName, caseColumn, finds, replacements);
-  else
-    ok = LoadBatchTableText(fileName, caseColumn, finds, replacements);
+  bool ok = false;
+  try {
+    if (IsSheetName(fileName))
+      ok = sheetLoader && sheetLoader(fileName, caseColumn, finds, replacements);
+    else
+      ok = LoadBatchTableText(fileName, caseColumn, finds, replacements);
+  } catch (const std::bad_alloc&) {
+    // A table too large for memory is one that cannot be loaded.
+  }
   if (!ok) ClearLists(caseColumn, finds, replacements);
   return ok;
 }

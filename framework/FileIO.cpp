@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <new>
+
 #include "framework/Handles.h"
 
 bool ReadWholeFile(const std::string& path, std::string& data) {
@@ -10,7 +12,11 @@ bool ReadWholeFile(const std::string& path, std::string& data) {
   if (!f) return false;
   LARGE_INTEGER size;
   if (!GetFileSizeEx(f.Get(), &size) || size.QuadPart > 0x7FFF0000) return false;
-  data.assign(static_cast<size_t>(size.QuadPart), '\0');
+  try {
+    data.assign(static_cast<size_t>(size.QuadPart), '\0');
+  } catch (const std::bad_alloc&) {
+    return false;  // a file that cannot be held is a file that cannot be read
+  }
   size_t done = 0;
   while (done < data.size()) {
     DWORD got = 0;

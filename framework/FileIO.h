@@ -5,7 +5,8 @@
 #include <string>
 #include <string_view>
 
-// Reads a whole file (read and write sharing); false when it cannot be read.
+// Reads a whole file (read and write sharing); false when it cannot be read,
+// also when it is too large to be held in memory.
 bool ReadWholeFile(const std::string& path, std::string& data);
 
 // Writes data to a new file beside path and moves it over path in one step,
