@@ -1,5 +1,7 @@
 #include "framework/Registry.h"
 
+#include <cstring>
+
 bool TRegistry::OpenKey(const std::string& path, bool canCreate) {
   CloseKey();
   LONG r = canCreate ? RegCreateKeyExA(root_, path.c_str(), 0, nullptr, 0, access_, nullptr,
@@ -42,8 +44,8 @@ std::optional<std::string> TRegistry::ReadString(const std::string& name) const 
   if (RegQueryValueExA(key_, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(s.data()),
                        &size) != ERROR_SUCCESS)
     return std::nullopt;
-  s.resize(size);
-  while (!s.empty() && s.back() == '\0') s.pop_back();
+  // A text value ends at its first NUL, whatever bytes the value holds after it.
+  s.resize(strnlen(s.data(), size));
   return s;
 }
 

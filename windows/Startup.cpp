@@ -2,6 +2,10 @@
 
 #include <windows.h>
 
+#include <cstdio>
+#include <exception>
+#include <new>
+
 #include "core/FileUtils.h"
 #include "core/Help.h"
 #include "core/translator.h"
@@ -9,6 +13,14 @@
 #include "windows/MainForm.h"
 
 std::string SettingsFilePath;
+
+namespace {
+
+bool IsBareFileName(const std::string& name) {
+  return name != "." && name != ".." && name.find_first_of("\\/:") == std::string::npos;
+}
+
+}  // namespace
 
 std::string ReadProgramSetting(const std::string& name) {
   TRegistry reg(HKEY_LOCAL_MACHINE, KEY_READ);
@@ -67,12 +79,33 @@ void PrepareStartup() {
   RegisterSharedTexts();
   TClassTranslator& t = Translator();
   t.LanguageFileName = ReadProgramSetting("LanguageId");
-  // By its bare name: language files lie in the current (program) folder.
+  // Language files lie in the current (program) folder and are opened by
+  // their bare name; a value that reaches elsewhere means English.
+  if (!IsBareFileName(t.LanguageFileName)) t.LanguageFileName.clear();
   if (!t.LanguageFileName.empty()) t.LoadFromFile(t.LanguageFileName);
   HelpFileName = ChooseHelpFile(folder, t.LanguageFileName);
 }
 
+int RunGuarded(const std::function<int()>& run) {
+  char reason[400] = "unknown error";
+  try {
+    return run();
+  } catch (const std::bad_alloc&) {
+    snprintf(reason, sizeof reason, "not enough memory");
+  } catch (const std::exception& e) {
+    snprintf(reason, sizeof reason, "%s", e.what());
+  } catch (...) {
+  }
+  // A fixed buffer: the reason may be that no memory is left for a string.
+  char text[500];
+  snprintf(text, sizeof text, "Kelvanto has to stop: %s.", reason);
+  MessageBoxA(nullptr, text, "Kelvanto", MB_OK | MB_ICONERROR | MB_TASKMODAL);
+  return 1;
+}
+
 int RunKelvanto() {
-  PrepareStartup();
-  return RunMainForm();
+  return RunGuarded([] {
+    PrepareStartup();
+    return RunMainForm();
+  });
 }

@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <string>
 
 // HKEY_LOCAL_MACHINE key of the program, written first by the installer.
@@ -24,6 +25,10 @@ std::string ChooseHelpFile(const std::string& programFolder, const std::string& 
 // Everything the start does before the first window: settings path, command
 // line, shared texts, language and help file.
 void PrepareStartup();
+
+// Runs the program's body as its last line of defence: anything it throws
+// ends the program with exit code 1 and a message box that gives the reason.
+int RunGuarded(const std::function<int()>& run);
 
 // The whole start, then the main window and the message loop; the exit code.
 int RunKelvanto();
