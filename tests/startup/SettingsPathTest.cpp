@@ -22,16 +22,25 @@ TEST(SettingsPath, CreatesEmptyFileInProgramFolder) {
   EXPECT_EQ(SettingsFileName(bare), dir / "kvt.ini");
 }
 
+// The fallback folder is made by the code, so the test starts without it and
+// leaves none behind (the prefix is kept from run to run).
 TEST(SettingsPath, RefusingProgramFolderFallsBackToAppData) {
+  const std::string file = AppDataSettings();
+  const std::string folder = file.substr(0, file.size() - 8);
+  auto removeFolder = [&] {
+    DeleteFileA(file.c_str());
+    RemoveDirectoryA(folder.c_str());
+  };
+  removeFolder();
+  ASSERT_EQ(GetFileAttributesA(folder.c_str()), INVALID_FILE_ATTRIBUTES);
   TTempFolder dir;
   // A folder of that name denies access to the file as a read-only folder would.
   ASSERT_TRUE(CreateDirectoryA((dir / "kvt.ini").c_str(), nullptr));
-  EXPECT_EQ(SettingsFileName(dir.Path() + "\\"), AppDataSettings());
-  std::string folder = AppDataSettings();
-  folder.resize(folder.size() - 8);
-  DWORD attr = GetFileAttributesA(folder.c_str());
+  EXPECT_EQ(SettingsFileName(dir.Path() + "\\"), file);
+  const DWORD attr = GetFileAttributesA(folder.c_str());
   EXPECT_NE(attr, INVALID_FILE_ATTRIBUTES);
   EXPECT_TRUE(attr & FILE_ATTRIBUTE_DIRECTORY);
+  removeFolder();
 }
 
 TEST(SettingsPath, FileHeldWithoutSharingKeepsFirstPath) {
