@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <cctype>
+#include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 
 namespace {
@@ -42,13 +45,19 @@ std::string TIniFile::ReadString(const std::string& section, const std::string& 
 }
 
 int TIniFile::ReadInteger(const std::string& section, const std::string& key, int def) const {
-  std::string s = ReadString(section, key, "");
-  if (s.empty()) return def;
+  const std::string s = ReadString(section, key, "");
+  // A value that is no 32-bit number reads as the default, rather than
+  // wrapping onto another value: decimal within the signed range, "$" and
+  // up to eight hexadecimal digits as a bit pattern.
+  const bool hex = !s.empty() && s[0] == '$';
+  const char* digits = s.c_str() + (hex ? 1 : 0);
+  if (hex ? !std::isxdigit(static_cast<unsigned char>(*digits)) : *digits == '\0') return def;
   char* end = nullptr;
-  const bool hex = s.size() > 1 && s[0] == '$';
-  long long v = std::strtoll(s.c_str() + (hex ? 1 : 0), &end, hex ? 16 : 10);
-  if (!end || *end != '\0') return def;
-  return static_cast<int>(v);
+  errno = 0;
+  const long long v = std::strtoll(digits, &end, hex ? 16 : 10);
+  if (*end != '\0' || errno == ERANGE) return def;
+  if (hex) return v <= 0xFFFFFFFFll ? static_cast<int>(static_cast<uint32_t>(v)) : def;
+  return v >= INT32_MIN && v <= INT32_MAX ? static_cast<int>(v) : def;
 }
 
 bool TIniFile::ReadBool(const std::string& section, const std::string& key, bool def) const {
