@@ -21,15 +21,11 @@ void TButtonGlyphNew::Draw(TCanvas& c, int x, int y, bool enabled, bool down) co
   int index = 0;
   if (!enabled && NumGlyphs > 1) index = 1;
   if (down && NumGlyphs > 2) index = 2;
-  HDC screen = GetDC(nullptr);
-  HDC mem = CreateCompatibleDC(screen);
-  ReleaseDC(nullptr, screen);
-  HGDIOBJ old = SelectObject(mem, Glyph.Handle());
+  TMemoryDC mem;
+  TSelectObject select(mem.Get(), Glyph.Handle());
   // The bottom-left pixel gives the transparent colour, as for every glyph.
-  const COLORREF transparent = GetPixel(mem, 0, sz.cy - 1);
-  GdiTransparentBlt(c.Handle(), x, y, sz.cx, sz.cy, mem, index * sz.cx, 0, sz.cx, sz.cy, transparent);
-  SelectObject(mem, old);
-  DeleteDC(mem);
+  const COLORREF transparent = GetPixel(mem.Get(), 0, sz.cy - 1);
+  GdiTransparentBlt(c.Handle(), x, y, sz.cx, sz.cy, mem.Get(), index * sz.cx, 0, sz.cx, sz.cy, transparent);
 }
 
 TSpeedButtonNew::TSpeedButtonNew(TWinControl* parent) : TGraphicControl(parent) {

@@ -94,16 +94,14 @@ bool TakeShellIcon(TDriveButton& b, const TDriveRecord& d) {
     list = SHGetFileInfoA(path, 0, &sfi, sizeof sfi, SHGFI_ICON | SHGFI_SMALLICON | SHGFI_SYSICONINDEX);
   }
   SetErrorMode(oldMode);
-  if (!sfi.hIcon) return false;
+  const TIcon icon(sfi.hIcon);
+  if (!icon) return false;
   ICONINFO info{};
-  const bool read = GetIconInfo(sfi.hIcon, &info) && info.hbmColor;
-  DestroyIcon(sfi.hIcon);
-  if (info.hbmMask) DeleteObject(info.hbmMask);
-  if (!read) {
-    if (info.hbmColor) DeleteObject(info.hbmColor);
-    return false;
-  }
-  b.SetGlyph(info.hbmColor);
+  const bool read = GetIconInfo(icon.Get(), &info);
+  const TGdiObject mask(info.hbmMask);
+  TGdiObject colour(info.hbmColor);
+  if (!read || !colour) return false;
+  b.SetGlyph(static_cast<HBITMAP>(colour.Release()));
   b.SetImageListGlyph(list ? reinterpret_cast<HIMAGELIST>(list) : nullptr, sfi.iIcon);
   return true;
 }

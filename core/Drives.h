@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+#include "framework/Handles.h"
+
 // One entry of the drive list: a logical drive or a pseudo-drive.
 struct TDriveRecord {
   LPITEMIDLIST ItemIdList = nullptr;  // a pseudo-drive's list; owned by its cache
@@ -22,23 +24,6 @@ enum : int {
   DriveOptionNetwork = 1,
   DriveOptionBasket = 2,
   DriveOptionNoCdRom = 4,
-};
-
-// Owns a shell item-id list.
-class TItemIdList {
- public:
-  TItemIdList() = default;
-  ~TItemIdList() { Reset(); }
-  TItemIdList(const TItemIdList&) = delete;
-  TItemIdList& operator=(const TItemIdList&) = delete;
-  LPITEMIDLIST Get() const { return p_; }
-  void Reset(LPITEMIDLIST p = nullptr) {
-    if (p_) CoTaskMemFree(p_);
-    p_ = p;
-  }
-
- private:
-  LPITEMIDLIST p_ = nullptr;
 };
 
 // The program's drive list, filled by the main window at start-up.

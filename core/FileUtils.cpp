@@ -112,11 +112,10 @@ void BrowseForFolder(HWND owner, const std::string& title, std::string& path) {
   bi.hwndOwner = owner;
   bi.lpszTitle = title.c_str();
   bi.ulFlags = BIF_RETURNONLYFSDIRS;
-  LPITEMIDLIST pidl = SHBrowseForFolderA(&bi);
+  const TItemIdList pidl(SHBrowseForFolderA(&bi));
   if (!pidl) return;
   char buf[MAX_PATH];
-  if (SHGetPathFromIDListA(pidl, buf)) path = WithBackslash(buf);
-  CoTaskMemFree(pidl);
+  if (SHGetPathFromIDListA(pidl.Get(), buf)) path = WithBackslash(buf);
 }
 
 void CapitalizePath(const std::string& path, std::string& result) {

@@ -1,5 +1,7 @@
 #include "core/Formats.h"
 
+#include <optional>
+
 #include "core/translator.h"
 
 namespace {
@@ -8,21 +10,14 @@ namespace {
 // is selected for the object's life.
 class TMeasureDC {
  public:
-  TMeasureDC(HDC dc, HFONT font) : own_(dc ? nullptr : GetDC(nullptr)), dc_(dc ? dc : own_) {
-    if (dc_ && font) old_ = SelectObject(dc_, font);
-  }
-  ~TMeasureDC() {
-    if (old_) SelectObject(dc_, old_);
-    if (own_) ReleaseDC(nullptr, own_);
-  }
-  TMeasureDC(const TMeasureDC&) = delete;
-  TMeasureDC& operator=(const TMeasureDC&) = delete;
+  TMeasureDC(HDC dc, HFONT font) : dc_(dc ? dc : Screen()), font_(dc_, font) {}
   HDC Get() const { return dc_; }
 
  private:
-  HDC own_;
+  HDC Screen() { return screen_.emplace().Get(); }
+  std::optional<TWindowDC> screen_;
   HDC dc_;
-  HGDIOBJ old_ = nullptr;
+  TSelectObject font_;
 };
 
 int TextWidth(HDC dc, const std::string& text) {

@@ -98,18 +98,15 @@ bool SizePasses(uint32_t rule, uint64_t value, uint64_t size) {
 
 bool ReadShellFolder(uint32_t dir, const TDirRecord& record, TstateOfBrowser& list) {
   if (!record.ItemIdList || !DesktopFolder) return false;
-  IShellFolder* folder = nullptr;
+  TComPtr<IShellFolder> folder;
   if (record.ItemIdList->mkid.cb == 0) {
-    folder = DesktopFolder;
-    folder->AddRef();
-  } else if (FAILED(DesktopFolder->BindToObject(record.ItemIdList, nullptr, IID_IShellFolder,
-                                                reinterpret_cast<void**>(&folder)))) {
+    folder = TComPtr<IShellFolder>::Share(DesktopFolder);
+  } else if (FAILED(DesktopFolder->BindToObject(record.ItemIdList, nullptr, IID_IShellFolder, folder.Put()))) {
     return false;
   }
-  IEnumIDList* items = nullptr;
-  HRESULT hr = folder->EnumObjects(ShellOwnerWindow, ShellEnumFlags, &items);
-  folder->Release();
-  if (FAILED(hr)) return false;
+  TComPtr<IEnumIDList> items;
+  if (FAILED(folder->EnumObjects(ShellOwnerWindow, ShellEnumFlags, reinterpret_cast<IEnumIDList**>(items.Put()))))
+    return false;
   if (!items) return true;  // S_FALSE without an enumerator: nothing to list
 
   SYSTEMTIME fixed{2001, 8, 5, 31, 13, 0, 0, 0};
@@ -125,9 +122,8 @@ bool ReadShellFolder(uint32_t dir, const TDirRecord& record, TstateOfBrowser& li
       break;
     }
     SHFILEINFOA info{};
-    LPITEMIDLIST full = CombinePidls(record.ItemIdList, item);
-    if (full) SHGetFileInfoA(reinterpret_cast<LPCSTR>(full), 0, &info, sizeof(info), ShellInfoFlags);
-    FreeIdList(full);
+    const TItemIdList full(CombinePidls(record.ItemIdList, item));
+    if (full) SHGetFileInfoA(reinterpret_cast<LPCSTR>(full.Get()), 0, &info, sizeof(info), ShellInfoFlags);
     bool isFolder = info.dwAttributes & SFGAO_FOLDER;
     r->ItemIdList = item;
     r->Flags = FileOwnsIdList;  // freed with the list
@@ -140,7 +136,6 @@ bool ReadShellFolder(uint32_t dir, const TDirRecord& record, TstateOfBrowser& li
     }
     run.Commit();
   }
-  items->Release();
   return true;
 }
 

@@ -59,9 +59,8 @@ void TCanvas::FrameRect(const RECT& r) {
 
 void TCanvas::Rectangle(const RECT& r) {
   TGdiObject b(CreateSolidBrush(ColorToRGB(brush_)));
-  HGDIOBJ old = SelectObject(dc_, b.Get());
+  TSelectObject select(dc_, b.Get());
   ::Rectangle(dc_, r.left, r.top, r.right, r.bottom);
-  SelectObject(dc_, old);
 }
 
 void TCanvas::TextOut(int x, int y, const std::string& s) {
@@ -85,11 +84,9 @@ SIZE TCanvas::TextExtent(const std::string& s) const {
 void TCanvas::Draw(int x, int y, HBITMAP bmp) {
   BITMAP bm{};
   if (!bmp || !GetObjectA(bmp, sizeof bm, &bm)) return;
-  HDC mem = CreateCompatibleDC(dc_);
-  HGDIOBJ old = SelectObject(mem, bmp);
-  BitBlt(dc_, x, y, bm.bmWidth, bm.bmHeight, mem, 0, 0, SRCCOPY);
-  SelectObject(mem, old);
-  DeleteDC(mem);
+  TMemoryDC mem(dc_);
+  TSelectObject select(mem.Get(), bmp);
+  BitBlt(dc_, x, y, bm.bmWidth, bm.bmHeight, mem.Get(), 0, 0, SRCCOPY);
 }
 
 void TCanvas::Draw(int x, int y, HIMAGELIST list, int index, UINT style) {
@@ -97,9 +94,8 @@ void TCanvas::Draw(int x, int y, HIMAGELIST list, int index, UINT style) {
 }
 
 void TBitmap::SetSize(int w, int h) {
-  HDC screen = GetDC(nullptr);
-  bmp_.Reset(CreateCompatibleBitmap(screen, w, h));
-  ReleaseDC(nullptr, screen);
+  TWindowDC screen;
+  bmp_.Reset(CreateCompatibleBitmap(screen.Get(), w, h));
   w_ = w;
   h_ = h;
 }

@@ -6,28 +6,7 @@
 #include <string>
 #include <utility>
 
-// Owns one GDI object (font, brush, pen, bitmap).
-class TGdiObject {
- public:
-  TGdiObject() = default;
-  explicit TGdiObject(HGDIOBJ h) : h_(h) {}
-  ~TGdiObject() { Reset(); }
-  TGdiObject(TGdiObject&& o) noexcept : h_(std::exchange(o.h_, nullptr)) {}
-  TGdiObject& operator=(TGdiObject&& o) noexcept {
-    if (this != &o) Reset(std::exchange(o.h_, nullptr));
-    return *this;
-  }
-  TGdiObject(const TGdiObject&) = delete;
-  TGdiObject& operator=(const TGdiObject&) = delete;
-  HGDIOBJ Get() const { return h_; }
-  void Reset(HGDIOBJ h = nullptr) {
-    if (h_) DeleteObject(h_);
-    h_ = h;
-  }
-
- private:
-  HGDIOBJ h_ = nullptr;
-};
+#include "framework/Handles.h"
 
 // System colours as values that stand apart from RGB values (high byte set).
 using TColor = DWORD;
@@ -120,16 +99,10 @@ class TBitmap {
   void Assign(HBITMAP h);
   template <typename F>
   void Paint(F&& f) {
-    HDC screen = GetDC(nullptr);
-    HDC mem = CreateCompatibleDC(screen);
-    ReleaseDC(nullptr, screen);
-    HGDIOBJ old = SelectObject(mem, bmp_.Get());
-    {
-      TCanvas c(mem);
-      f(c);
-    }
-    SelectObject(mem, old);
-    DeleteDC(mem);
+    TMemoryDC mem;
+    TSelectObject select(mem.Get(), bmp_.Get());
+    TCanvas c(mem.Get());
+    f(c);
   }
 
  private:

@@ -1,5 +1,7 @@
 #pragma once
 #include <windows.h>
+#include <objbase.h>
+#include <shtypes.h>
 
 #include <cstddef>
 #include <utility>
@@ -40,6 +42,137 @@ struct TFindHandleTraits {
 };
 using THandle = TOwnedHandle<TKernelHandleTraits>;
 using TFindHandle = TOwnedHandle<TFindHandleTraits>;
+
+// Owns a handle of a kind whose "none" is nullptr, released by Traits::Close:
+// icons, menus, GDI objects.
+template <typename H, typename Traits>
+class TOwned {
+ public:
+  TOwned() = default;
+  explicit TOwned(H h) : h_(h) {}
+  ~TOwned() { Reset(); }
+  TOwned(TOwned&& o) noexcept : h_(o.Release()) {}
+  TOwned& operator=(TOwned&& o) noexcept {
+    if (this != &o) Reset(o.Release());
+    return *this;
+  }
+  TOwned(const TOwned&) = delete;
+  TOwned& operator=(const TOwned&) = delete;
+
+  H Get() const { return h_; }
+  explicit operator bool() const { return h_ != nullptr; }
+  H Release() { return std::exchange(h_, nullptr); }
+  void Reset(H h = nullptr) {
+    if (h_) Traits::Close(h_);
+    h_ = h;
+  }
+
+ private:
+  H h_ = nullptr;
+};
+
+struct TIconTraits {
+  static void Close(HICON h) { DestroyIcon(h); }
+};
+struct TMenuTraits {
+  static void Close(HMENU h) { DestroyMenu(h); }
+};
+struct TGdiTraits {
+  static void Close(HGDIOBJ h) { DeleteObject(h); }
+};
+struct TItemIdTraits {
+  static void Close(LPITEMIDLIST p) { CoTaskMemFree(p); }
+};
+using TIcon = TOwned<HICON, TIconTraits>;
+using TMenuHandle = TOwned<HMENU, TMenuTraits>;
+// A font, brush, pen or bitmap; it must not be selected into a DC when it goes.
+using TGdiObject = TOwned<HGDIOBJ, TGdiTraits>;
+// A shell item-id list, freed with the task allocator.
+using TItemIdList = TOwned<LPITEMIDLIST, TItemIdTraits>;
+
+// Owns one reference to a COM interface.
+template <typename T>
+class TComPtr {
+ public:
+  TComPtr() = default;
+  // Takes over the reference p holds.
+  explicit TComPtr(T* p) : p_(p) {}
+  ~TComPtr() { Reset(); }
+  TComPtr(TComPtr&& o) noexcept : p_(std::exchange(o.p_, nullptr)) {}
+  TComPtr& operator=(TComPtr&& o) noexcept {
+    if (this != &o) Reset(std::exchange(o.p_, nullptr));
+    return *this;
+  }
+  TComPtr(const TComPtr&) = delete;
+  TComPtr& operator=(const TComPtr&) = delete;
+  // A reference of its own to an interface someone else holds.
+  static TComPtr Share(T* p) {
+    if (p) p->AddRef();
+    return TComPtr(p);
+  }
+
+  T* Get() const { return p_; }
+  T* operator->() const { return p_; }
+  explicit operator bool() const { return p_ != nullptr; }
+  // For an out-parameter: drops what is held and gives the slot to fill.
+  void** Put() {
+    Reset();
+    return reinterpret_cast<void**>(&p_);
+  }
+  void Reset(T* p = nullptr) {
+    if (p_) p_->Release();
+    p_ = p;
+  }
+
+ private:
+  T* p_ = nullptr;
+};
+
+// A memory DC compatible with dc (the screen's when nullptr).
+class TMemoryDC {
+ public:
+  explicit TMemoryDC(HDC dc = nullptr) : dc_(CreateCompatibleDC(dc)) {}
+  ~TMemoryDC() {
+    if (dc_) DeleteDC(dc_);
+  }
+  TMemoryDC(const TMemoryDC&) = delete;
+  TMemoryDC& operator=(const TMemoryDC&) = delete;
+  HDC Get() const { return dc_; }
+
+ private:
+  HDC dc_;
+};
+
+// The DC of a window (the screen's for nullptr) for the object's life.
+class TWindowDC {
+ public:
+  explicit TWindowDC(HWND hwnd = nullptr) : hwnd_(hwnd), dc_(GetDC(hwnd)) {}
+  ~TWindowDC() {
+    if (dc_) ReleaseDC(hwnd_, dc_);
+  }
+  TWindowDC(const TWindowDC&) = delete;
+  TWindowDC& operator=(const TWindowDC&) = delete;
+  HDC Get() const { return dc_; }
+
+ private:
+  HWND hwnd_;
+  HDC dc_;
+};
+
+// Selects an object into a DC and puts the old one back at the end of scope.
+class TSelectObject {
+ public:
+  TSelectObject(HDC dc, HGDIOBJ obj) : dc_(dc), old_(dc && obj ? SelectObject(dc, obj) : nullptr) {}
+  ~TSelectObject() {
+    if (old_) SelectObject(dc_, old_);
+  }
+  TSelectObject(const TSelectObject&) = delete;
+  TSelectObject& operator=(const TSelectObject&) = delete;
+
+ private:
+  HDC dc_;
+  HGDIOBJ old_;
+};
 
 // A movable global-memory block, the storage of the program's large buffers and
 // record blocks. Resizing may move it; lock it (TGlobalLock) to reach the bytes.

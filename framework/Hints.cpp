@@ -26,16 +26,16 @@ LRESULT CALLBACK HintWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       RECT r;
       GetClientRect(hwnd, &r);
       FillRect(dc, &r, GetSysColorBrush(COLOR_INFOBK));
-      const int saved = SaveDC(dc);
-      SelectObject(dc, reinterpret_cast<HFONT>(GetWindowLongPtrA(hwnd, GWLP_USERDATA)));
-      SetBkMode(dc, TRANSPARENT);
-      SetTextColor(dc, GetSysColor(COLOR_INFOTEXT));
-      char text[1024];
-      GetWindowTextA(hwnd, text, sizeof text);
-      r.left += kTextMargin.left;
-      r.top += kTextMargin.top;
-      DrawTextA(dc, text, -1, &r, DT_NOPREFIX | DT_WORDBREAK);
-      RestoreDC(dc, saved);
+      {
+        TSelectObject font(dc, reinterpret_cast<HFONT>(GetWindowLongPtrA(hwnd, GWLP_USERDATA)));
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, GetSysColor(COLOR_INFOTEXT));
+        char text[1024];
+        GetWindowTextA(hwnd, text, sizeof text);
+        r.left += kTextMargin.left;
+        r.top += kTextMargin.top;
+        DrawTextA(dc, text, -1, &r, DT_NOPREFIX | DT_WORDBREAK);
+      }
       EndPaint(hwnd, &ps);
       return 0;
     }
@@ -192,12 +192,11 @@ void THintManager::ShowHintWindow(const std::string& text) {
   }
   SetWindowTextA(window_, text.c_str());
   RECT r{0, 0, kMaxHintWidth, 0};
-  HDC dc = GetDC(window_);
-  const int saved = SaveDC(dc);
-  SelectObject(dc, reinterpret_cast<HFONT>(GetWindowLongPtrA(window_, GWLP_USERDATA)));
-  DrawTextA(dc, text.c_str(), -1, &r, DT_CALCRECT | DT_NOPREFIX | DT_WORDBREAK);
-  RestoreDC(dc, saved);
-  ReleaseDC(window_, dc);
+  {
+    TWindowDC dc(window_);
+    TSelectObject font(dc.Get(), reinterpret_cast<HFONT>(GetWindowLongPtrA(window_, GWLP_USERDATA)));
+    DrawTextA(dc.Get(), text.c_str(), -1, &r, DT_CALCRECT | DT_NOPREFIX | DT_WORDBREAK);
+  }
   RECT frame{0, 0, r.right + kTextMargin.left + kTextMargin.right, r.bottom + kTextMargin.top + kTextMargin.bottom};
   AdjustWindowRectEx(&frame, WS_POPUP | WS_BORDER, FALSE, WS_EX_TOOLWINDOW);
   const int w = frame.right - frame.left, h = frame.bottom - frame.top;

@@ -38,14 +38,13 @@ void TLabel::SetFont(const TFont& f) {
 
 void TLabel::AdjustSize() {
   if (!AutoSize) return;
-  HDC dc = GetDC(nullptr);
   SIZE sz;
   {
-    TCanvas c(dc);
+    TWindowDC dc;
+    TCanvas c(dc.Get());
     c.SetFont(font_);
     sz = c.TextExtent(caption_.empty() ? " " : caption_);
   }
-  ReleaseDC(nullptr, dc);
   SetBounds(Left(), Top(), caption_.empty() ? 0 : static_cast<int>(sz.cx), sz.cy);
 }
 

@@ -15,6 +15,7 @@
 #include "core/Selection.h"
 #include "core/SortList.h"
 #include "core/translator.h"
+#include "support/ShellDesktop.h"
 #include "support/TempFolder.h"
 
 namespace {
@@ -418,8 +419,8 @@ TEST(RowTexts, FlatRowsOfAGatheringList) {
 // opens it as a file-system folder with its own item-id list, and going up
 // from there returns to the namespace.
 TEST(RowTexts, ShellNamespaceFolders) {
-  ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
-  ASSERT_TRUE(SUCCEEDED(SHGetDesktopFolder(&DesktopFolder)));
+  TShellDesktop desktop;
+  ASSERT_TRUE(desktop.Ready());
   {
     TTempFolder dir;
     dir.File("inner\\deep\\x.txt", 1);
@@ -460,16 +461,13 @@ TEST(RowTexts, ShellNamespaceFolders) {
     ASSERT_TRUE(ReadDirEntries(1, 0, up.list));
     EXPECT_EQ(NameAt(up.list, 1, 1), "inner");
   }
-  DesktopFolder->Release();
-  DesktopFolder = nullptr;
-  CoUninitialize();
 }
 
 // A pseudo-drive of the shell namespace as the network drive: its root is
 // opened through its own copy of the drive's item-id list.
 TEST(RowTexts, ShellPseudoDriveRoot) {
-  ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
-  ASSERT_TRUE(SUCCEEDED(SHGetDesktopFolder(&DesktopFolder)));
+  TShellDesktop desktop;
+  ASSERT_TRUE(desktop.Ready());
   {
     TTempFolder dir;
     dir.File("inner\\x.txt", 1);
@@ -510,9 +508,6 @@ TEST(RowTexts, ShellPseudoDriveRoot) {
     EXPECT_EQ(ILGetSize(cache.Get()), size) << "the drive's own list is untouched";
     DriveList.clear();
   }
-  DesktopFolder->Release();
-  DesktopFolder = nullptr;
-  CoUninitialize();
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include "core/ReadFolder.h"
 #include "core/Selection.h"
 #include "core/SortList.h"
+#include "support/ShellDesktop.h"
 #include "support/TempFolder.h"
 
 namespace {
@@ -334,8 +335,8 @@ TEST(Selection, FindDuplicatesKeepsRunsOfEqualNeighbours) {
 // Shell-namespace entries are never selected, and freeing their item-id lists
 // before the records go leaves nothing for the list to free twice.
 TEST(Selection, ShellEntries) {
-  ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
-  ASSERT_TRUE(SUCCEEDED(SHGetDesktopFolder(&DesktopFolder)));
+  TShellDesktop desktop;
+  ASSERT_TRUE(desktop.Ready());
   {
     TTempFolder dir;
     dir.File("doc.txt", 5);
@@ -363,9 +364,6 @@ TEST(Selection, ShellEntries) {
       EXPECT_EQ(l.Entry(1, p).Flags & (FileOwnsIdList | FileMarked), 0u);
     }
   }
-  DesktopFolder->Release();
-  DesktopFolder = nullptr;
-  CoUninitialize();
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/ReadFolder.h"
+#include "support/ShellDesktop.h"
 #include "support/TempFolder.h"
 
 namespace {
@@ -298,8 +299,8 @@ TEST_F(ReadFolderTest, BasketViewsMarkWithBothBitsWhenAsked) {
 }
 
 TEST_F(ReadFolderTest, ShellFolderEntries) {
-  ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
-  ASSERT_TRUE(SUCCEEDED(SHGetDesktopFolder(&DesktopFolder)));
+  TShellDesktop desktop;
+  ASSERT_TRUE(desktop.Ready());
   {
     TTempDir dir;
     dir.File("doc.txt", 500, FILETIME{});
@@ -331,9 +332,6 @@ TEST_F(ReadFolderTest, ShellFolderEntries) {
     EXPECT_FALSE(ReadDirEntries(bad, 0, list));
     FreeFileList(list);
   }
-  DesktopFolder->Release();
-  DesktopFolder = nullptr;
-  CoUninitialize();
 }
 
 TEST(Pidls, SizeAndCombination) {

@@ -14,34 +14,6 @@ namespace {
 // window that was never painted, or the bare root of the virtual screen.
 constexpr size_t kMinDifferingPixels = 50;
 
-class TScreenDC {
- public:
-  TScreenDC() : dc_(GetDC(nullptr)) {}
-  ~TScreenDC() {
-    if (dc_) ReleaseDC(nullptr, dc_);
-  }
-  TScreenDC(const TScreenDC&) = delete;
-  TScreenDC& operator=(const TScreenDC&) = delete;
-  HDC Get() const { return dc_; }
-
- private:
-  HDC dc_;
-};
-
-class TMemoryDC {
- public:
-  explicit TMemoryDC(HDC like) : dc_(CreateCompatibleDC(like)) {}
-  ~TMemoryDC() {
-    if (dc_) DeleteDC(dc_);
-  }
-  TMemoryDC(const TMemoryDC&) = delete;
-  TMemoryDC& operator=(const TMemoryDC&) = delete;
-  HDC Get() const { return dc_; }
-
- private:
-  HDC dc_;
-};
-
 // The window's picture as bottom-up 24-bit rows, as a .bmp stores them.
 struct TPicture {
   int width = 0, height = 0;
@@ -64,15 +36,16 @@ testing::AssertionResult Capture(const RECT& r, TPicture& picture) {
   picture.height = r.bottom - r.top;
   if (picture.width <= 0 || picture.height <= 0)
     return testing::AssertionFailure() << "window has no area";
-  TScreenDC screen;
+  TWindowDC screen;
   TMemoryDC mem(screen.Get());
   TGdiObject bmp(CreateCompatibleBitmap(screen.Get(), picture.width, picture.height));
   if (!screen.Get() || !mem.Get() || !bmp.Get())
     return testing::AssertionFailure() << "no device context or bitmap for the capture";
-  HGDIOBJ old = SelectObject(mem.Get(), bmp.Get());
-  const bool copied = old && BitBlt(mem.Get(), 0, 0, picture.width, picture.height, screen.Get(),
-                                    r.left, r.top, SRCCOPY);
-  if (old) SelectObject(mem.Get(), old);
+  bool copied;
+  {
+    TSelectObject select(mem.Get(), bmp.Get());
+    copied = BitBlt(mem.Get(), 0, 0, picture.width, picture.height, screen.Get(), r.left, r.top, SRCCOPY);
+  }
   if (!copied) return testing::AssertionFailure() << "BitBlt from the screen failed";
   BITMAPINFOHEADER bi{sizeof bi, picture.width, picture.height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
   picture.stride = (DWORD(picture.width) * 3 + 3) & ~3u;
