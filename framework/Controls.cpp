@@ -1,28 +1,40 @@
 #include "framework/Controls.h"
 
+#include <commctrl.h>
 #include <windowsx.h>
 
 #include <algorithm>
 
-#include "framework/Hints.h"
 #include "framework/Menus.h"
+#include "framework/SysError.h"
 
 namespace {
 
 constexpr const char* kOwnClass = "TKvtWindow";
+// Our subclass of a standard control, and of a window inside one; the
+// window property names the object whatever subclasses come later.
+constexpr UINT_PTR kOwnSubclass = 0x4B56, kInnerSubclass = 0x4B57;
+constexpr const char* kObjectProp = "TKvtControl";
+ATOM ownClassAtom = 0;
 
-void RegisterOwnClass() {
-  static bool done = false;
-  if (done) return;
+void RegisterOwnClass(WNDPROC proc) {
+  if (ownClassAtom) return;
   WNDCLASSA wc{};
   wc.style = CS_DBLCLKS;
-  wc.lpfnWndProc = DefWindowProcA;  // replaced at once by the object's procedure
+  wc.lpfnWndProc = proc;
   wc.hInstance = GetModuleHandleA(nullptr);
   wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
   wc.lpszClassName = kOwnClass;
-  RegisterClassA(&wc);
-  done = true;
+  ownClassAtom = RegisterClassA(&wc);
+  if (!ownClassAtom) RaiseLastOSError();
 }
+
+std::vector<TControl::TGoneHandler>& GoneHandlers() {
+  static std::vector<TControl::TGoneHandler> handlers;
+  return handlers;
+}
+
+bool IsArrow(WORD key) { return key == VK_LEFT || key == VK_RIGHT || key == VK_UP || key == VK_DOWN; }
 
 TMouseButton ButtonOf(UINT msg) {
   switch (msg) {
@@ -66,9 +78,13 @@ TControl::TControl(TWinControl* parent) : parent_(parent) {
 }
 
 TControl::~TControl() {
-  Hints().ControlGone(this);
+  for (TGoneHandler h : GoneHandlers()) h(this);
   if (parent_) parent_->RemoveControl(this);
 }
+
+void TControl::AddGoneHandler(TGoneHandler h) { GoneHandlers().push_back(h); }
+
+void TControl::RemoveGoneHandler(TGoneHandler h) { std::erase(GoneHandlers(), h); }
 
 void TControl::SetBounds(int x, int y, int w, int h) {
   RECT r{x, y, x + std::max(w, 0), y + std::max(h, 0)};
@@ -188,57 +204,97 @@ void TGraphicControl::VisibleChanged() {
 TWinControl::TWinControl(TWinControl* parent) : TControl(parent) {}
 
 TWinControl::~TWinControl() {
+  MarkDestroying();
   aligning_ = true;  // no layout while the children go
   // A focused child's end moves the focus here while the owner's members are gone.
   OnFocusEnter = nullptr;
   OnFocusExit = nullptr;
   while (!controls_.empty()) delete controls_.back();
-  if (hwnd_) {
-    SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
-    if (oldProc_) SetWindowLongPtrA(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(oldProc_));
-    DestroyWindow(std::exchange(hwnd_, nullptr));
-  }
+  if (hwnd_) DestroyWindow(hwnd_);  // WM_NCDESTROY lets go of the object
+}
+
+// The derived parts of this control and of its children are gone or going,
+// and with them what their handlers reach.
+void TWinControl::MarkDestroying() {
+  destroying_ = true;
+  for (TControl* c : controls_)
+    if (c->IsWindowed()) static_cast<TWinControl*>(c)->MarkDestroying();
 }
 
 HWND TWinControl::ParentHandle() const { return parent_ ? parent_->hwnd_ : nullptr; }
 
 TWinControl* TWinControl::FromHandle(HWND hwnd) {
-  if (!hwnd || GetWindowLongPtrA(hwnd, GWLP_WNDPROC) != reinterpret_cast<LONG_PTR>(&StaticWndProc))
-    return nullptr;
-  return reinterpret_cast<TWinControl*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+  if (!hwnd) return nullptr;
+  if (ownClassAtom && GetClassLongPtrA(hwnd, GCW_ATOM) == ownClassAtom)
+    return reinterpret_cast<TWinControl*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+  return static_cast<TWinControl*>(GetPropA(hwnd, kObjectProp));
 }
 
 void TWinControl::CreateWnd(const char* cls, DWORD style, DWORD exStyle) {
   ownClass_ = cls == nullptr;
-  if (ownClass_) RegisterOwnClass();
+  if (ownClass_) RegisterOwnClass(&OwnClassProc);
   HWND parentWnd = ParentHandle();
   if (parentWnd) style |= WS_CHILD;
   if (visible_) style |= WS_VISIBLE;
   if (!enabled_) style |= WS_DISABLED;
   hwnd_ = CreateWindowExA(exStyle, ownClass_ ? kOwnClass : cls, caption_.c_str(), style, bounds_.left,
                           bounds_.top, Width(), Height(), parentWnd, nullptr, GetModuleHandleA(nullptr),
-                          nullptr);
-  if (!hwnd_) return;
-  SetWindowLongPtrA(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-  WNDPROC prev = reinterpret_cast<WNDPROC>(
-      SetWindowLongPtrA(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&StaticWndProc)));
-  oldProc_ = ownClass_ ? nullptr : prev;
+                          ownClass_ ? this : nullptr);
+  if (!hwnd_) RaiseLastOSError();
+  if (!ownClass_ && !(SetWindowSubclass(hwnd_, &SubclassProc, kOwnSubclass, reinterpret_cast<DWORD_PTR>(this)) &&
+                      SetPropA(hwnd_, kObjectProp, this))) {
+    DestroyWindow(std::exchange(hwnd_, nullptr));
+    RaiseLastOSError();
+  }
   SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Handle()), FALSE);
 }
 
-LRESULT CALLBACK TWinControl::StaticWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  auto* self = reinterpret_cast<TWinControl*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-  if (!self) return DefWindowProcA(hwnd, msg, wp, lp);
-  if (msg == WM_NCDESTROY) {
-    LRESULT r = self->DefaultHandler(msg, wp, lp);
-    self->hwnd_ = nullptr;
-    SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
-    return r;
-  }
-  return self->SafeWndProc(msg, wp, lp);
+void TWinControl::AdoptInnerWindow(HWND inner) {
+  if (inner && SetWindowSubclass(inner, &SubclassProc, kInnerSubclass, reinterpret_cast<DWORD_PTR>(this)))
+    SetPropA(inner, kObjectProp, this);
 }
 
-LRESULT TWinControl::SafeWndProc(UINT msg, WPARAM wp, LPARAM lp) {
+LRESULT CALLBACK TWinControl::OwnClassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_NCCREATE) {
+    auto* self = static_cast<TWinControl*>(reinterpret_cast<CREATESTRUCTA*>(lp)->lpCreateParams);
+    self->hwnd_ = hwnd;
+    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  }
+  auto* self = reinterpret_cast<TWinControl*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+  if (!self) return DefWindowProcA(hwnd, msg, wp, lp);  // before WM_NCCREATE
+  if (msg == WM_NCDESTROY) {
+    SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+    self->hwnd_ = nullptr;
+    return DefWindowProcA(hwnd, msg, wp, lp);
+  }
+  return self->Dispatch(msg, wp, lp);
+}
+
+LRESULT CALLBACK TWinControl::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
+                                           DWORD_PTR ref) {
+  auto* self = reinterpret_cast<TWinControl*>(ref);
+  if (msg == WM_NCDESTROY) {
+    RemoveWindowSubclass(hwnd, &SubclassProc, id);
+    RemovePropA(hwnd, kObjectProp);
+    if (id == kOwnSubclass) self->hwnd_ = nullptr;
+    return DefSubclassProc(hwnd, msg, wp, lp);
+  }
+  if (id == kInnerSubclass) {
+    if (!self->destroying_) {
+      try {
+        if (self->KeyMessage(msg, wp)) return 0;
+      } catch (...) {
+        HandleCallbackException();
+        return 0;
+      }
+    }
+    return DefSubclassProc(hwnd, msg, wp, lp);
+  }
+  return self->Dispatch(msg, wp, lp);
+}
+
+LRESULT TWinControl::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
+  if (destroying_ && msg != WM_DESTROY) return DefaultHandler(msg, wp, lp);
   try {
     // Here rather than in WndProc: controls that pass the focus messages
     // straight to the system's procedure still tell their containers.
@@ -246,14 +302,51 @@ LRESULT TWinControl::SafeWndProc(UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_SETFOCUS || msg == WM_KILLFOCUS) FocusMoved(reinterpret_cast<HWND>(wp), msg == WM_SETFOCUS);
     return r;
   } catch (...) {
-    // No exception may cross the system's frames; the message counts as handled.
-    return 0;
+    HandleCallbackException();
+    return 0;  // the message counts as handled
   }
 }
 
 LRESULT TWinControl::DefaultHandler(UINT msg, WPARAM wp, LPARAM lp) {
-  if (oldProc_) return CallWindowProcA(oldProc_, hwnd_, msg, wp, lp);
-  return DefWindowProcA(hwnd_, msg, wp, lp);
+  if (ownClass_) return DefWindowProcA(hwnd_, msg, wp, lp);
+  return DefSubclassProc(hwnd_, msg, wp, lp);
+}
+
+bool TWinControl::KeyMessage(UINT msg, WPARAM& wp) {
+  switch (msg) {
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN: {
+      WORD key = static_cast<WORD>(wp);
+      if (std::exchange(keyEventDone_, 0) == key) return false;
+      DoKeyDown(key, CurrentShiftState());
+      return key == 0;
+    }
+    case WM_KEYUP:
+      if (OnKeyUp) {
+        WORD key = static_cast<WORD>(wp);
+        OnKeyUp(key, CurrentShiftState());
+        return key == 0;
+      }
+      return false;
+    case WM_CHAR:
+      if (OnKeyPress) {
+        char ch = static_cast<char>(wp);
+        OnKeyPress(ch);
+        if (!ch) return true;
+        wp = static_cast<unsigned char>(ch);
+      }
+      return false;
+    default:
+      return false;
+  }
+}
+
+bool TWinControl::ClaimKey(WORD& key, unsigned) {
+  const LRESULT code = SendMessageA(hwnd_, WM_GETDLGCODE, key, 0);
+  if (key == VK_RETURN || key == VK_ESCAPE) return (code & DLGC_WANTALLKEYS) != 0;
+  if (IsArrow(key)) return (code & DLGC_WANTARROWS) != 0;
+  if (key == VK_TAB) return (code & DLGC_WANTTAB) != 0;
+  return false;
 }
 
 HBRUSH TWinControl::CtlColor(HDC dc) {
@@ -317,26 +410,17 @@ LRESULT TWinControl::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
       return r;
     }
     case WM_KEYDOWN:
-    case WM_SYSKEYDOWN: {
-      WORD key = static_cast<WORD>(wp);
-      DoKeyDown(key, CurrentShiftState());
-      if (!key) return 0;
-      break;
-    }
+    case WM_SYSKEYDOWN:
     case WM_KEYUP:
-      if (OnKeyUp) {
-        WORD key = static_cast<WORD>(wp);
-        OnKeyUp(key, CurrentShiftState());
-        if (!key) return 0;
-      }
-      break;
     case WM_CHAR:
-      if (OnKeyPress) {
-        char ch = static_cast<char>(wp);
-        OnKeyPress(ch);
-        if (!ch) return 0;
-        wp = static_cast<unsigned char>(ch);
-      }
+      if (KeyMessage(msg, wp)) return 0;
+      break;
+    case WM_CLOSE:
+      // Only a top-level form closes; a child keeps its window whoever asks.
+      if (parent_) return 0;
+      break;
+    case WM_DESTROY:
+      if (GetCapture() == hwnd_) ReleaseCapture();
       break;
     case WM_GETDLGCODE:
       if (ownClass_ && TabStop) return DLGC_WANTARROWS;

@@ -28,6 +28,11 @@ using TKeyEvent = std::function<void(WORD& key, unsigned shift)>;
 // children (last made first); freeing a child earlier takes it off the parent.
 class TControl {
  public:
+  // Told of every control that goes away, so that nothing points at it after.
+  using TGoneHandler = void (*)(const TControl*);
+  static void AddGoneHandler(TGoneHandler h);
+  static void RemoveGoneHandler(TGoneHandler h);
+
   explicit TControl(TWinControl* parent);
   virtual ~TControl();
   TControl(const TControl&) = delete;
@@ -120,9 +125,13 @@ class TControl {
   friend class TWinControl;
 };
 
-// A control with a window of its own. Standard Windows controls are subclassed;
-// the program's own controls use one registered class. Either way a single
-// static window procedure finds the object through GWLP_USERDATA.
+// A control with a window of its own. The program's own controls use one
+// registered class and are bound at WM_NCCREATE, so the object sees every
+// message from then on; standard Windows controls are subclassed through
+// SetWindowSubclass, so that a later subclass by anyone else leaves the
+// object in the chain and findable. The window goes before the object: the
+// object sees WM_DESTROY, and a window destroyed from outside leaves an
+// object without one.
 class TWinControl : public TControl {
  public:
   explicit TWinControl(TWinControl* parent);
@@ -131,6 +140,8 @@ class TWinControl : public TControl {
   HWND Handle() const { return hwnd_; }
   HWND ParentHandle() const;
   const std::vector<TControl*>& Controls() const { return controls_; }
+  // The object of one of our windows; a drop-down combo's inner edit gives
+  // the combo.
   static TWinControl* FromHandle(HWND hwnd);
   // The windowless child at a client point, or nullptr.
   TControl* ControlAtPos(int x, int y) const { return GraphicAt(x, y); }
@@ -148,6 +159,13 @@ class TWinControl : public TControl {
   // Lays out the aligned children: top, bottom, left, right, then client,
   // each kind in the order the children were made.
   void Realign();
+  // The focused control's first say on a key, before any form sees it: true
+  // keeps the key for the control's own window; a key set to 0 was used up.
+  // By default the control's dialog codes decide (Enter and Esc for
+  // DLGC_WANTALLKEYS, the arrows for DLGC_WANTARROWS, Tab for DLGC_WANTTAB).
+  virtual bool ClaimKey(WORD& key, unsigned shift);
+  // A button's modal result goes up to the form that holds it.
+  virtual bool TakeModalResult(int result) { return parent_ && parent_->TakeModalResult(result); }
 
   bool TabStop = false;
   TNotifyEvent OnEnter;
@@ -166,8 +184,13 @@ class TWinControl : public TControl {
  protected:
   // Makes the window. cls == nullptr: the program's own window class.
   void CreateWnd(const char* cls, DWORD style, DWORD exStyle = 0);
+  // A window of the control's own besides its main one (a drop-down combo's
+  // edit): its key messages reach the control's key events.
+  void AdoptInnerWindow(HWND inner);
   virtual LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp);
   LRESULT DefaultHandler(UINT msg, WPARAM wp, LPARAM lp);
+  // The key events of a key message; true when a handler used the key up.
+  bool KeyMessage(UINT msg, WPARAM& wp);
   // A WM_COMMAND or WM_NOTIFY the parent sent back to its control; true when handled.
   virtual bool HandleCommand(WORD code) {
     (void)code;
@@ -194,10 +217,14 @@ class TWinControl : public TControl {
 
   HWND hwnd_ = nullptr;
   bool ownClass_ = false;
+  WORD keyEventDone_ = 0;  // its key event already ran for this key press
 
  private:
-  static LRESULT CALLBACK StaticWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
-  LRESULT SafeWndProc(UINT msg, WPARAM wp, LPARAM lp);
+  static LRESULT CALLBACK OwnClassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+  static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR ref);
+  // Every message of our windows comes through here; no exception leaves.
+  LRESULT Dispatch(UINT msg, WPARAM wp, LPARAM lp);
+  void MarkDestroying();
   // This window got (entering) or lost the focus; other is the window that
   // lost or gets it.
   void FocusMoved(HWND other, bool entering);
@@ -207,13 +234,13 @@ class TWinControl : public TControl {
   void AddControl(TControl* c) { controls_.push_back(c); }
   void RemoveControl(TControl* c);
 
-  WNDPROC oldProc_ = nullptr;
   std::vector<TControl*> controls_;
   TControl* mouseControl_ = nullptr;    // windowless child under the pointer
   TControl* captureControl_ = nullptr;  // windowless child holding the mouse
   TGdiObject brush_;
   bool tracking_ = false;
   bool aligning_ = false;
+  bool destroying_ = false;  // its handlers and its owner may be gone already
 
   friend class TControl;
 };

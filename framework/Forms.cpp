@@ -3,8 +3,10 @@
 #include <commctrl.h>
 
 #include <functional>
+#include <stdexcept>
 
 #include "framework/Hints.h"
+#include "framework/SysError.h"
 #include "framework/Thread.h"
 
 namespace {
@@ -21,14 +23,32 @@ DWORD FormStyle(TFormBorder b, bool child) {
   }
 }
 
-void ForEachControl(const TWinControl* root, const std::function<bool(TControl*)>& f) {
+bool Usable(const TControl* c) { return c->Showing() && c->Enabled(); }
+
+// Walks the controls below root until f returns true; ownOnly leaves out the
+// forms docked inside and their controls.
+bool ForEachControl(const TWinControl* root, const std::function<bool(TControl*)>& f, bool ownOnly = false) {
   for (TControl* c : root->Controls()) {
-    if (f(c)) return;
-    if (auto* w = dynamic_cast<TWinControl*>(c)) ForEachControl(w, f);
+    if (ownOnly && dynamic_cast<TForm*>(c)) continue;
+    if (f(c)) return true;
+    if (auto* w = dynamic_cast<TWinControl*>(c); w && ForEachControl(w, f, ownOnly)) return true;
   }
+  return false;
 }
 
-bool Usable(const TControl* c) { return c->Showing() && c->Enabled(); }
+TButton* FindButton(const TForm* form, bool cancel) {
+  TButton* found = nullptr;
+  ForEachControl(
+      form,
+      [&](TControl* c) {
+        auto* b = dynamic_cast<TButton*>(c);
+        if (b && (cancel ? b->Cancel : b->Default()) && Usable(b)) found = b;
+        return found != nullptr;
+      },
+      true);
+  return found;
+}
+
 
 std::vector<TForm*>& LiveForms() {
   static std::vector<TForm*> forms;
@@ -36,22 +56,29 @@ std::vector<TForm*>& LiveForms() {
 }
 
 // Windows of this thread that a modal run disables, and enables again after it.
-struct TDisabledWindows {
-  HWND keep;
-  std::vector<HWND> list;
+class TDisabledWindows {
+ public:
+  explicit TDisabledWindows(HWND form) : keep_(form) {
+    EnumThreadWindows(GetCurrentThreadId(), &Collect, reinterpret_cast<LPARAM>(this));
+    for (HWND w : list_) EnableWindow(w, FALSE);
+  }
+  ~TDisabledWindows() { EnableAgain(); }
+  TDisabledWindows(const TDisabledWindows&) = delete;
+  TDisabledWindows& operator=(const TDisabledWindows&) = delete;
+  void EnableAgain() {
+    for (HWND w : list_)
+      if (IsWindow(w)) EnableWindow(w, TRUE);
+    list_.clear();
+  }
+
+ private:
   static BOOL CALLBACK Collect(HWND w, LPARAM self) {
     auto* d = reinterpret_cast<TDisabledWindows*>(self);
-    if (w != d->keep && IsWindowVisible(w) && IsWindowEnabled(w)) d->list.push_back(w);
+    if (w != d->keep_ && IsWindowVisible(w) && IsWindowEnabled(w)) d->list_.push_back(w);
     return TRUE;
   }
-  explicit TDisabledWindows(HWND form) : keep(form) {
-    EnumThreadWindows(GetCurrentThreadId(), &Collect, reinterpret_cast<LPARAM>(this));
-    for (HWND w : list) EnableWindow(w, FALSE);
-  }
-  ~TDisabledWindows() {
-    for (HWND w : list)
-      if (IsWindow(w)) EnableWindow(w, TRUE);
-  }
+  HWND keep_;
+  std::vector<HWND> list_;
 };
 
 }  // namespace
@@ -110,6 +137,13 @@ void TForm::FocusFirst() {
 }
 
 int TForm::ShowModal() {
+  if (modal_ || parent_ || !hwnd_) throw std::logic_error("ShowModal of a form that is docked, gone or already modal");
+  HWND owner = GetActiveWindow();
+  if (!owner && Application().MainForm) owner = Application().MainForm->Handle();
+  if (owner == hwnd_) owner = nullptr;
+  // Taken before the owner is disabled, which takes the focus away.
+  const HWND focus = GetFocus();
+  SetWindowLongPtrA(hwnd_, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
   modalResult_ = mrNone;
   modal_ = true;
   {
@@ -118,9 +152,14 @@ int TForm::ShowModal() {
     SetForegroundWindow(hwnd_);
     while (modalResult_ == mrNone && hwnd_ && Application().HandleMessage()) {
     }
+    others.EnableAgain();
     Hide();
   }
   modal_ = false;
+  if (owner && IsWindow(owner)) SetActiveWindow(owner);
+  if (focus && IsWindow(focus) && IsWindowEnabled(focus)) ::SetFocus(focus);
+  // Unowned again: an owner that goes first would take the form's window with it.
+  if (hwnd_) SetWindowLongPtrA(hwnd_, GWLP_HWNDPARENT, 0);
   return modalResult_;
 }
 
@@ -139,10 +178,8 @@ void TForm::Close() {
 LRESULT TForm::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_CLOSE:
-      Close();
+      if (!parent_) Close();  // a docked form stays where it is
       return 0;
-    case WM_ERASEBKGND:
-      break;
     default:
       break;
   }
@@ -150,33 +187,32 @@ LRESULT TForm::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 TForm* TForm::FormOf(HWND hwnd) {
-  TForm* found = nullptr;
-  for (HWND w = hwnd; w; w = GetParent(w))
-    if (auto* f = dynamic_cast<TForm*>(FromHandle(w))) found = f;
-  return found;
+  for (HWND w = hwnd; w; w = GetAncestor(w, GA_PARENT))
+    if (auto* f = dynamic_cast<TForm*>(FromHandle(w))) return f;
+  return nullptr;
 }
 
-TButton* TForm::DefaultButton() const {
-  TButton* found = nullptr;
-  ForEachControl(this, [&](TControl* c) {
-    auto* b = dynamic_cast<TButton*>(c);
-    if (b && b->Default() && Usable(b)) found = b;
-    return found != nullptr;
-  });
-  return found;
+TForm* TForm::ParentForm() const {
+  for (TWinControl* p = parent_; p; p = p->Parent())
+    if (auto* f = dynamic_cast<TForm*>(p)) return f;
+  return nullptr;
 }
 
-TButton* TForm::CancelButton() const {
-  TButton* found = nullptr;
-  ForEachControl(this, [&](TControl* c) {
-    auto* b = dynamic_cast<TButton*>(c);
-    if (b && b->Cancel && Usable(b)) found = b;
-    return found != nullptr;
-  });
-  return found;
+TButton* TForm::DefaultButton() const { return FindButton(this, false); }
+
+TButton* TForm::CancelButton() const { return FindButton(this, true); }
+
+bool TForm::TakeModalResult(int result) {
+  modalResult_ = result;
+  return true;
 }
 
 bool TForm::IsShortCut(TShortCut sc) {
+  if (OnShortCut) {
+    bool handled = false;
+    OnShortCut(sc, handled);
+    if (handled) return true;
+  }
   if (Menu && Menu->Items.IsShortCut(sc)) return true;
   for (TActionList* list : ActionLists)
     if (list->IsShortCut(sc)) return true;
@@ -189,31 +225,22 @@ bool TForm::PreviewKey(WORD& key, unsigned shift) {
   return key == 0;
 }
 
-// Enter presses the focused button, else the default one; Esc the cancel
-// button, else ends a modal run. Tab and the arrows move as in a dialog.
-bool TForm::DialogKey(const MSG& msg) {
-  if (msg.message == WM_KEYDOWN && (msg.wParam == VK_RETURN || msg.wParam == VK_ESCAPE)) {
-    const LRESULT code = SendMessageA(msg.hwnd, WM_GETDLGCODE, msg.wParam, reinterpret_cast<LPARAM>(&msg));
-    HWND combo = GetParent(msg.hwnd);
-    const bool dropped = SendMessageA(msg.hwnd, CB_GETDROPPEDSTATE, 0, 0) ||
-                         (combo && SendMessageA(combo, CB_GETDROPPEDSTATE, 0, 0));
-    if ((code & DLGC_WANTALLKEYS) || dropped) return false;
-    if (msg.wParam == VK_RETURN) {
-      auto* focused = dynamic_cast<TButton*>(FromHandle(msg.hwnd));
-      TButton* b = focused ? focused : DefaultButton();
-      if (!b) return false;
-      b->Click();
-      return true;
-    }
-    if (TButton* b = CancelButton()) {
-      b->Click();
-      return true;
-    }
-    if (!modal_) return false;
-    modalResult_ = mrCancel;
+bool TForm::DialogKey(WORD key) {
+  if (key == VK_RETURN) {
+    auto* focused = dynamic_cast<TButton*>(FromHandle(GetFocus()));
+    TButton* b = focused && FormOf(focused->Handle()) == this ? focused : DefaultButton();
+    if (!b) return false;
+    b->Click();
     return true;
   }
-  return IsDialogMessageA(hwnd_, const_cast<MSG*>(&msg)) != 0;
+  if (key != VK_ESCAPE) return false;
+  if (TButton* b = CancelButton()) {
+    b->Click();
+    return true;
+  }
+  if (!modal_) return false;
+  modalResult_ = mrCancel;
+  return true;
 }
 
 // ---- TApplication
@@ -222,6 +249,17 @@ TApplication::TApplication() {
   INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_BAR_CLASSES | ICC_COOL_CLASSES};
   InitCommonControlsEx(&icc);
   InitSynchronize();
+  SetExceptionHandler([](std::exception_ptr e) { Application().HandleException(e); });
+}
+
+void TApplication::HandleException(std::exception_ptr e) {
+  if (OnException) {
+    OnException(e);
+    return;
+  }
+  std::string title = Title;
+  if (title.empty() && MainForm) title = MainForm->Caption();
+  MessageBoxA(GetActiveWindow(), ExceptionText(e).c_str(), title.c_str(), MB_OK | MB_ICONERROR);
 }
 
 TApplication& Application() {
@@ -278,15 +316,33 @@ void TApplication::ProcessMessages() {
 
 bool TApplication::ProcessMessage(MSG& msg) {
   Hints().Message(msg);
-  if (msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN) {
-    if (TForm* form = TForm::FormOf(msg.hwnd)) {
-      WORD key = static_cast<WORD>(msg.wParam);
-      if (form->IsShortCut(ShortCutOfKey(key))) return true;
-      if (form->PreviewKey(key, CurrentShiftState())) return true;
-      if (form->DialogKey(msg)) return true;
-    }
+  try {
+    if ((msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN) && RouteKey(msg)) return true;
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  } catch (...) {
+    HandleCallbackException();
   }
-  TranslateMessage(&msg);
-  DispatchMessageA(&msg);
   return true;
+}
+
+bool TApplication::RouteKey(MSG& msg) {
+  WORD key = static_cast<WORD>(msg.wParam);
+  const unsigned shift = CurrentShiftState();
+  if (TWinControl* focused = TWinControl::FromHandle(msg.hwnd); focused && focused->ClaimKey(key, shift))
+    return false;
+  if (!key) return true;
+  TForm* outer = nullptr;
+  for (TForm* f = TForm::FormOf(msg.hwnd); f; f = f->ParentForm()) {
+    // A form with the focus itself sees the key as its own key event.
+    if (f->Handle() != msg.hwnd && f->PreviewKey(key, shift)) return true;
+    if (f->IsShortCut(ShortCutOfKey(key))) return true;
+    if (msg.message == WM_KEYDOWN && f->DialogKey(key)) return true;
+    outer = f;
+  }
+  msg.wParam = key;  // as a preview may have changed it
+  // Tab and the arrows move the focus as in a dialog, across docked forms.
+  if (outer && (key == VK_TAB || key == VK_LEFT || key == VK_RIGHT || key == VK_UP || key == VK_DOWN))
+    return IsDialogMessageA(outer->Handle(), &msg) != 0;
+  return false;
 }

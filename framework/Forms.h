@@ -1,6 +1,8 @@
 #pragma once
 #include <windows.h>
 
+#include <exception>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -22,7 +24,10 @@ class TForm : public TWinControl {
   int ClientHeight() const { return ClientRect().bottom; }
   TFormBorder Border() const { return border_; }
 
-  // Runs the form modally; returns the modal result that ended the run.
+  // Runs the form modally, owned by the window that was active, and returns
+  // the modal result that ended the run. The owner is enabled again before
+  // the form hides, so the activation goes back to it, and the control that
+  // had the focus gets it back.
   int ShowModal();
   bool Modal() const { return modal_; }
   int ModalResult() const { return modalResult_; }
@@ -43,15 +48,24 @@ class TForm : public TWinControl {
   TNotifyEvent OnShow;
   TNotifyEvent OnHide;
   std::function<void(bool& canClose)> OnCloseQuery;
+  // Runs before the menu's and the action lists' shortcuts; handled takes the key.
+  std::function<void(TShortCut sc, bool& handled)> OnShortCut;
 
-  // The key steps of the message loop for a key press in this form, in order.
-  bool IsShortCut(TShortCut sc);
+  // A key press goes first to the focused control (ClaimKey), then to each
+  // form from the innermost outwards, each of these steps searching that
+  // form alone (not the forms docked in it); what no one takes goes on to
+  // the focused window.
   bool PreviewKey(WORD& key, unsigned shift);
-  bool DialogKey(const MSG& msg);
-  // The form a window belongs to (its outermost form).
+  bool IsShortCut(TShortCut sc);
+  // Enter presses the focused button, else the default one; Esc the cancel
+  // button, else ends a modal run.
+  bool DialogKey(WORD key);
+  // The innermost form a window belongs to, and the one this form is docked in.
   static TForm* FormOf(HWND hwnd);
+  TForm* ParentForm() const;
   TButton* DefaultButton() const;
   TButton* CancelButton() const;
+  bool TakeModalResult(int result) override;
 
  protected:
   LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
@@ -75,6 +89,12 @@ class TApplication {
   // Handles every message waiting now and returns.
   void ProcessMessages();
   void Terminate() { PostQuitMessage(0); }
+  // Every exception that reaches a window procedure, a timer or the loop
+  // comes here once. Without OnException: a message box with its text,
+  // titled with Title (else the main form's caption).
+  std::function<void(std::exception_ptr)> OnException;
+  void HandleException(std::exception_ptr e);
+  std::string Title;
   // Brings the controls of the shown forms up to date with their actions;
   // the loop calls it whenever no message waits.
   void Idle();
@@ -85,6 +105,8 @@ class TApplication {
 
  private:
   bool ProcessMessage(MSG& msg);
+  // True when the key press was taken before it reached its window.
+  bool RouteKey(MSG& msg);
   static BOOL CALLBACK IdleForm(HWND hwnd, LPARAM);
   bool terminated_ = false;
 };

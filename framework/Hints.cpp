@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "framework/Controls.h"
+#include "framework/SysError.h"
 
 namespace {
 
@@ -74,6 +75,8 @@ HWND MouseWindowOf(const TControl* c) {
   return c->Parent() ? c->Parent()->Handle() : nullptr;
 }
 
+void TellHints(const TControl* c) { Hints().ControlGone(c); }
+
 }  // namespace
 
 std::string GetShortHint(const std::string& hint) { return hint.substr(0, hint.find('|')); }
@@ -83,7 +86,10 @@ THintManager& Hints() {
   return manager;
 }
 
+THintManager::THintManager() { TControl::AddGoneHandler(&TellHints); }
+
 THintManager::~THintManager() {
+  TControl::RemoveGoneHandler(&TellHints);
   StopTimer();
   if (window_) DestroyWindow(window_);
 }
@@ -154,7 +160,7 @@ void CALLBACK THintManager::TimerProc(HWND, UINT, UINT_PTR id, DWORD) {
   try {
     if (id == Hints().timer_) Hints().TimerFired();
   } catch (...) {
-    // Nothing may leave a timer callback; the hint simply does not show.
+    HandleCallbackException();
   }
 }
 
@@ -166,7 +172,10 @@ void THintManager::TimerFired() {
     return;
   }
   if (cancelled_ || !HasHint(control_)) return;
-  ShowHintWindow(GetShortHint(control_->Hint));
+  std::string text = GetShortHint(control_->Hint);
+  if (OnShowHint) OnShowHint(text, *control_);
+  if (text.empty()) return;
+  ShowHintWindow(text);
   StartTimer(HintHidePause);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 #include "framework/Graphics.h"
@@ -16,7 +17,7 @@ std::string GetShortHint(const std::string& hint);
 // loop hands it every queued message of its thread.
 class THintManager {
  public:
-  THintManager() = default;
+  THintManager();
   ~THintManager();
   THintManager(const THintManager&) = delete;
   THintManager& operator=(const THintManager&) = delete;
@@ -24,9 +25,12 @@ class THintManager {
   UINT HintPause = 500;       // milliseconds at rest before a hint shows
   UINT HintShortPause = 50;   // when another hint was showing
   UINT HintHidePause = 2500;  // milliseconds a hint stays
+  // Runs as a hint is about to show; it may change the text, or empty it to
+  // keep the hint away.
+  std::function<void(std::string& hint, const TControl& control)> OnShowHint;
 
   void Message(const MSG& msg);
-  // A control going away must not be pointed at any more.
+  // A control going away must not be pointed at any more (the controls tell).
   void ControlGone(const TControl* c);
   void CancelHint();
   // The popup while it shows a hint (its window text is the hint), else nullptr.

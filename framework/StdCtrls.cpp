@@ -2,7 +2,7 @@
 
 #include <map>
 
-#include "framework/Forms.h"
+#include "framework/SysError.h"
 
 // ---- TPanel
 
@@ -76,9 +76,7 @@ void TButton::SetDefault(bool d) {
 }
 
 void TButton::Click() {
-  if (ModalResult != mrNone) {
-    if (auto* form = dynamic_cast<TForm*>(TForm::FormOf(hwnd_))) form->SetModalResult(ModalResult);
-  }
+  if (ModalResult != mrNone) TakeModalResult(ModalResult);
   TStdControl::Click();
 }
 
@@ -139,6 +137,58 @@ TEdit::TEdit(TWinControl* parent, DWORD extraStyle)
     : TStdControl(parent, "EDIT", ES_AUTOHSCROLL | WS_TABSTOP | extraStyle, 121, 21, WS_EX_CLIENTEDGE) {
   TabStop = true;
   color_ = clWindow;
+}
+
+bool TEdit::Memo() const { return (GetWindowLongPtrA(hwnd_, GWL_STYLE) & ES_MULTILINE) != 0; }
+
+// The editing keys stay with the edit even where a form binds them; Esc
+// (and Enter where it makes a new line) stay with a memo.
+bool TEdit::ClaimKey(WORD& key, unsigned shift) {
+  if (shift & ssAlt) return false;
+  switch (key) {
+    case VK_LEFT:
+    case VK_RIGHT:
+    case VK_UP:
+    case VK_DOWN:
+    case VK_HOME:
+    case VK_END:
+    case VK_DELETE:
+    case VK_BACK:
+      return true;
+    case VK_INSERT:
+      return (shift & (ssCtrl | ssShift)) != 0;
+    case 'A':
+    case 'C':
+    case 'V':
+    case 'X':
+    case 'Z':
+      return (shift & (ssCtrl | ssShift)) == ssCtrl;
+    case VK_PRIOR:
+    case VK_NEXT:
+    case VK_ESCAPE:
+      return Memo();
+    case VK_RETURN:
+      return Memo() && (GetWindowLongPtrA(hwnd_, GWL_STYLE) & ES_WANTRETURN);
+    default:
+      return false;
+  }
+}
+
+LRESULT TEdit::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_KEYDOWN) {
+    // The system's memo sends its parent WM_CLOSE on Esc once it has been
+    // asked for its dialog codes; Esc does nothing else for it.
+    if (wp == VK_ESCAPE && Memo()) {
+      KeyMessage(msg, wp);
+      return 0;
+    }
+    // The system's edit has no select-all key of its own.
+    if (wp == 'A' && (CurrentShiftState() & (ssCtrl | ssShift | ssAlt)) == ssCtrl) {
+      if (!KeyMessage(msg, wp)) SelectAll();
+      return 0;
+    }
+  }
+  return TStdControl::WndProc(msg, wp, lp);
 }
 
 bool TEdit::HandleCommand(WORD code) {
@@ -212,6 +262,18 @@ TComboBox::TComboBox(TWinControl* parent, TComboStyle style)
   TabStop = true;
   color_ = clWindow;
   SetDropDownCount(8);
+  if (style == TComboStyle::DropDown) AdoptInnerWindow(GetWindow(hwnd_, GW_CHILD));
+}
+
+// Enter and Esc close an open list; otherwise its key event sees them before
+// any form's buttons do.
+bool TComboBox::ClaimKey(WORD& key, unsigned shift) {
+  if (key != VK_RETURN && key != VK_ESCAPE) return TStdControl::ClaimKey(key, shift);
+  if (DroppedDown()) return true;
+  const WORD pressed = key;
+  DoKeyDown(key, shift);
+  keyEventDone_ = pressed;  // not again when the key reaches the window
+  return false;
 }
 
 void TComboBox::SetDropDownCount(int n) {
@@ -294,6 +356,6 @@ void CALLBACK TTimer::TimerProc(HWND, UINT, UINT_PTR id, DWORD) {
   try {
     found->second->OnTimer();
   } catch (...) {
-    // a timer callback must not let an exception into the system's frames
+    HandleCallbackException();
   }
 }

@@ -91,10 +91,14 @@ class TEdit : public TStdControl {
   void SetText(const std::string& s) { SetCaption(s); }
   void SelectAll() { SendMessageA(hwnd_, EM_SETSEL, 0, -1); }
   void SetReadOnly(bool r) { SendMessageA(hwnd_, EM_SETREADONLY, r, 0); }
+  // Made with ES_MULTILINE.
+  bool Memo() const;
+  bool ClaimKey(WORD& key, unsigned shift) override;
   TNotifyEvent OnChange;
 
  protected:
   bool HandleCommand(WORD code) override;
+  LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
 };
 
 
@@ -129,6 +133,7 @@ class TComboBox : public TStdControl {
   int DropDownCount() const { return dropDownCount_; }
   void SetDropDownCount(int n);
   bool DroppedDown() const { return SendMessageA(hwnd_, CB_GETDROPPEDSTATE, 0, 0) != 0; }
+  bool ClaimKey(WORD& key, unsigned shift) override;
   TNotifyEvent OnChange;
   TNotifyEvent OnSelect;
 

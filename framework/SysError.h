@@ -1,6 +1,7 @@
 #pragma once
 #include <windows.h>
 
+#include <exception>
 #include <stdexcept>
 #include <string>
 
@@ -17,3 +18,14 @@ class EOSError : public std::runtime_error {
 
 // Throws EOSError for GetLastError().
 [[noreturn]] void RaiseLastOSError();
+
+// The text of an exception: what() of a standard one, else "Unknown error".
+std::string ExceptionText(std::exception_ptr e);
+
+// Where exceptions that reach a callback of the system (window procedures,
+// timers, the message loop) go, since none may cross the system's frames:
+// the application sets it; until then a message box shows the text.
+using TExceptionHandler = void (*)(std::exception_ptr);
+void SetExceptionHandler(TExceptionHandler handler);
+// Hands the exception being handled to the handler; call it in a catch block.
+void HandleCallbackException() noexcept;
