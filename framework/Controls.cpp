@@ -6,7 +6,7 @@
 #include <algorithm>
 
 #include "framework/Menus.h"
-#include "framework/SysError.h"
+#include "framework/SystemError.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <stdexcept>
 
 #include "framework/Hints.h"
-#include "framework/SysError.h"
+#include "framework/SystemError.h"
 #include "framework/Thread.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <utility>
 
 #include "framework/Controls.h"
-#include "framework/SysError.h"
+#include "framework/SystemError.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <map>
 
-#include "framework/SysError.h"
+#include "framework/SystemError.h"
 
 // ---- TPanel
 

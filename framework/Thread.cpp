@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-#include "framework/SysError.h"
+#include "framework/SystemError.h"
 
 namespace {
 
