@@ -64,6 +64,12 @@ unsigned CurrentShiftState() {
   return s;
 }
 
+SIZE TSizeConstraints::Fit(int w, int h) const {
+  if (MaxWidth > 0) w = std::min(w, MaxWidth);
+  if (MaxHeight > 0) h = std::min(h, MaxHeight);
+  return {std::max(w, MinWidth), std::max(h, MinHeight)};
+}
+
 // ---- TControl
 
 TControl::TControl(TWinControl* parent) : parent_(parent) {
@@ -87,7 +93,8 @@ void TControl::AddGoneHandler(TGoneHandler h) { GoneHandlers().push_back(h); }
 void TControl::RemoveGoneHandler(TGoneHandler h) { std::erase(GoneHandlers(), h); }
 
 void TControl::SetBounds(int x, int y, int w, int h) {
-  RECT r{x, y, x + std::max(w, 0), y + std::max(h, 0)};
+  const SIZE fit = constraints_.Fit(std::max(w, 0), std::max(h, 0));
+  RECT r{x, y, x + fit.cx, y + fit.cy};
   if (EqualRect(&r, &bounds_)) return;
   if (!IsWindowed()) Invalidate();  // the old place
   bounds_ = r;
@@ -117,6 +124,11 @@ void TControl::SetEnabled(bool e) {
 void TControl::SetAlign(TAlign a) {
   align_ = a;
   RequestAlign();
+}
+
+void TControl::SetConstraints(const TSizeConstraints& c) {
+  constraints_ = c;
+  SetBounds(Left(), Top(), Width(), Height());
 }
 
 void TControl::SetFont(const TFont& f) {
@@ -631,34 +643,44 @@ void TWinControl::FocusMoved(HWND other, bool entering) {
   for (TWinControl* c : chain) entering ? c->DoFocusEnter() : c->DoFocusExit();
 }
 
+void TWinControl::EnableAlign() {
+  if (alignHold_ > 0 && --alignHold_ == 0) Realign();
+}
+
+// A child's constraints may refuse the size offered; the space it takes is
+// what it kept, so the next child starts where this one really ends.
 void TWinControl::Realign() {
-  if (aligning_) return;
+  if (aligning_ || alignHold_ > 0) return;
   aligning_ = true;
   RECT rest = ClientRect();
   static constexpr TAlign kOrder[] = {TAlign::Top, TAlign::Bottom, TAlign::Left, TAlign::Right, TAlign::Client};
   for (TAlign kind : kOrder) {
     for (TControl* c : controls_) {
       if (c->align_ != kind || !c->visible_) continue;
-      const int w = c->Width(), h = c->Height();
+      const int restW = rest.right - rest.left, restH = rest.bottom - rest.top;
       switch (kind) {
         case TAlign::Top:
-          c->SetBounds(rest.left, rest.top, rest.right - rest.left, h);
-          rest.top += h;
+          c->SetBounds(rest.left, rest.top, restW, c->Height());
+          rest.top += c->Height();
           break;
-        case TAlign::Bottom:
-          c->SetBounds(rest.left, rest.bottom - h, rest.right - rest.left, h);
-          rest.bottom -= h;
+        case TAlign::Bottom: {
+          const SIZE s = c->constraints_.Fit(restW, c->Height());
+          c->SetBounds(rest.left, rest.bottom - s.cy, restW, s.cy);
+          rest.bottom -= c->Height();
           break;
+        }
         case TAlign::Left:
-          c->SetBounds(rest.left, rest.top, w, rest.bottom - rest.top);
-          rest.left += w;
+          c->SetBounds(rest.left, rest.top, c->Width(), restH);
+          rest.left += c->Width();
           break;
-        case TAlign::Right:
-          c->SetBounds(rest.right - w, rest.top, w, rest.bottom - rest.top);
-          rest.right -= w;
+        case TAlign::Right: {
+          const SIZE s = c->constraints_.Fit(c->Width(), restH);
+          c->SetBounds(rest.right - s.cx, rest.top, s.cx, restH);
+          rest.right -= c->Width();
           break;
+        }
         default:
-          c->SetBounds(rest.left, rest.top, rest.right - rest.left, rest.bottom - rest.top);
+          c->SetBounds(rest.left, rest.top, restW, restH);
           break;
       }
     }

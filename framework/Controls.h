@@ -19,6 +19,15 @@ enum TShiftFlag : unsigned { ssShift = 1, ssAlt = 2, ssCtrl = 4, ssLeft = 8, ssR
 unsigned CurrentShiftState();
 
 using TNotifyEvent = std::function<void()>;
+
+// Limits of a control's size; 0 means no limit.
+struct TSizeConstraints {
+  int MinWidth = 0, MinHeight = 0, MaxWidth = 0, MaxHeight = 0;
+  // The size nearest to (w, h) within the limits.
+  SIZE Fit(int w, int h) const;
+  void Clear() { *this = {}; }
+  bool operator==(const TSizeConstraints&) const = default;
+};
 using TMouseEvent = std::function<void(TMouseButton, unsigned shift, int x, int y)>;
 using TMouseMoveEvent = std::function<void(unsigned shift, int x, int y)>;
 // The handler may set key to 0 to stop further handling.
@@ -61,6 +70,9 @@ class TControl {
   virtual void SetEnabled(bool e);
   TAlign Align() const { return align_; }
   void SetAlign(TAlign a);
+  // Every bounds change and every alignment keeps the size within these.
+  const TSizeConstraints& Constraints() const { return constraints_; }
+  void SetConstraints(const TSizeConstraints& c);
 
   const TFont& Font() const { return font_; }
   virtual void SetFont(const TFont& f);
@@ -117,6 +129,7 @@ class TControl {
   bool visible_ = true;
   bool enabled_ = true;
   TAlign align_ = TAlign::None;
+  TSizeConstraints constraints_;
   TFont font_;
   TColor color_ = clBtnFace;
   std::string caption_;
@@ -166,6 +179,10 @@ class TWinControl : public TControl {
   virtual bool ClaimKey(WORD& key, unsigned shift);
   // A button's modal result goes up to the form that holds it.
   virtual bool TakeModalResult(int result) { return parent_ && parent_->TakeModalResult(result); }
+  // Bounds of several aligned children can change with the layout held, and
+  // the children are then aligned once when the last hold ends.
+  void DisableAlign() { ++alignHold_; }
+  void EnableAlign();
 
   bool TabStop = false;
   TNotifyEvent OnEnter;
@@ -241,6 +258,7 @@ class TWinControl : public TControl {
   bool tracking_ = false;
   bool aligning_ = false;
   bool destroying_ = false;  // its handlers and its owner may be gone already
+  int alignHold_ = 0;
 
   friend class TControl;
 };
