@@ -180,6 +180,12 @@ LRESULT TForm::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CLOSE:
       if (!parent_) Close();  // a docked form stays where it is
       return 0;
+    case WM_ACTIVATEAPP:
+      Application().ActivateApp(wp != 0);
+      break;
+    case WM_SIZE:
+      if (Application().MainForm == this) Application().MainFormSized(wp);
+      break;
     default:
       break;
   }
@@ -250,6 +256,15 @@ TApplication::TApplication() {
   InitCommonControlsEx(&icc);
   InitSynchronize();
   SetExceptionHandler([](std::exception_ptr e) { Application().HandleException(e); });
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = AppWndProc;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.lpszClassName = "TKvtApplication";
+  RegisterClassA(&wc);
+  // A top-level window of zero size that is never shown; not a message-only
+  // window, which the system would not tell of activation.
+  handle_ = CreateWindowExA(WS_EX_TOOLWINDOW, wc.lpszClassName, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                            wc.hInstance, nullptr);
 }
 
 void TApplication::HandleException(std::exception_ptr e) {
@@ -260,6 +275,34 @@ void TApplication::HandleException(std::exception_ptr e) {
   std::string title = Title;
   if (title.empty() && MainForm) title = MainForm->Caption();
   MessageBoxA(GetActiveWindow(), ExceptionText(e).c_str(), title.c_str(), MB_OK | MB_ICONERROR);
+}
+
+LRESULT CALLBACK TApplication::AppWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_ACTIVATEAPP) {
+    Application().ActivateApp(wp != 0);
+    return 0;
+  }
+  return DefWindowProcA(hwnd, msg, wp, lp);
+}
+
+// Every top-level window of the program hears WM_ACTIVATEAPP; only the first
+// of them to report a change fires the event.
+void TApplication::ActivateApp(bool active) {
+  if (active == active_) return;
+  active_ = active;
+  const TNotifyEvent& e = active ? OnActivate : OnDeactivate;
+  if (e) e();
+}
+
+void TApplication::MainFormSized(WPARAM kind) {
+  if (kind == SIZE_MINIMIZED) {
+    if (minimized_) return;
+    minimized_ = true;
+    if (OnMinimize) OnMinimize();
+  } else if (minimized_ && (kind == SIZE_RESTORED || kind == SIZE_MAXIMIZED)) {
+    minimized_ = false;
+    if (OnRestore) OnRestore();
+  }
 }
 
 TApplication& Application() {

@@ -103,12 +103,31 @@ class TApplication {
   void LanguageChanged();
   TForm* MainForm = nullptr;
 
+  // The application's own top-level window: never shown, it stands for the
+  // program where a system or plug-in call asks for the application window.
+  HWND Handle() const { return handle_; }
+  // The program became the active one (once per switch, whichever of its
+  // windows heard of it first), or lost that.
+  TNotifyEvent OnActivate;
+  TNotifyEvent OnDeactivate;
+  bool Active() const { return active_; }
+  // The main form was minimised, or came back from being minimised.
+  TNotifyEvent OnMinimize;
+  TNotifyEvent OnRestore;
+  // Called by the forms' window procedures.
+  void ActivateApp(bool active);
+  void MainFormSized(WPARAM kind);
+
  private:
   bool ProcessMessage(MSG& msg);
   // True when the key press was taken before it reached its window.
   bool RouteKey(MSG& msg);
   static BOOL CALLBACK IdleForm(HWND hwnd, LPARAM);
+  static LRESULT CALLBACK AppWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
   bool terminated_ = false;
+  HWND handle_ = nullptr;
+  bool active_ = false;
+  bool minimized_ = false;
 };
 
 // The one application object; made on first use (which also prepares the

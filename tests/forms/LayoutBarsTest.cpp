@@ -54,4 +54,44 @@ TEST(Constraints, HeldAlignmentRunsOnceAtTheEnd) {
   EXPECT_EQ(rest->Width(), 480);
 }
 
+TEST(ApplicationWindow, HiddenTopLevelAndOneEventPerSwitch) {
+  HWND app = Application().Handle();
+  ASSERT_TRUE(IsWindow(app));
+  EXPECT_FALSE(IsWindowVisible(app));
+  EXPECT_EQ(GetParent(app), nullptr);
+  TForm a, b;
+  int on = 0, off = 0;
+  Application().OnActivate = [&] { ++on; };
+  Application().OnDeactivate = [&] { ++off; };
+  // Every window of the program hears of one switch.
+  for (HWND w : {a.Handle(), b.Handle(), app}) SendMessageA(w, WM_ACTIVATEAPP, FALSE, 0);
+  for (HWND w : {a.Handle(), b.Handle(), app}) SendMessageA(w, WM_ACTIVATEAPP, TRUE, 0);
+  for (HWND w : {b.Handle(), a.Handle()}) SendMessageA(w, WM_ACTIVATEAPP, FALSE, 0);
+  EXPECT_EQ(on, 1);
+  EXPECT_GE(off, 1);
+  EXPECT_LE(off, 2);  // 2 when the program was active at the start
+  Application().OnActivate = nullptr;
+  Application().OnDeactivate = nullptr;
+}
+
+TEST(ApplicationWindow, MainFormMinimiseAndRestore) {
+  TForm form;
+  form.SetBounds(100, 100, 300, 200);
+  Application().MainForm = &form;
+  std::string log;
+  Application().OnMinimize = [&] { log += "min "; };
+  Application().OnRestore = [&] { log += "restore "; };
+  form.Show();
+  ShowWindow(form.Handle(), SW_MINIMIZE);
+  ShowWindow(form.Handle(), SW_MINIMIZE);
+  ShowWindow(form.Handle(), SW_RESTORE);
+  ShowWindow(form.Handle(), SW_RESTORE);
+  Application().ProcessMessages();
+  EXPECT_EQ(log, "min restore ");
+  Application().OnMinimize = nullptr;
+  Application().OnRestore = nullptr;
+  Application().MainForm = nullptr;
+  form.Hide();
+}
+
 }  // namespace
