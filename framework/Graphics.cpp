@@ -126,3 +126,31 @@ void TImageList::Draw(TCanvas& c, int x, int y, int index, bool enabled) const {
   ImageList_DrawEx(h_, index, c.Handle(), x, y, 0, 0, CLR_NONE, CLR_DEFAULT,
                    enabled ? ILD_TRANSPARENT : ILD_TRANSPARENT | ILD_BLEND50);
 }
+
+HBITMAP LoadBitmapResource(const char* name) {
+  return static_cast<HBITMAP>(
+      LoadImageA(GetModuleHandleA(nullptr), name, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+}
+
+HBITMAP LoadMenuBitmap(const char* name) {
+  HBITMAP bmp = LoadBitmapResource(name);
+  DIBSECTION dib{};
+  if (!bmp || GetObjectA(bmp, sizeof dib, &dib) != sizeof dib || dib.dsBm.bmBitsPixel != 24) return bmp;
+  auto* bits = static_cast<BYTE*>(dib.dsBm.bmBits);
+  const int w = dib.dsBm.bmWidth, h = dib.dsBm.bmHeight, stride = dib.dsBm.bmWidthBytes;
+  // Bottom-up rows: the first row in memory is the picture's bottom one.
+  const bool bottomUp = dib.dsBmih.biHeight > 0;
+  const BYTE* key = bits + (bottomUp ? 0 : (h - 1) * stride);
+  const BYTE k0 = key[0], k1 = key[1], k2 = key[2];
+  const COLORREF menu = GetSysColor(COLOR_MENU);
+  for (int y = 0; y < h; ++y) {
+    BYTE* p = bits + y * stride;
+    for (int x = 0; x < w; ++x, p += 3)
+      if (p[0] == k0 && p[1] == k1 && p[2] == k2) {
+        p[0] = GetBValue(menu);
+        p[1] = GetGValue(menu);
+        p[2] = GetRValue(menu);
+      }
+  }
+  return bmp;
+}

@@ -131,3 +131,9 @@ class TImageList {
   HIMAGELIST h_;
   int w_, hgt_;
 };
+
+// A bitmap resource of the program, or nullptr when it has none of that name.
+HBITMAP LoadBitmapResource(const char* name);
+// The same for a menu item: its transparent colour (the bottom-left pixel, as
+// for button glyphs) becomes the menu's background, which menus do not mask.
+HBITMAP LoadMenuBitmap(const char* name);

@@ -126,15 +126,24 @@ HMENU TMenuItem::BuildMenu(bool popup) const {
       id = reinterpret_cast<UINT_PTR>(it->BuildMenu(true));
     }
     AppendMenuA(m, flags, id, text.c_str());
+    if (it->Bitmap()) {
+      MENUITEMINFOA mi{};
+      mi.cbSize = sizeof mi;
+      mi.fMask = MIIM_BITMAP;
+      mi.hbmpItem = it->Bitmap();
+      SetMenuItemInfoA(m, static_cast<UINT>(GetMenuItemCount(m) - 1), TRUE, &mi);
+    }
     if (it->Default) SetMenuDefaultItem(m, it->id_, FALSE);
   }
   return m;
 }
 
+// An item with nothing to run leaves its key to the focused control.
 bool TMenuItem::IsShortCut(TShortCut sc) {
   for (auto& it : items_) {
     const TShortCut own = it->Action && !it->ShortCut ? it->Action->ShortCut : it->ShortCut;
-    if (own == sc && (it->Action ? (it->Action->Update(), it->Action->Enabled) : it->Enabled)) {
+    const bool acts = it->Action ? static_cast<bool>(it->Action->OnExecute) : static_cast<bool>(it->OnClick);
+    if (own == sc && acts && (it->Action ? (it->Action->Update(), it->Action->Enabled) : it->Enabled)) {
       it->Click();
       return true;
     }

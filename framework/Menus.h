@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "framework/Graphics.h"
+
 // A shortcut: virtual key in the low byte with modifier bits.
 using TShortCut = WORD;
 constexpr TShortCut scShift = 0x2000, scCtrl = 0x4000, scAlt = 0x8000;
@@ -63,6 +65,9 @@ class TMenuItem {
   intptr_t Tag = 0;
   TAction* Action = nullptr;
   std::function<void()> OnClick;
+  // Drawn beside the caption; the item owns it.
+  void SetBitmap(HBITMAP bmp) { bitmap_.Reset(bmp); }
+  HBITMAP Bitmap() const { return static_cast<HBITMAP>(bitmap_.Get()); }
 
   TMenuItem* Add(const std::string& caption, std::function<void()> onClick = {}, TShortCut sc = 0);
   void Delete(size_t index);
@@ -81,6 +86,7 @@ class TMenuItem {
  private:
   std::vector<std::unique_ptr<TMenuItem>> items_;
   UINT id_;
+  TGdiObject bitmap_;
 };
 
 // The menu bar of a form.

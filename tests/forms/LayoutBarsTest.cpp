@@ -94,4 +94,20 @@ TEST(ApplicationWindow, MainFormMinimiseAndRestore) {
   form.Hide();
 }
 
+// A menu item with nothing to run must not take a key the focused control needs.
+TEST(MenuShortCuts, OnlyItemsThatRunTakeTheirKey) {
+  TMenuItem root;
+  TMenuItem* sub = root.Add("&Mark");
+  int runs = 0;
+  sub->Add("Invert", nullptr, ShortCut(VK_MULTIPLY));
+  sub->Add("All", [&] { ++runs; }, ShortCut('A', scCtrl));
+  TAction idle;
+  sub->Add("Later")->Action = &idle;
+  idle.ShortCut = ShortCut(VK_F1);
+  EXPECT_FALSE(root.IsShortCut(ShortCut(VK_MULTIPLY)));
+  EXPECT_FALSE(root.IsShortCut(ShortCut(VK_F1)));
+  EXPECT_TRUE(root.IsShortCut(ShortCut('A', scCtrl)));
+  EXPECT_EQ(runs, 1);
+}
+
 }  // namespace
