@@ -3,8 +3,21 @@
 #include <string>
 
 #include "framework/Forms.h"
+#include "framework/ToolBars.h"
 
 namespace {
+
+SIZE Extent(const TFont& font, const std::string& s) {
+  HDC dc = GetDC(nullptr);
+  SIZE sz;
+  {
+    TCanvas c(dc);
+    c.SetFont(font);
+    sz = c.TextExtent(s);
+  }
+  ReleaseDC(nullptr, dc);
+  return sz;
+}
 
 // Limits hold for a plain bounds change and for every kind of alignment, and
 // the next aligned child starts where a limited one really ends.
@@ -108,6 +121,73 @@ TEST(MenuShortCuts, OnlyItemsThatRunTakeTheirKey) {
   EXPECT_FALSE(root.IsShortCut(ShortCut(VK_F1)));
   EXPECT_TRUE(root.IsShortCut(ShortCut('A', scCtrl)));
   EXPECT_EQ(runs, 1);
+}
+
+TEST(MenuToolBar, ButtonsFollowTheMenuAndDropTheirSubmenu) {
+  TForm form;
+  form.SetClientSize(400, 100);
+  TMainMenu menu;
+  std::string ran;
+  TMenuItem* files = menu.Items.Add("&Files");
+  files->Add("First", [&] { ran += "first "; });
+  files->Add("Second", [&] { ran += "second "; });
+  menu.Items.Add("Hidden")->Visible = false;
+  TMenuItem* view = menu.Items.Add("&View");
+  view->Add("Only", [&] { ran += "view "; });
+  auto* bar = new TMenuToolBar(&form);
+  bar->SetMenu(&menu.Items);
+  ASSERT_EQ(bar->Buttons().size(), 2u);
+  const int h = Extent(bar->Font(), "Tg").cy * 3 / 2;
+  const int w0 = Extent(bar->Font(), "&Files").cx, w1 = Extent(bar->Font(), "&View").cx;
+  EXPECT_EQ(bar->Buttons()[0]->Caption(), "&Files");
+  EXPECT_EQ(bar->Buttons()[1]->Left(), w0);
+  EXPECT_EQ(bar->Buttons()[1]->Width(), w1);
+  EXPECT_EQ(bar->Buttons()[1]->Height(), h);
+  EXPECT_EQ(bar->Width(), w0 + w1 + 5);
+  form.Show();
+  SetForegroundWindow(form.Handle());
+  // The menu's own loop takes these keys: the second item, then the only one.
+  PostMessageA(bar->Handle(), WM_KEYDOWN, VK_DOWN, 0);
+  PostMessageA(bar->Handle(), WM_KEYDOWN, VK_DOWN, 0);
+  PostMessageA(bar->Handle(), WM_KEYDOWN, VK_RETURN, 0);
+  bar->DropDown(0);
+  EXPECT_EQ(bar->DroppedIndex(), -1);
+  PostMessageA(bar->Handle(), WM_KEYDOWN, VK_DOWN, 0);
+  PostMessageA(bar->Handle(), WM_KEYDOWN, VK_RETURN, 0);
+  EXPECT_TRUE(bar->DropDownByAccel('v'));
+  EXPECT_FALSE(bar->DropDownByAccel('x'));
+  Application().ProcessMessages();
+  EXPECT_EQ(ran, "second view ");
+  // New captions reach the buttons when the menu is bound again.
+  view->Caption = "&Look";
+  bar->SetMenu(&menu.Items);
+  EXPECT_EQ(bar->Buttons()[1]->Caption(), "&Look");
+  form.Hide();
+}
+
+TEST(ControlBar, BandsInRowsOnePixelApart) {
+  TForm form;
+  form.SetClientSize(300, 200);
+  auto* bar = new TControlBar(&form);
+  bar->SetAlign(TAlign::Top);
+  auto* a = new TPanel(bar);
+  a->SetBounds(0, 0, 120, 22);
+  auto* b = new TPanel(bar);
+  b->SetBounds(0, 0, 100, 26);
+  auto* c = new TPanel(bar);
+  c->SetBounds(0, 0, 100, 24);
+  bar->SetFillsRow(c);
+  bar->ArrangeBands();
+  EXPECT_EQ(b->Left(), 121);
+  EXPECT_EQ(c->Left(), 0);
+  EXPECT_EQ(c->Top(), 27);
+  EXPECT_EQ(c->Width(), 300);
+  EXPECT_EQ(bar->Height(), 27 + 24);
+  b->Hide();
+  bar->ArrangeBands();
+  EXPECT_EQ(c->Left(), 121);
+  EXPECT_EQ(c->Width(), 300 - 121);
+  EXPECT_EQ(bar->Height(), 24);
 }
 
 }  // namespace
