@@ -279,7 +279,11 @@ void TApplication::HandleException(std::exception_ptr e) {
 
 LRESULT CALLBACK TApplication::AppWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_ACTIVATEAPP) {
-    Application().ActivateApp(wp != 0);
+    try {
+      Application().ActivateApp(wp != 0);
+    } catch (...) {
+      HandleCallbackException();
+    }
     return 0;
   }
   return DefWindowProcA(hwnd, msg, wp, lp);

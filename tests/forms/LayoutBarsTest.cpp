@@ -94,12 +94,19 @@ TEST(ApplicationWindow, MainFormMinimiseAndRestore) {
   std::string log;
   Application().OnMinimize = [&] { log += "min "; };
   Application().OnRestore = [&] { log += "restore "; };
+  // The window manager answers each change later; let it settle.
+  auto settle = [] {
+    for (int i = 0; i < 20; ++i) {
+      Application().ProcessMessages();
+      Sleep(10);
+    }
+  };
   form.Show();
-  ShowWindow(form.Handle(), SW_MINIMIZE);
-  ShowWindow(form.Handle(), SW_MINIMIZE);
-  ShowWindow(form.Handle(), SW_RESTORE);
-  ShowWindow(form.Handle(), SW_RESTORE);
-  Application().ProcessMessages();
+  settle();
+  for (int cmd : {SW_MINIMIZE, SW_MINIMIZE, SW_RESTORE, SW_RESTORE}) {
+    ShowWindow(form.Handle(), cmd);
+    settle();
+  }
   EXPECT_EQ(log, "min restore ");
   Application().OnMinimize = nullptr;
   Application().OnRestore = nullptr;
