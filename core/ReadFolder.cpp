@@ -206,7 +206,9 @@ bool ReadFolder(uint32_t dir, uint32_t readFlags, TstateOfBrowser& list, TString
     // "." and ".." are skipped wherever the enumeration puts them.
     if (IsDotEntry(fd.cFileName)) continue;
     const bool folder = fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY;
-    if (folder && names &&
+    // A folder link is listed but not collected: a walk through it could
+    // loop, or leave the tree for the host's own folders.
+    if (folder && names && !(fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
         (!(fd.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) ||
          (GeneralCheckContainer & OptShowHidden)))
       names->Add(fd.cFileName);

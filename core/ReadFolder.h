@@ -15,7 +15,8 @@ constexpr uint32_t ReadFilesOnly = 2;
 // through the shell for shell-namespace folders.
 bool ReadDirEntries(uint32_t dir, uint32_t readFlags, TstateOfBrowser& list);
 // The file-system read with the list's filter; subfolder names (before the
-// filter) go to names when given. False when the folder does not exist.
+// filter, folder links left out) go to names when given. False when the
+// folder does not exist.
 bool ReadFolder(uint32_t dir, uint32_t readFlags, TstateOfBrowser& list, TStringList* names);
 bool MatchFileFilter(uint32_t readFlags, const TFileFilter& filter, const TFilterList& masks,
                      const WIN32_FIND_DATAA& entry);
