@@ -163,6 +163,7 @@ void CopyListState(TstateOfBrowser& target, TstateOfBrowser& source) {
 // record written here, even for a list made without directory room.
 void FlattenDirBlocks(TstateOfBrowser& list, int32_t fileCount) {
   if (list.SavedDirBlock) return;
+  ListTesting::CheckGrowth(&list);
   const size_t records = size_t(std::max(list.DirCapacity, 1));
   HGLOBAL dirBlock = AllocBlock(records * sizeof(TDirRecord));
   HGLOBAL orderBlock = AllocBlock(records * sizeof(TDirRecord));
@@ -185,6 +186,7 @@ void FlattenDirBlocks(TstateOfBrowser& list, int32_t fileCount) {
 
 void RestoreDirBlocks(TstateOfBrowser& list) {
   if (!list.SavedDirBlock) return;
+  ListTesting::CheckGrowth(&list);
   FreeBlock(list.DirBlock);
   FreeBlock(list.DirOrderBlock);
   list.DirBlock = std::exchange(list.SavedDirBlock, nullptr);
@@ -194,6 +196,7 @@ void RestoreDirBlocks(TstateOfBrowser& list) {
 }
 
 bool GrowFileBlocks(TstateOfBrowser& list, int32_t by) {
+  ListTesting::CheckGrowth(&list);
   size_t records = size_t(list.FileCapacity) + size_t(by);
   if (!ResizeBlock(list.FileBlock, records * sizeof(TFileRecord))) return false;
   if (!ResizeBlock(list.OrderBlock, records * sizeof(uint32_t))) return false;
@@ -202,6 +205,7 @@ bool GrowFileBlocks(TstateOfBrowser& list, int32_t by) {
 }
 
 bool GrowDirBlocks(TstateOfBrowser& list, int32_t by) {
+  ListTesting::CheckGrowth(&list);
   size_t records = size_t(list.DirCapacity) + size_t(by);
   if (!ResizeBlock(list.DirBlock, records * sizeof(TDirRecord))) return false;
   if (!ResizeBlock(list.DirOrderBlock, records * sizeof(TDirRecord))) return false;

@@ -12,6 +12,8 @@ constexpr uint32_t GrowthSlack = 6000;
 constexpr uint64_t MaxCapacity = 0xFFFFFFF0u;
 }
 
+ListTesting::TGrowthCheck ListTesting::GrowthCheck = nullptr;
+
 TTextStorage::TTextStorage(int32_t initialSize) {
   if (initialSize < 1) initialSize = 100;
   Handle = GlobalAlloc(GMEM_MOVEABLE, static_cast<SIZE_T>(initialSize));
@@ -32,6 +34,7 @@ bool TTextStorage::Grow(uint32_t needed) {
   const uint64_t least = uint64_t(Capacity) + (needed - 1) + GrowthSlack;
   if (least > MaxCapacity) return false;
   const uint64_t wanted = std::min<uint64_t>(std::max<uint64_t>(least, Capacity + Capacity / 2ull), MaxCapacity);
+  ListTesting::CheckGrowth(this);
   if (LockedPtr) GlobalUnlock(Handle);
   HGLOBAL moved = Handle ? GlobalReAlloc(Handle, SIZE_T(wanted), GMEM_MOVEABLE)
                          : GlobalAlloc(GMEM_MOVEABLE, SIZE_T(wanted));

@@ -35,3 +35,13 @@ class TTextStorage {
  private:
   bool Grow(uint32_t needed);
 };
+
+// Test-only: when set, runs before a pool or a list's blocks are reallocated
+// or replaced, with the pool or the list; production code never sets it.
+namespace ListTesting {
+using TGrowthCheck = void (*)(const void* owner);
+extern TGrowthCheck GrowthCheck;
+inline void CheckGrowth(const void* owner) {
+  if (GrowthCheck) GrowthCheck(owner);
+}
+}  // namespace ListTesting

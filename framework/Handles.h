@@ -4,6 +4,7 @@
 #include <shtypes.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <utility>
 
 // Owns a kernel handle; nullptr and INVALID_HANDLE_VALUE both mean "none".
@@ -241,6 +242,9 @@ class TCriticalSection {
   TCriticalSection& operator=(const TCriticalSection&) = delete;
   void Enter() { EnterCriticalSection(&cs_); }
   void Leave() { LeaveCriticalSection(&cs_); }
+  // For checks of the locking rules: the id of the thread that holds it, or
+  // 0. Only the holder's own view is certain.
+  DWORD OwnerThreadId() const { return DWORD(reinterpret_cast<uintptr_t>(cs_.OwningThread)); }
 
  private:
   CRITICAL_SECTION cs_;
