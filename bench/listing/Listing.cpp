@@ -10,18 +10,12 @@
 #include <cstdlib>
 #include <string>
 
+#include "bench/Clock.h"
 #include "core/FileList.h"
 #include "core/ReadFolder.h"
 #include "core/SortList.h"
 
 namespace {
-
-double Now() {
-  LARGE_INTEGER freq, count;
-  QueryPerformanceFrequency(&freq);
-  QueryPerformanceCounter(&count);
-  return double(count.QuadPart) / double(freq.QuadPart);
-}
 
 double EnumerationSeconds(const std::string& folder) {
   const double start = Now();
