@@ -384,6 +384,20 @@ LRESULT TWinControl::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
       if (TWinControl* c = FromHandle(hdr->hwndFrom); c && c->HandleNotify(hdr, r)) return r;
       break;
     }
+    case WM_DRAWITEM: {
+      const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lp);
+      if (item->CtlType == ODT_MENU) break;
+      if (TWinControl* c = FromHandle(item->hwndItem); c && c->HandleDrawItem(*item)) return TRUE;
+      break;
+    }
+    case WM_MEASUREITEM: {
+      auto* item = reinterpret_cast<MEASUREITEMSTRUCT*>(lp);
+      if (item->CtlType == ODT_MENU || item->CtlID == 0) break;
+      if (TWinControl* c = FromHandle(GetDlgItem(hwnd_, static_cast<int>(item->CtlID)));
+          c && c->HandleMeasureItem(*item))
+        return TRUE;
+      break;
+    }
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORBTN:
@@ -566,6 +580,11 @@ void TWinControl::RemoveControl(TControl* c) {
 }
 
 void TWinControl::SetBounds(int x, int y, int w, int h) { TControl::SetBounds(x, y, w, h); }
+
+void TWinControl::SetUniqueId() {
+  static LONG_PTR next = 0x4000;  // above the ids a dialog resource would use
+  if (hwnd_) SetWindowLongPtrA(hwnd_, GWLP_ID, next++);
+}
 
 void TWinControl::BoundsChanged() {
   if (hwnd_) MoveWindow(hwnd_, bounds_.left, bounds_.top, Width(), Height(), TRUE);

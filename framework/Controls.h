@@ -218,6 +218,19 @@ class TWinControl : public TControl {
     (void)result;
     return false;
   }
+  // An owner-drawn control's WM_DRAWITEM and WM_MEASUREITEM, sent back by the
+  // parent; true when handled. WM_MEASUREITEM names its control only by id.
+  virtual bool HandleDrawItem(const DRAWITEMSTRUCT& item) {
+    (void)item;
+    return false;
+  }
+  virtual bool HandleMeasureItem(MEASUREITEMSTRUCT& item) {
+    (void)item;
+    return false;
+  }
+  // Gives the window an id of its own among its siblings, so that messages
+  // that name a control only by id find it.
+  void SetUniqueId();
   // Colour of a child standard control, or nullptr for the system's.
   virtual HBRUSH CtlColor(HDC dc);
   // Paints the window's own face; windowless children are painted after it.

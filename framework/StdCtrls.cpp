@@ -97,10 +97,29 @@ TCheckBox::TCheckBox(TWinControl* parent, const std::string& caption, DWORD styl
 
 bool TCheckBox::Checked() const { return SendMessageA(hwnd_, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
-void TCheckBox::SetChecked(bool c) {
-  if (c == Checked()) return;
-  SendMessageA(hwnd_, BM_SETCHECK, c ? BST_CHECKED : BST_UNCHECKED, 0);
+void TCheckBox::SetChecked(bool c) { SetState(c ? TCheckBoxState::Checked : TCheckBoxState::Unchecked); }
+
+TCheckBoxState TCheckBox::State() const {
+  switch (SendMessageA(hwnd_, BM_GETCHECK, 0, 0)) {
+    case BST_CHECKED:
+      return TCheckBoxState::Checked;
+    case BST_INDETERMINATE:
+      return TCheckBoxState::Grayed;
+    default:
+      return TCheckBoxState::Unchecked;
+  }
+}
+
+void TCheckBox::SetState(TCheckBoxState s) {
+  if (s == State()) return;
+  static constexpr WPARAM kCheck[] = {BST_UNCHECKED, BST_CHECKED, BST_INDETERMINATE};
+  SendMessageA(hwnd_, BM_SETCHECK, kCheck[static_cast<int>(s)], 0);
   Click();  // a change from code fires as a click does
+}
+
+void TCheckBox::SetAllowGrayed(bool a) {
+  allowGrayed_ = a;
+  SendMessageA(hwnd_, BM_SETSTYLE, a ? BS_AUTO3STATE : BS_AUTOCHECKBOX, TRUE);
 }
 
 // Shown without a click: the action was not run.
@@ -134,7 +153,8 @@ LRESULT TGroupBox::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 TEdit::TEdit(TWinControl* parent, DWORD extraStyle)
-    : TStdControl(parent, "EDIT", ES_AUTOHSCROLL | WS_TABSTOP | extraStyle, 121, 21, WS_EX_CLIENTEDGE) {
+    : TStdControl(parent, "EDIT", ((extraStyle & ES_MULTILINE) ? 0 : ES_AUTOHSCROLL) | WS_TABSTOP | extraStyle,
+                  121, (extraStyle & ES_MULTILINE) ? 89 : 21, WS_EX_CLIENTEDGE) {
   TabStop = true;
   color_ = clWindow;
 }
@@ -313,17 +333,74 @@ LRESULT TComboBox::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
   return TStdControl::WndProc(msg, wp, lp);
 }
 
+namespace {
+constexpr DWORD kOwnerDraw = LBS_OWNERDRAWFIXED | LBS_OWNERDRAWVARIABLE;
+DWORD ListStyle(DWORD extra) { return (extra & kOwnerDraw) ? extra | LBS_HASSTRINGS : extra; }
+}  // namespace
+
 TListBox::TListBox(TWinControl* parent, DWORD extraStyle)
-    : TStdControl(parent, "LISTBOX", LBS_NOTIFY | WS_VSCROLL | WS_TABSTOP | LBS_NOINTEGRALHEIGHT | extraStyle, 121,
-                  97, WS_EX_CLIENTEDGE),
+    : TStdControl(parent, "LISTBOX",
+                  LBS_NOTIFY | WS_VSCROLL | WS_TABSTOP | LBS_NOINTEGRALHEIGHT | ListStyle(extraStyle), 121, 97,
+                  WS_EX_CLIENTEDGE),
       Items(hwnd_, false) {
   TabStop = true;
   color_ = clWindow;
+  if (!(extraStyle & kOwnerDraw)) return;
+  // A variable list measures each item as it comes, and finds us by id.
+  SetUniqueId();
+  // The list asked its parent for the height while it was being made, before
+  // anyone could answer.
+  if (extraStyle & LBS_OWNERDRAWFIXED) SetItemHeight(itemHeight_);
+}
+
+void TListBox::SetItemHeight(int h) {
+  itemHeight_ = h;
+  if (GetWindowLongPtrA(hwnd_, GWL_STYLE) & LBS_OWNERDRAWFIXED) {
+    SendMessageA(hwnd_, LB_SETITEMHEIGHT, 0, MAKELPARAM(h, 0));
+    Invalidate();
+  }
+}
+
+RECT TListBox::ItemRect(int i) const {
+  RECT r{};
+  SendMessageA(hwnd_, LB_GETITEMRECT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&r));
+  return r;
 }
 
 bool TListBox::HandleCommand(WORD code) {
   if (code != LBN_SELCHANGE) return false;
   if (OnSelect) OnSelect();
+  return true;
+}
+
+bool TListBox::HandleDrawItem(const DRAWITEMSTRUCT& item) {
+  TCanvas c(item.hDC);
+  c.SetFont(font_);
+  const int index = static_cast<int>(item.itemID);
+  if (index >= 0 && (item.itemAction & (ODA_DRAWENTIRE | ODA_SELECT))) {
+    unsigned state = 0;
+    if (item.itemState & ODS_SELECTED) state |= odSelected;
+    if (item.itemState & ODS_FOCUS) state |= odFocused;
+    if (item.itemState & ODS_DISABLED) state |= odDisabled;
+    if (OnDrawItem) {
+      OnDrawItem(index, item.rcItem, state, c);
+    } else {
+      const bool selected = (state & odSelected) != 0;
+      c.SetBrushColor(selected ? clHighlight : color_);
+      TFont f = font_;
+      f.Color = selected ? clHighlightText : font_.Color;
+      c.SetFont(f);
+      c.TextRect(item.rcItem, item.rcItem.left + 2, item.rcItem.top, Items[index]);
+    }
+  }
+  if (item.itemState & ODS_FOCUS) DrawFocusRect(item.hDC, &item.rcItem);
+  return true;
+}
+
+bool TListBox::HandleMeasureItem(MEASUREITEMSTRUCT& item) {
+  int h = itemHeight_;
+  if (OnMeasureItem) OnMeasureItem(static_cast<int>(item.itemID), h);
+  item.itemHeight = static_cast<UINT>(h);
   return true;
 }
 

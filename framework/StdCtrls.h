@@ -59,16 +59,28 @@ class TButton : public TStdControl {
   bool default_ = false;
 };
 
+enum class TCheckBoxState { Unchecked, Checked, Grayed };
+
 class TCheckBox : public TStdControl {
  public:
   explicit TCheckBox(TWinControl* parent, const std::string& caption = {});
+  // Grayed is not checked.
   bool Checked() const;
   void SetChecked(bool c);
+  // With AllowGrayed a click goes unchecked, checked, grayed, unchecked.
+  bool AllowGrayed() const { return allowGrayed_; }
+  void SetAllowGrayed(bool a);
+  TCheckBoxState State() const;
+  // Grayed also when AllowGrayed is off; the next click leaves it.
+  void SetState(TCheckBoxState s);
 
  protected:
   TCheckBox(TWinControl* parent, const std::string& caption, DWORD style);
   bool HandleCommand(WORD code) override;
   void CheckedFromAction(bool c) override;
+
+ private:
+  bool allowGrayed_ = false;
 };
 
 class TRadioButton : public TCheckBox {
@@ -83,6 +95,10 @@ class TGroupBox : public TStdControl {
  protected:
   LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
 };
+
+// The style of a memo: TEdit(parent, kMemoStyle). A multi-line edit wraps its
+// lines unless ES_AUTOHSCROLL is given with it.
+constexpr DWORD kMemoStyle = ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN | WS_VSCROLL;
 
 class TEdit : public TStdControl {
  public:
@@ -147,16 +163,33 @@ class TComboBox : public TStdControl {
   int dropDownCount_ = 8;
 };
 
+// State bits of an owner-drawn item.
+enum TOwnerDrawState : unsigned { odSelected = 1, odFocused = 2, odDisabled = 4 };
+
+// extraStyle may hold LBS_OWNERDRAWFIXED or LBS_OWNERDRAWVARIABLE: the items
+// are then drawn by OnDrawItem (or plainly when it is not set), each
+// ItemHeight high or as OnMeasureItem says.
 class TListBox : public TStdControl {
  public:
   explicit TListBox(TWinControl* parent, DWORD extraStyle = 0);
   TListItems Items;
   int ItemIndex() const { return static_cast<int>(SendMessageA(hwnd_, LB_GETCURSEL, 0, 0)); }
   void SetItemIndex(int i) { SendMessageA(hwnd_, LB_SETCURSEL, static_cast<WPARAM>(i), 0); }
+  int ItemHeight() const { return itemHeight_; }
+  void SetItemHeight(int h);
+  RECT ItemRect(int i) const;
   TNotifyEvent OnSelect;
+  // The focus rectangle is drawn after it, as for every list.
+  std::function<void(int index, const RECT&, unsigned state, TCanvas&)> OnDrawItem;
+  std::function<void(int index, int& height)> OnMeasureItem;
 
  protected:
   bool HandleCommand(WORD code) override;
+  bool HandleDrawItem(const DRAWITEMSTRUCT& item) override;
+  bool HandleMeasureItem(MEASUREITEMSTRUCT& item) override;
+
+ private:
+  int itemHeight_ = 16;
 };
 
 // A windowless surface its owner paints in OnPaint.
