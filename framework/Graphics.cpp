@@ -11,18 +11,19 @@ TFont::TFont() : Name("MS Sans Serif") {}
 
 bool TFont::operator==(const TFont& o) const {
   return Name == o.Name && Size == o.Size && Bold == o.Bold && Italic == o.Italic &&
-         Underline == o.Underline && Charset == o.Charset && Color == o.Color;
+         Underline == o.Underline && StrikeOut == o.StrikeOut && Charset == o.Charset && Color == o.Color;
 }
 
 HFONT TFont::Handle() const {
   std::string key = Name + '/' + std::to_string(Size) + (Bold ? "b" : "") + (Italic ? "i" : "") +
-                    (Underline ? "u" : "") + '/' + std::to_string(Charset);
+                    (Underline ? "u" : "") + (StrikeOut ? "s" : "") + '/' + std::to_string(Charset);
   if (!handle_ || madeFor_ != key) {
     LOGFONTA lf{};
     lf.lfHeight = PixelHeight();
     lf.lfWeight = Bold ? FW_BOLD : FW_NORMAL;
     lf.lfItalic = Italic;
     lf.lfUnderline = Underline;
+    lf.lfStrikeOut = StrikeOut;
     lf.lfCharSet = Charset;
     lstrcpynA(lf.lfFaceName, Name.c_str(), LF_FACESIZE);
     handle_ = std::make_shared<TGdiObject>(CreateFontIndirectA(&lf));

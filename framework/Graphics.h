@@ -36,7 +36,7 @@ class TFont {
   TFont();
   std::string Name;
   int Size = 8;  // points at 96 DPI
-  bool Bold = false, Italic = false, Underline = false;
+  bool Bold = false, Italic = false, Underline = false, StrikeOut = false;
   BYTE Charset = DEFAULT_CHARSET;
   TColor Color = clWindowText;
   HFONT Handle() const;
