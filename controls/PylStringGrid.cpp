@@ -67,6 +67,75 @@ void TPylStringGrid::SetTopRow(int r) {
   HideEditor();
   topRow_ = std::clamp(r, FixedRows, std::max(RowCount - VisibleRowCount(), FixedRows));
   Invalidate();
+  TopRowMoved();
+}
+
+void TPylStringGrid::KeepCurrentInside() {
+  col_ = std::clamp(col_, 0, std::max(ColCount - 1, 0));
+  row_ = std::clamp(row_, FixedRows, std::max(RowCount - 1, FixedRows));
+  SetTopRow(topRow_);
+}
+
+void TPylStringGrid::TopRowMoved() {
+  UpdateScrollBar();
+  if (topRow_ == reportedTop_) return;
+  reportedTop_ = topRow_;
+  if (OnTopLeftChanged) OnTopLeftChanged();
+}
+
+void TPylStringGrid::SetVertScrollBar(bool on) {
+  vertScrollBar_ = on;
+  const LONG_PTR style = GetWindowLongPtrA(hwnd_, GWL_STYLE);
+  SetWindowLongPtrA(hwnd_, GWL_STYLE, on ? style | WS_VSCROLL : style & ~static_cast<LONG_PTR>(WS_VSCROLL));
+  SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+  shownScroll_ = {};
+  UpdateScrollBar();
+}
+
+// Rows may have come or gone through the public counts, so paints call it
+// too; the bar keeps its place, so this never changes the client area.
+void TPylStringGrid::UpdateScrollBar() {
+  if (!vertScrollBar_) return;
+  SCROLLINFO si{sizeof si, SIF_ALL | SIF_DISABLENOSCROLL, 0, std::max(RowCount - FixedRows - 1, 0),
+                static_cast<UINT>(VisibleRowCount()), topRow_ - FixedRows, 0};
+  if (si.nMax == shownScroll_.nMax && si.nPage == shownScroll_.nPage && si.nPos == shownScroll_.nPos &&
+      shownScroll_.cbSize)
+    return;
+  shownScroll_ = si;
+  SetScrollInfo(hwnd_, SB_VERT, &si, TRUE);
+}
+
+void TPylStringGrid::Scrolled(WORD code) {
+  const int page = VisibleRowCount();
+  switch (code) {
+    case SB_LINEUP:
+      SetTopRow(topRow_ - 1);
+      break;
+    case SB_LINEDOWN:
+      SetTopRow(topRow_ + 1);
+      break;
+    case SB_PAGEUP:
+      SetTopRow(topRow_ - page);
+      break;
+    case SB_PAGEDOWN:
+      SetTopRow(topRow_ + page);
+      break;
+    case SB_TOP:
+      SetTopRow(FixedRows);
+      break;
+    case SB_BOTTOM:
+      SetTopRow(RowCount);
+      break;
+    case SB_THUMBTRACK:
+    case SB_THUMBPOSITION: {
+      SCROLLINFO si{sizeof si, SIF_TRACKPOS, 0, 0, 0, 0, 0};
+      GetScrollInfo(hwnd_, SB_VERT, &si);
+      SetTopRow(FixedRows + si.nTrackPos);
+      break;
+    }
+    default:
+      break;
+  }
 }
 
 RECT TPylStringGrid::CellRect(int col, int row) const {
@@ -106,6 +175,7 @@ bool TPylStringGrid::SelectCell(int col, int row) {
   if (row_ < topRow_) topRow_ = row_;
   if (row_ >= topRow_ + visible) topRow_ = row_ - visible + 1;
   Invalidate();
+  TopRowMoved();
   return true;
 }
 
@@ -177,6 +247,7 @@ void TPylStringGrid::Navigate(WORD key) {
   col = std::clamp(col, 0, std::max(ColCount - 1, 0));
   row = std::clamp(row, FixedRows, std::max(RowCount - 1, FixedRows));
   if (col != col_ || row != row_) SelectCell(col, row);
+  TopRowMoved();  // a page key moves the top row even when the cell stays
 }
 
 void TPylStringGrid::DoKeyDown(WORD& key, unsigned shift) {
@@ -222,6 +293,17 @@ LRESULT TPylStringGrid::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
       if (OnKillFocus) OnKillFocus(reinterpret_cast<HWND>(wp));
       return r;
     }
+    case WM_VSCROLL:
+      if (!vertScrollBar_) break;
+      Scrolled(LOWORD(wp));
+      return 0;
+    case WM_MOUSEWHEEL:
+      if (!vertScrollBar_) break;
+      SetTopRow(topRow_ - GET_WHEEL_DELTA_WPARAM(wp) * 3 / WHEEL_DELTA);
+      return 0;
+    case WM_SIZE:
+      UpdateScrollBar();
+      break;
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN: {
       if (CanFocus()) ::SetFocus(hwnd_);
@@ -236,6 +318,7 @@ LRESULT TPylStringGrid::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 void TPylStringGrid::Paint(TCanvas& c) {
+  UpdateScrollBar();
   const int last = std::min(RowCount, topRow_ + VisibleRowCount() + 1);
   auto drawRow = [&](int r) {
     for (int col = 0; col < ColCount; ++col) {

@@ -31,6 +31,10 @@ class TPylStringGrid : public TCustomControl {
   int Row() const { return row_; }
   int TopRow() const { return topRow_; }
   void SetTopRow(int r);
+  // A vertical scroll bar, shown always (disabled while every row fits), and
+  // the mouse wheel scrolling the rows.
+  bool VertScrollBar() const { return vertScrollBar_; }
+  void SetVertScrollBar(bool on);
   int VisibleRowCount() const;
   // Focuses the cell and moves the selection anchor with it.
   void MoveToCell(int col, int row);
@@ -46,13 +50,22 @@ class TPylStringGrid : public TCustomControl {
   std::function<void(HWND focusedWnd)> OnKillFocus;
   std::function<void(int col, int row, std::string& text)> OnGetEditText;
   std::function<void(int col, int row, const std::string& text)> OnSetEditText;
+  // The first scrolled row changed.
+  TNotifyEvent OnTopLeftChanged;
 
  protected:
   LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
   void Paint(TCanvas& c) override;
   void DoKeyDown(WORD& key, unsigned shift) override;
+  // After the counts shrank: the current cell and the top row back inside,
+  // without asking OnSelectCell.
+  void KeepCurrentInside();
 
  private:
+  // Reports a top row that moved since the last report.
+  void TopRowMoved();
+  void UpdateScrollBar();
+  void Scrolled(WORD code);
   bool SelectCell(int col, int row);
   void Navigate(WORD key);
   bool CellAt(int x, int y, int& col, int& row) const;
@@ -61,4 +74,7 @@ class TPylStringGrid : public TCustomControl {
   TInplaceEdit* editor_ = nullptr;  // a child, made on first use
   bool editorShown_ = false;
   int editCol_ = 0, editRow_ = 0;
+  int reportedTop_ = 0;
+  bool vertScrollBar_ = false;
+  SCROLLINFO shownScroll_{};
 };

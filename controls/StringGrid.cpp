@@ -1,0 +1,62 @@
+#include "controls/StringGrid.h"
+
+#include <algorithm>
+
+#include "controls/GridCell.h"
+
+TStringGrid::TStringGrid(TWinControl* parent) : TPylStringGrid(parent) {
+  OnDrawCell = [this](int col, int row, const RECT& r, unsigned state, TCanvas& c) {
+    DrawGridCell(c, *this, col, row, AlignWord, state, r, Cells(col, row));
+  };
+}
+
+std::string TStringGrid::Cells(int col, int row) const {
+  if (row < 0 || col < 0 || row >= static_cast<int>(cells_.size())) return {};
+  const auto& r = cells_[static_cast<size_t>(row)];
+  return col < static_cast<int>(r.size()) ? r[static_cast<size_t>(col)] : std::string();
+}
+
+void TStringGrid::SetCells(int col, int row, const std::string& text) {
+  if (row < 0 || col < 0 || row >= RowCount || col >= ColCount) return;
+  if (row >= static_cast<int>(cells_.size())) cells_.resize(static_cast<size_t>(row) + 1);
+  auto& r = cells_[static_cast<size_t>(row)];
+  if (col >= static_cast<int>(r.size())) r.resize(static_cast<size_t>(col) + 1);
+  r[static_cast<size_t>(col)] = text;
+  Invalidate();
+}
+
+std::vector<std::string> TStringGrid::Rows(int row) const {
+  std::vector<std::string> texts;
+  for (int c = 0; c < ColCount; ++c) texts.push_back(Cells(c, row));
+  return texts;
+}
+
+void TStringGrid::SetRows(int row, const std::vector<std::string>& texts) {
+  for (int c = 0; c < ColCount; ++c) SetCells(c, row, c < static_cast<int>(texts.size()) ? texts[static_cast<size_t>(c)] : "");
+}
+
+void TStringGrid::SetColCount(int n) {
+  ColCount = std::max(n, 0);
+  ColWidths.resize(static_cast<size_t>(ColCount), DefaultColWidth);
+  for (auto& r : cells_)
+    if (static_cast<int>(r.size()) > ColCount) r.resize(static_cast<size_t>(ColCount));
+  KeepCurrentInside();
+}
+
+void TStringGrid::SetRowCount(int n) {
+  RowCount = std::max(n, 0);
+  if (static_cast<int>(cells_.size()) > RowCount) cells_.resize(static_cast<size_t>(RowCount));
+  KeepCurrentInside();
+}
+
+void TStringGrid::SetFixedRows(int n) {
+  FixedRows = std::clamp(n, 0, RowCount);
+  KeepCurrentInside();
+}
+
+void TStringGrid::SetColWidth(int col, int width) {
+  if (col < 0 || col >= ColCount) return;
+  ColWidths.resize(static_cast<size_t>(ColCount), DefaultColWidth);
+  ColWidths[static_cast<size_t>(col)] = width;
+  Invalidate();
+}
