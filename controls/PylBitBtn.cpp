@@ -1,5 +1,7 @@
 #include "controls/PylBitBtn.h"
 
+#include <algorithm>
+
 void TPylBitBtn::MouseEnter() {
   TButton::MouseEnter();
   if (!UseNewStyle) return;
@@ -10,4 +12,73 @@ void TPylBitBtn::MouseEnter() {
 void TPylBitBtn::MouseLeave() {
   TButton::MouseLeave();
   if (UseNewStyle) SetFont(heldFont_);
+}
+
+void TPylBitBtn::SetGlyph(HBITMAP bmp, int numGlyphs) {
+  glyph_.Glyph.Assign(bmp);
+  const TBitmap& g = glyph_.Glyph;
+  if (numGlyphs <= 0) numGlyphs = g.Height() > 0 ? g.Width() / g.Height() : 1;
+  glyph_.NumGlyphs = std::clamp(numGlyphs, 1, 4);
+  SendMessageA(hwnd_, BM_SETSTYLE, Default() ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
+}
+
+bool TPylBitBtn::LoadGlyph(const char* resourceName, int numGlyphs) {
+  HBITMAP bmp = LoadBitmapA(GetModuleHandleA(nullptr), resourceName);
+  if (!bmp) return false;
+  SetGlyph(bmp, numGlyphs);
+  return true;
+}
+
+// The default state comes as a style too; with a glyph it stays ours to draw.
+LRESULT TPylBitBtn::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == BM_SETSTYLE && HasGlyph()) wp = BS_OWNERDRAW;
+  return TButton::WndProc(msg, wp, lp);
+}
+
+bool TPylBitBtn::HandleDrawItem(const DRAWITEMSTRUCT& item) {
+  HDC dc = item.hDC;
+  RECT r = item.rcItem;
+  const bool down = (item.itemState & ODS_SELECTED) != 0;
+  const bool focused = (item.itemState & ODS_FOCUS) != 0;
+  const bool enabled = (item.itemState & ODS_DISABLED) == 0;
+  TCanvas c(dc);
+  c.SetFont(font_);
+  if (Default() || focused) {
+    c.SetBrushColor(clWindowText);
+    c.FrameRect(r);
+    InflateRect(&r, -1, -1);
+  }
+  DrawFrameControl(dc, &r, DFC_BUTTON, DFCS_BUTTONPUSH | (down ? DFCS_PUSHED : 0));
+
+  const std::string caption = Caption();
+  UINT textFlags = DT_SINGLELINE | DT_VCENTER | DT_LEFT;
+  if (item.itemState & ODS_NOACCEL) textFlags |= DT_HIDEPREFIX;
+  RECT t{0, 0, 0, 0};
+  if (!caption.empty()) DrawTextA(dc, caption.c_str(), -1, &t, textFlags | DT_CALCRECT);
+  const SIZE g = glyph_.Size();
+  const int gap = g.cx && t.right ? Spacing : 0;
+  const int shift = down ? 1 : 0;
+  int x = Margin >= 0 ? r.left + Margin : (r.left + r.right - (g.cx + gap + t.right)) / 2;
+  glyph_.Draw(c, x + shift, (r.top + r.bottom - g.cy) / 2 + shift, enabled, down);
+  x += g.cx + gap;
+  if (!caption.empty()) {
+    SetBkMode(dc, TRANSPARENT);
+    RECT tr{x + shift, r.top + shift, x + t.right + shift, r.bottom + shift};
+    if (!enabled) {
+      // Etched, as disabled captions are.
+      RECT light = tr;
+      OffsetRect(&light, 1, 1);
+      SetTextColor(dc, GetSysColor(COLOR_BTNHIGHLIGHT));
+      DrawTextA(dc, caption.c_str(), -1, &light, textFlags);
+      SetTextColor(dc, GetSysColor(COLOR_BTNSHADOW));
+    } else {
+      SetTextColor(dc, ColorToRGB(font_.Color));
+    }
+    DrawTextA(dc, caption.c_str(), -1, &tr, textFlags);
+  }
+  if (focused && !(item.itemState & ODS_NOFOCUSRECT)) {
+    InflateRect(&r, -3, -3);
+    DrawFocusRect(dc, &r);
+  }
+  return true;
 }

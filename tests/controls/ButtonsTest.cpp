@@ -6,6 +6,7 @@
 #include "controls/ButtonsNew.h"
 #include "controls/PylBitBtn.h"
 #include "framework/Forms.h"
+#include "support/BuildFolders.h"
 
 namespace {
 
@@ -125,6 +126,75 @@ TEST(BitBtn, NewFontOnlyWhileHoveredAndOnlyWithNewStyle) {
     SendMessageA(b->Handle(), WM_MOUSELEAVE, 0, 0);
     EXPECT_FALSE(b->Font().Bold);
   }
+}
+
+// Whether the button shows the colour anywhere on its face.
+bool Shows(const TPylBitBtn& b, COLORREF colour) {
+  InvalidateRect(b.Handle(), nullptr, TRUE);
+  UpdateWindow(b.Handle());
+  HDC dc = GetDC(b.Handle());
+  bool found = false;
+  for (int y = 0; y < b.Height() && !found; ++y)
+    for (int x = 0; x < b.Width() && !found; ++x) found = GetPixel(dc, x, y) == colour;
+  ReleaseDC(b.Handle(), dc);
+  return found;
+}
+
+TEST(BitBtn, GlyphShowsTheImageOfTheButtonsState) {
+  constexpr COLORREF kUp = RGB(255, 0, 0), kDisabled = RGB(0, 255, 0), kDown = RGB(0, 0, 255),
+                     kClear = RGB(255, 0, 255);
+  TForm form;
+  form.SetClientSize(200, 60);
+  auto* b = new TPylBitBtn(&form, "&Start");
+  b->SetBounds(10, 10, 100, 30);
+  TBitmap glyph(48, 16);
+  glyph.Paint([&](TCanvas& c) {
+    for (auto [i, colour] : {std::pair{0, kUp}, {1, kDisabled}, {2, kDown}}) {
+      c.SetBrushColor(colour);
+      c.FillRect({i * 16, 0, i * 16 + 16, 16});
+    }
+    SetPixel(c.Handle(), 0, 15, kClear);  // the transparent colour
+  });
+  b->SetGlyph(static_cast<HBITMAP>(CopyImage(glyph.Handle(), IMAGE_BITMAP, 0, 0, 0)));
+  EXPECT_EQ(b->NumGlyphs(), 3);
+  form.Show();
+  EXPECT_TRUE(Shows(*b, kUp));
+  EXPECT_FALSE(Shows(*b, kClear));
+  SendMessageA(b->Handle(), BM_SETSTATE, TRUE, 0);
+  EXPECT_TRUE(Shows(*b, kDown));
+  SendMessageA(b->Handle(), BM_SETSTATE, FALSE, 0);
+  b->SetEnabled(false);
+  EXPECT_TRUE(Shows(*b, kDisabled));
+  b->SetEnabled(true);
+
+  // Becoming the default button keeps the glyph, and the click still comes.
+  b->SetDefault(true);
+  EXPECT_EQ(GetWindowLongPtrA(b->Handle(), GWL_STYLE) & BS_TYPEMASK, BS_OWNERDRAW);
+  EXPECT_TRUE(Shows(*b, kUp));
+  int clicks = 0;
+  b->OnClick = [&] { ++clicks; };
+  SendMessageA(b->Handle(), BM_CLICK, 0, 0);
+  EXPECT_EQ(clicks, 1);
+  b->SetGlyph(nullptr);
+  EXPECT_EQ(GetWindowLongPtrA(b->Handle(), GWL_STYLE) & BS_TYPEMASK, BS_DEFPUSHBUTTON);
+}
+
+TEST(BitBtn, TheProgramCarriesTheButtonGlyphs) {
+  const std::string exe = BuildFolder() + "program\\Kelvanto.exe";
+  HMODULE program = LoadLibraryExA(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  ASSERT_NE(program, nullptr) << exe;
+  const struct {
+    const char* name;
+    int images;
+  } glyphs[] = {{"BTNHLP", 2},  {"BTNSTART", 3},     {"BTNSTOP", 2},
+                {"BTNGOTO", 2}, {"BTNBASKETADD", 2}, {"BTNCANCEL", 2}};
+  for (const auto& g : glyphs) {
+    TBitmap bmp;
+    bmp.Assign(LoadBitmapA(program, g.name));
+    EXPECT_EQ(bmp.Height(), 16) << g.name;
+    EXPECT_EQ(bmp.Width(), 16 * g.images) << g.name;
+  }
+  FreeLibrary(program);
 }
 
 }  // namespace
