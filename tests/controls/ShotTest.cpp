@@ -6,7 +6,13 @@
 #include "controls/OrvHeader.h"
 #include "controls/OrvStatusBar.h"
 #include "controls/PylStringGrid.h"
+#include "controls/PylBitBtn.h"
+#include "controls/PylSplitterMouse.h"
+#include "controls/StringGrid.h"
+#include "framework/ComCtrls.h"
 #include "framework/Forms.h"
+#include "framework/Spin.h"
+#include "support/BuildFolders.h"
 
 namespace {
 
@@ -53,6 +59,95 @@ TEST(ControlsShot, EveryControlOnOneForm) {
   // Beside the grid lies the bare form.
   EXPECT_TRUE(SaveWindowShot(form.Handle(), "controls_every_control.bmp",
                              {{414, 100, GetSysColor(COLOR_BTNFACE)}}));
+}
+
+TEST(ControlsShot, PagesPickersTreesGridsAndGlyphs) {
+  TForm form;
+  form.SetCaption("More controls");
+  form.SetClientSize(640, 420);
+  auto* pages = new TPageControl(&form);
+  pages->SetBounds(8, 8, 320, 240);
+  new TTabSheet(pages, "&General");
+  auto* advanced = new TTabSheet(pages, "&Advanced");
+  new TTabSheet(pages, "By Con&tent");
+  pages->SetActivePage(advanced);
+  int y = 8;
+  for (auto state : {TCheckBoxState::Grayed, TCheckBoxState::Checked, TCheckBoxState::Unchecked}) {
+    auto* chk = new TCheckBox(advanced, state == TCheckBoxState::Grayed ? "Archive" : "Hidden");
+    chk->SetBounds(8, y, 120, 17);
+    chk->SetAllowGrayed(true);
+    chk->SetState(state);
+    y += 22;
+  }
+  auto* date = new TDateTimePicker(advanced);
+  date->SetBounds(140, 8, 150, 21);
+  SYSTEMTIME t{2026, 12, 0, 9, 0, 0, 0, 0};
+  date->SetDateTime(t);
+  auto* size = new TSpinEdit(advanced);
+  size->SetBounds(140, 40, 150, 21);
+  size->SetValue(5000000000);
+
+  auto* tree = new TTreeView(&form);
+  tree->SetBounds(340, 8, 140, 120);
+  for (const char* page : {"Layout", "Display", "Language", "Colors"}) tree->Add(nullptr, page);
+  tree->Select(tree->GetNext(tree->First()));
+  auto* rich = new TRichEdit(&form);
+  rich->SetBounds(488, 8, 144, 120);
+  rich->LoadFromMemory("{\\rtf1\\ansi {\\b LICENSE AGREEMENT}\\par Read it {\\i carefully}.\\par}");
+
+  auto* grid = new TStringGrid(&form);
+  grid->SetBounds(340, 136, 292, 112);
+  grid->SetColCount(3);
+  grid->ColWidths = {130, 70, 70};
+  grid->SetRowCount(8);
+  grid->SetFixedRows(1);
+  grid->SetVertScrollBar(true);
+  grid->Tag = 1;
+  grid->SetRows(0, {"Name", "Size before", "Status"});
+  grid->SetRows(1, {"C:\\t\\a.txt", "1 024", "successful\x02"});
+  grid->SetRows(2, {"C:\\t\\b.doc", "?", "failed_4\x01"});
+  grid->SetRows(3, {"C:\\t\\c.txt", "512", "unchanged"});
+
+  auto* list = new TListBox(&form, LBS_OWNERDRAWFIXED);
+  list->SetBounds(8, 256, 150, 110);
+  for (const char* path : {"C:\\", "D:\\work", "E:\\photos"}) list->Items.Add(path);
+  list->SetItemIndex(1);
+  list->OnDrawItem = [](int i, const RECT& r, unsigned state, TCanvas& c) {
+    c.SetBrushColor(state & odSelected ? clActiveCaption : clWindow);
+    c.FillRect(r);
+    c.TextOut(r.left + 3, r.top + 1, i == 1 ? "D:\\work" : "C:\\");
+  };
+  auto* stack = new TPanel(&form);
+  stack->SetBounds(166, 256, 162, 110);
+  auto* find = new TEdit(stack, kMemoStyle);
+  find->SetHeight(50);
+  find->SetAlign(TAlign::Top);
+  find->SetText("Find this text,\r\nover two lines of a memo that wraps");
+  new TPylSplitterMouse(stack, find, TAlign::Top);
+  auto* replace = new TEdit(stack, kMemoStyle);
+  replace->SetAlign(TAlign::Client);
+  replace->SetText("and replace it");
+
+  HMODULE program = LoadLibraryExA((BuildFolder() + "program\\Kelvanto.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  ASSERT_NE(program, nullptr);
+  const char* const glyphs[][2] = {{"BTNSTART", "&Start Find"}, {"BTNHLP", "Help"},     {"BTNSTOP", "Sto&p"},
+                                   {"BTNGOTO", "&Go to file"},  {"BTNBASKETADD", "&Basket"}, {"BTNCANCEL", "&Cancel"}};
+  int x = 340;
+  y = 256;
+  for (const auto& g : glyphs) {
+    auto* b = new TPylBitBtn(&form, g[1]);
+    b->SetBounds(x, y, 140, 27);
+    b->SetGlyph(LoadBitmapA(program, g[0]));
+    if (std::string(g[0]) == "BTNSTOP") b->SetEnabled(false);
+    x = x == 340 ? 490 : 340;
+    if (x == 340) y += 34;
+  }
+  FreeLibrary(program);
+  form.Show();
+  tree->SetFocus();
+  UpdateWindow(form.Handle());
+  Application().ProcessMessages();
+  EXPECT_TRUE(SaveWindowShot(form.Handle(), "controls_more_controls.bmp", {{636, 412, GetSysColor(COLOR_BTNFACE)}}));
 }
 
 }  // namespace

@@ -89,4 +89,32 @@ TEST(PylSplitterMouse, RatioFollowsTheDrag) {
   }
 }
 
+TEST(PylSplitterMouse, TopAndBottomFormsSizeHeights) {
+  const struct {
+    TAlign align;
+    int dy;
+    int wantHeight;
+    int32_t wantRatio;  // the splitter's top in 1/10000 of the form's height
+  } steps[] = {{TAlign::Top, 50, 150, 5000},    {TAlign::Top, 1000, 297, 9900}, {TAlign::Top, -1000, 0, 0},
+               {TAlign::Bottom, -50, 150, 4900}, {TAlign::Bottom, 1000, 0, 9900}};
+  for (const auto& s : steps) {
+    TForm form;
+    form.SetClientSize(200, 300);
+    auto* memo = new TEdit(&form, kMemoStyle);
+    memo->SetHeight(100);
+    memo->SetAlign(s.align);
+    auto* splitter = new TPylSplitterMouse(&form, memo, s.align);
+    auto* rest = new TPanel(&form);
+    rest->SetAlign(TAlign::Client);
+    form.Show();
+    HWND h = splitter->Handle();
+    SendMessageA(h, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 1));
+    SendMessageA(h, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(5, 1 + s.dy));
+    SendMessageA(h, WM_LBUTTONUP, 0, MAKELPARAM(5, 1 + s.dy));
+    EXPECT_EQ(memo->Height(), s.wantHeight) << s.dy;
+    EXPECT_EQ(splitter->Ratio(), s.wantRatio) << s.dy;
+    EXPECT_EQ(rest->Height(), 300 - 3 - s.wantHeight) << s.dy;
+  }
+}
+
 }  // namespace
