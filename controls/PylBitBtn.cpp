@@ -23,7 +23,7 @@ void TPylBitBtn::SetGlyph(HBITMAP bmp, int numGlyphs) {
 }
 
 bool TPylBitBtn::LoadGlyph(const char* resourceName, int numGlyphs) {
-  HBITMAP bmp = LoadBitmapA(GetModuleHandleA(nullptr), resourceName);
+  HBITMAP bmp = LoadBitmapResource(resourceName);
   if (!bmp) return false;
   SetGlyph(bmp, numGlyphs);
   return true;

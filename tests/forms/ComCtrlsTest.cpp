@@ -2,6 +2,7 @@
 #include <richedit.h>
 
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <string>
 #include <vector>
@@ -228,7 +229,7 @@ TEST(TreeView, AlwaysExpandedNodesWithDataAndKeysForTheOwner) {
   SendMessageA(tv->Handle(), WM_KEYDOWN, VK_LEFT, 0);
   EXPECT_TRUE(TreeView_GetItemState(tv->Handle(), a, TVIS_EXPANDED) & TVIS_EXPANDED);
   RECT r{};
-  *reinterpret_cast<TTreeNode*>(&r) = a;
+  std::memcpy(&r, &a, sizeof a);  // the message takes the node in the rectangle
   SendMessageA(tv->Handle(), TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&r));
   SendMessageA(tv->Handle(), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2));
   EXPECT_TRUE(TreeView_GetItemState(tv->Handle(), a, TVIS_EXPANDED) & TVIS_EXPANDED);
