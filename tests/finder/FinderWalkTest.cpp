@@ -60,6 +60,7 @@ class FinderWalk : public testing::Test {
   }
   void TearDown() override {
     EXPECT_EQ(g_unlockedGrowths.exchange(0), 0) << "the search list grew without the lock";
+    EXPECT_EQ(TThread::LiveCount(), 0) << "a search thread outlived its search";
     for (const auto& call : window_.Calls) {
       EXPECT_TRUE(call.OnUiThread);
       EXPECT_FALSE(call.LockHeldElsewhere) << "a synchronised call under the results lock";
@@ -133,6 +134,11 @@ const TFilterCase kFilterCases[] = {
      [](TFileFilter& f) { f.ExcludedAttributes = 0x10; }, "attrs\\plain attrs\\readonly"},
     {"grayed boxes leave all", "attrs", [](TFileFilter&) {},
      "attrs\\plain attrs\\readonly attrs\\sub\\"},
+    {"the largest size typed", "sizes",
+     [](TFileFilter& f) { f.SizeRule = 2 | 12, f.SizeValue = ~0ull; },
+     "sizes\\s0 sizes\\s1023 sizes\\s1024 sizes\\s2047 sizes\\s2048"},
+    {"the longest age typed", "ages",
+     [](TFileFilter& f) { f.DateMode = 2, f.AgeCount = ~0u, f.AgeUnit = 4; }, "ages\\new ages\\old"},
     {"a hidden folder is not entered", "hidden", [](TFileFilter&) {}, ""},
     {"hidden folders shown", "hidden", [](TFileFilter&) {}, "hidden\\h\\ hidden\\h\\x", OptShowHidden},
 };
