@@ -6,7 +6,6 @@
 #include "controls/ButtonsNew.h"
 #include "controls/PylBitBtn.h"
 #include "framework/Forms.h"
-#include "support/BuildFolders.h"
 
 namespace {
 
@@ -177,24 +176,6 @@ TEST(BitBtn, GlyphShowsTheImageOfTheButtonsState) {
   EXPECT_EQ(clicks, 1);
   b->SetGlyph(nullptr);
   EXPECT_EQ(GetWindowLongPtrA(b->Handle(), GWL_STYLE) & BS_TYPEMASK, BS_DEFPUSHBUTTON);
-}
-
-TEST(BitBtn, TheProgramCarriesTheButtonGlyphs) {
-  const std::string exe = BuildFolder() + "program\\Kelvanto.exe";
-  HMODULE program = LoadLibraryExA(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-  ASSERT_NE(program, nullptr) << exe;
-  const struct {
-    const char* name;
-    int images;
-  } glyphs[] = {{"BTNHLP", 2},  {"BTNSTART", 3},     {"BTNSTOP", 2},
-                {"BTNGOTO", 2}, {"BTNBASKETADD", 2}, {"BTNCANCEL", 2}};
-  for (const auto& g : glyphs) {
-    TBitmap bmp;
-    bmp.Assign(LoadBitmapA(program, g.name));
-    EXPECT_EQ(bmp.Height(), 16) << g.name;
-    EXPECT_EQ(bmp.Width(), 16 * g.images) << g.name;
-  }
-  FreeLibrary(program);
 }
 
 }  // namespace

@@ -128,6 +128,7 @@ TEST(ControlsShot, PagesPickersTreesGridsAndGlyphs) {
   replace->SetAlign(TAlign::Client);
   replace->SetText("and replace it");
 
+  // The glyphs the program carries: 16 x 16 images, three of the start glyph.
   HMODULE program = LoadLibraryExA((BuildFolder() + "program\\Kelvanto.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
   ASSERT_NE(program, nullptr);
   const char* const glyphs[][2] = {{"BTNSTART", "&Start Find"}, {"BTNHLP", "Help"},     {"BTNSTOP", "Sto&p"},
@@ -138,6 +139,7 @@ TEST(ControlsShot, PagesPickersTreesGridsAndGlyphs) {
     auto* b = new TPylBitBtn(&form, g[1]);
     b->SetBounds(x, y, 140, 27);
     b->SetGlyph(LoadBitmapA(program, g[0]));
+    EXPECT_EQ(b->NumGlyphs(), std::string(g[0]) == "BTNSTART" ? 3 : 2) << g[0];
     if (std::string(g[0]) == "BTNSTOP") b->SetEnabled(false);
     x = x == 340 ? 490 : 340;
     if (x == 340) y += 34;
