@@ -10,7 +10,7 @@ class ExcelObject : public TStandinTest {
   // The replacer's calling order for one workbook.
   void RunReplace(const std::string& file, TReplaceMode mode, const std::wstring& find,
                   const std::wstring& replace, uint32_t flags = 0, int32_t* matches = nullptr,
-                  const std::wstring& second = L"") {
+                  const std::wstring& second = L"", TRunEnd end = TRunEnd::Completes) {
     TExcelObject excel;
     ASSERT_TRUE(excel.ServerStarted);
     excel.SetVisible(false);
@@ -19,12 +19,11 @@ class ExcelObject : public TStandinTest {
       excel.Disconnect(false);
       excel.Connect();
     }
-    try {
+    RunExpecting(end, [&] {
       excel.OpenWorkbook(Path(file));
       excel.ReplaceInWorkbook(find, second, replace, flags);
       if (excel.MatchCount != 0 && mode != rmJustFind) excel.SaveWorkbookCopy(Path(file));
-    } catch (const EOleError&) {
-    }
+    });
     excel.CloseWorkbook();
     if (matches) *matches = excel.MatchCount;
   }
@@ -150,7 +149,7 @@ TEST_F(ExcelObject, FirstCellIsHandledLast) {
 TEST_F(ExcelObject, ClosesEvenWhenSavingFails) {
   WriteFile("a.xls", kBook);
   FailCalls("workbook.savecopyas");
-  RunReplace("a.xls", rmReplace, L"red", L"green");
+  RunReplace("a.xls", rmReplace, L"red", L"green", 0, nullptr, L"", TRunEnd::OleError);
   EXPECT_EQ(ReadFile("a.xls"), kBook);
   EXPECT_EQ(Count("workbook.close"), 1);
 }

@@ -7,12 +7,13 @@ class PowerPointObject : public TStandinTest {
  protected:
   // The replacer's calling order for one presentation.
   int32_t RunReplace(const std::string& file, TReplaceMode mode, const std::wstring& find,
-                     const std::wstring& second, const std::wstring& replace, uint32_t flags = 0) {
+                     const std::wstring& second, const std::wstring& replace, uint32_t flags = 0,
+                     TRunEnd end = TRunEnd::Completes) {
     TPowerPointObject ppt;
     EXPECT_TRUE(ppt.ServerStarted);
     ppt.SetVisible(false);
     ppt.Mode = mode;
-    try {
+    RunExpecting(end, [&] {
       if (ppt.DocumentCount() != 0) {
         ppt.Disconnect(false);
         ppt.Connect();
@@ -22,8 +23,7 @@ class PowerPointObject : public TStandinTest {
         ppt.ReplaceInSlides(find, second, replace, flags);
         if (ppt.MatchCount != 0 && mode != rmJustFind) ppt.SaveDocument(Path(file));
       }
-    } catch (const EOleError&) {
-    }
+    });
     ppt.CloseDocument();
     return ppt.MatchCount;
   }
@@ -103,7 +103,7 @@ TEST_F(PowerPointObject, AFailingShapeDoesNotStopTheWalk) {
 TEST_F(PowerPointObject, ClosesEvenWhenSavingFails) {
   WriteFile("a.ppt", kDeck);
   FailCalls("presentation.saveas");
-  RunReplace("a.ppt", rmReplace, L"red", L"", L"x");
+  RunReplace("a.ppt", rmReplace, L"red", L"", L"x", 0, TRunEnd::OleError);
   EXPECT_EQ(ReadFile("a.ppt"), kDeck);
   EXPECT_EQ(Count("presentation.close"), 1);
 }

@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <sstream>
 
+#include "engines/wordModule97.h"
+#include "framework/OleAuto.h"
 #include "framework/Registry.h"
 
 namespace {
@@ -98,4 +100,19 @@ void TStandinTest::FailCalls(const std::string& calls) {
 
 void TStandinTest::UserDocuments(int count) {
   SetEnvironmentVariableA("KVT_STANDIN_USERDOCS", std::to_string(count).c_str());
+}
+
+void TStandinTest::RunExpecting(TRunEnd end, const std::function<void()>& calls) {
+  TRunEnd seen = TRunEnd::Completes;
+  std::string why;
+  try {
+    calls();
+  } catch (const EOleError& e) {
+    seen = TRunEnd::OleError;
+    why = e.what();
+  } catch (const EWorkStopped& e) {
+    seen = TRunEnd::Stopped;
+    why = e.what();
+  }
+  EXPECT_EQ(int(seen), int(end)) << why;
 }

@@ -1,6 +1,7 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,12 @@ class TStandinTest : public testing::Test {
   int Count(const std::string& call) const;
   static void FailCalls(const std::string& calls);
   static void UserDocuments(int count);
+
+  // How a helper's run of the office calls is meant to end. Only that end
+  // passes: in a test of "nothing changed", a call that breaks unexpectedly
+  // must not look like success.
+  enum class TRunEnd { Completes, OleError, Stopped };
+  static void RunExpecting(TRunEnd end, const std::function<void()>& calls);
 
  private:
   TTempFolder dir_;

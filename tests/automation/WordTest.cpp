@@ -13,11 +13,12 @@ class WordObject : public TStandinTest {
  protected:
   // The replacer's calling order for one document; returns the match count.
   int32_t RunReplace(const std::string& file, TReplaceMode mode, const std::wstring& find,
-                     const std::wstring& replace, uint32_t flags = 0, TThread* owner = nullptr) {
+                     const std::wstring& replace, uint32_t flags = 0, TThread* owner = nullptr,
+                     TRunEnd end = TRunEnd::Completes) {
     TWordObject97 word(owner);
     EXPECT_TRUE(word.ServerStarted);
     word.Mode = mode;
-    try {
+    RunExpecting(end, [&] {
       word.SetVisible(false);
       if (word.DocumentCount() != 0) {
         word.Disconnect(false);
@@ -29,8 +30,7 @@ class WordObject : public TStandinTest {
         else word.ReplaceAll(find, replace, flags);
         if (word.MatchCount != 0 && mode != rmJustFind) word.SaveDocument(Path(file));
       }
-    } catch (const std::exception&) {
-    }
+    });
     word.CloseDocument();
     return word.MatchCount;
   }
@@ -151,7 +151,7 @@ TEST_F(WordObject, ClosesEvenAfterAFailure) {
     WriteFile("a.doc", kSections);
     WriteFile("calls.log", "");
     FailCalls(f);
-    RunReplace("a.doc", rmReplace, L"red", L"blue");
+    RunReplace("a.doc", rmReplace, L"red", L"blue", 0, nullptr, TRunEnd::OleError);
     EXPECT_EQ(ReadFile("a.doc"), kSections) << f;
     EXPECT_EQ(Count("document.close"), 1) << f;
   }
@@ -163,7 +163,7 @@ TEST_F(WordObject, StopsWhenTheOwnerIsTerminated) {
   owner.Resume();
   owner.WaitFor();
   owner.Terminate();
-  EXPECT_EQ(RunReplace("a.doc", rmReplace, L"red", L"blue", 0, &owner), 0);
+  EXPECT_EQ(RunReplace("a.doc", rmReplace, L"red", L"blue", 0, &owner, TRunEnd::Stopped), 0);
   EXPECT_EQ(LogIndex("find.execute"), -1);
   EXPECT_EQ(Count("document.close"), 1);
 }
