@@ -102,6 +102,17 @@ void TControl::SetBounds(int x, int y, int w, int h) {
   RequestAlign();
 }
 
+void TControl::SetParent(TWinControl* parent) {
+  if (!parent || parent == parent_) return;
+  Invalidate();  // the old place
+  if (parent_) parent_->RemoveControl(this);
+  parent_ = parent;
+  parent_->AddControl(this);
+  ParentChanged();
+  RequestAlign();
+  Invalidate();
+}
+
 void TControl::SetVisible(bool v) {
   if (v == visible_) return;
   visible_ = v;
@@ -625,6 +636,10 @@ void TWinControl::FontChanged() {
 
 void TWinControl::VisibleChanged() {
   if (hwnd_) ShowWindow(hwnd_, visible_ ? SW_SHOWNA : SW_HIDE);
+}
+
+void TWinControl::ParentChanged() {
+  if (hwnd_) ::SetParent(hwnd_, parent_->hwnd_);
 }
 
 void TWinControl::EnabledChanged() {

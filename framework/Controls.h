@@ -48,6 +48,8 @@ class TControl {
   TControl& operator=(const TControl&) = delete;
 
   TWinControl* Parent() const { return parent_; }
+  // Moves the control, with its children, into another parent.
+  void SetParent(TWinControl* parent);
   int Left() const { return bounds_.left; }
   int Top() const { return bounds_.top; }
   int Width() const { return bounds_.right - bounds_.left; }
@@ -122,6 +124,7 @@ class TControl {
   virtual void FontChanged() {}
   virtual void VisibleChanged() {}
   virtual void EnabledChanged() {}
+  virtual void ParentChanged() {}
   void RequestAlign();
 
   TWinControl* parent_;
@@ -244,6 +247,7 @@ class TWinControl : public TControl {
   void FontChanged() override;
   void VisibleChanged() override;
   void EnabledChanged() override;
+  void ParentChanged() override;
 
   HWND hwnd_ = nullptr;
   bool ownClass_ = false;

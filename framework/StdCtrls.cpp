@@ -15,7 +15,8 @@ void TPanel::Paint(TCanvas& c) {
   if (BevelOuter != TBevelCut::None) c.DrawEdge(r, BevelOuter == TBevelCut::Raised ? BDR_RAISEDINNER : BDR_SUNKENOUTER, BF_RECT);
   if (!ShowCaption || caption_.empty()) return;
   SetBkMode(c.Handle(), TRANSPARENT);
-  DrawTextA(c.Handle(), caption_.c_str(), -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+  if (Alignment != DT_CENTER) InflateRect(&r, -4, 0);
+  DrawTextA(c.Handle(), caption_.c_str(), -1, &r, Alignment | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
 }
 
 // ---- TLabel

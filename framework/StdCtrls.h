@@ -17,6 +17,7 @@ class TPanel : public TCustomControl {
   explicit TPanel(TWinControl* parent);
   TBevelCut BevelOuter = TBevelCut::Raised;
   bool ShowCaption = true;
+  UINT Alignment = DT_CENTER;  // of the caption: DT_LEFT, DT_CENTER or DT_RIGHT
 
  protected:
   void Paint(TCanvas& c) override;
