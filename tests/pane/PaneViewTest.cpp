@@ -1,0 +1,142 @@
+#include <gtest/gtest.h>
+
+#include "PaneFixture.h"
+#include "core/translator.h"
+#include "support/Screenshot.h"
+
+namespace {
+
+class PaneView : public TPaneTest {
+ protected:
+  TBrowserForm& PaneOnTree() {
+    MakeTree({"alpha\\a1.txt", "alpha\\a2.txt", "beta\\b1.doc", "one.txt", "two.doc", "three.ini", "README"});
+    WriteSetting("BROWSER_LEFT", "Directory", temp.Path());
+    TBrowserForm& pane = MakePane();
+    pane.sgBrowser->SetFocus();
+    Pump();
+    return pane;
+  }
+};
+
+TEST_F(PaneView, HeaderFollowsTheMode) {
+  TBrowserForm& pane = PaneOnTree();
+  const struct {
+    int mode, basketMode;
+    size_t columns;
+    int gridColumns;
+  } steps[] = {{PaneFull, 2, 5, 5}, {PaneBrief, 2, 4, 1}, {PaneBasket, 2, 5, 5}, {PaneBasket, 1, 4, 1},
+               {PaneFull, 1, 5, 5}};
+  for (const auto& s : steps) {
+    pane.BasketMode = s.basketMode;
+    pane.SetMode(s.mode == pane.Mode ? PaneTree : s.mode);
+    pane.SetMode(s.mode);
+    Pump();
+    const std::string what = std::to_string(s.mode) + "/" + std::to_string(s.basketMode);
+    ASSERT_EQ(pane.sgTitle->HeaderItems.size(), s.columns) << what;
+    EXPECT_EQ(pane.sgBrowser->ColCount, s.gridColumns) << what;
+    const int width = pane.sgTitle->ClientRect().right;
+    if (s.columns == 4) {
+      for (int c = 0; c < 3; ++c) EXPECT_EQ(pane.sgTitle->ColWidth(c), width / 4) << what;
+    } else {
+      const int shares[] = {192, 48, 72, 120};
+      for (int c = 0; c < 4; ++c) EXPECT_EQ(pane.sgTitle->ColWidth(c), shares[c] * width / 480) << what;
+      for (int c = 0; c < 4; ++c) EXPECT_EQ(pane.sgBrowser->ColWidths[size_t(c)], pane.sgTitle->ColWidth(c)) << what;
+    }
+  }
+  EXPECT_EQ(pane.OldMode, PaneTree);
+}
+
+TEST_F(PaneView, HeaderClicksSortAndKeepTheCurrentEntry) {
+  TBrowserForm& pane = PaneOnTree();
+  ASSERT_TRUE(pane.MoveTo(5, 0, 0));
+  const std::string current = CurrentName(pane);
+  const struct {
+    int column;
+    uint32_t kind;
+    const char* first;
+  } clicks[] = {{2, 66, "alpha"}, {2, 8258, "alpha"}, {1, 1, "alpha"}, {3, 67, "alpha"}, {0, 8, "alpha"}};
+  for (const auto& c : clicks) {
+    ClickHeader(pane, c.column);
+    EXPECT_EQ(pane.FolderList->SortKind, c.kind) << c.column;
+    EXPECT_EQ(pane.sgTitle->KindOfSort(), c.kind) << c.column;
+    EXPECT_EQ(CurrentName(pane), current) << c.column;
+    EXPECT_EQ(NameAt(pane, 1), c.first) << c.column;
+  }
+  ClickHeader(pane, 2);
+  EXPECT_EQ(NameAt(pane, 3), "README");  // 6 000 bytes, the smallest file
+  ClickHeader(pane, 2);
+  EXPECT_EQ(NameAt(pane, 3), "three.ini");  // reversed: the largest first, folders still on top
+}
+
+TEST_F(PaneView, StatusLineShowsTheItemOrTheSelection) {
+  TBrowserForm& pane = PaneOnTree();
+  pane.SetMode(PaneBrief);
+  ASSERT_TRUE(pane.MoveTo(3, 0, 0));
+  Pump();
+  EXPECT_EQ(StatusText(pane).substr(0, 14), "one|txt|7 000|");
+  Key(pane, VK_SPACE);
+  EXPECT_EQ(StatusText(pane), "6 of 28 k in 1 of 4 files selected");
+  // A translation whose conversions do not fit gives the built-in text.
+  Translator().SetTranslation(26, "%s%s%s%n");
+  pane.UpdateStatus(pane.CurrentIndex);
+  EXPECT_EQ(StatusText(pane), "6 of 28 k in 1 of 4 files selected");
+  Translator().SetTranslation(26, "%s / %s k, %d / %d");
+  pane.UpdateStatus(pane.CurrentIndex);
+  EXPECT_EQ(StatusText(pane), "6 / 28 k, 1 / 4");
+  Translator().ClearTranslations();
+}
+
+TEST_F(PaneView, CurrentRowAndMarksInTheirColours) {
+  TBrowserForm& pane = PaneOnTree();
+  ASSERT_TRUE(pane.MoveTo(4, 0, 0));
+  Key(pane, VK_INSERT);
+  EXPECT_EQ(pane.CurrentIndex, 5);
+  EXPECT_TRUE(RowShows(pane, 5, RGB(0, 0, 128)));
+  EXPECT_TRUE(RowShows(pane, 5, RGB(255, 255, 255)));
+  EXPECT_TRUE(RowShows(pane, 4, RGB(255, 0, 0)));
+  EXPECT_FALSE(RowShows(pane, 4, RGB(0, 0, 128)));
+  EXPECT_FALSE(RowShows(pane, 6, RGB(255, 0, 0)));
+  EXPECT_TRUE(SaveWindowShot(form->Handle(), "pane_full.bmp"));
+}
+
+TEST_F(PaneView, RowsAreNeverLowerThanSeventeen) {
+  WriteSetting("Browser", "FilesFontSize", "6");
+  TBrowserForm& pane = PaneOnTree();
+  EXPECT_EQ(pane.sgBrowser->DefaultRowHeight, 17);
+  EXPECT_LT(pane.TextHeight, 17);
+}
+
+TEST_F(PaneView, BasketModes) {
+  TBrowserForm& pane = PaneOnTree();
+  pane.SetMode(PaneBasket);
+  Pump();
+  EXPECT_EQ(pane.RowTotal(), 0);
+  EXPECT_EQ(pane.sgBrowser->RowCount, 3);
+  EXPECT_TRUE(SaveWindowShot(form->Handle(), "pane_basket_empty.bmp"));
+  GeneralCheckContainer &= ~OptBasketBothMarks;
+  AddToBasket(temp / "alpha");
+  AddToBasket(temp / "beta");
+  pane.UpdateView();
+  Pump();
+  EXPECT_EQ(pane.RowTotal(), 5);  // two folder rows and three files
+  EXPECT_EQ(NameAt(pane, 0), "[..]");
+  EXPECT_EQ(NameAt(pane, 2), "a2.txt");
+  EXPECT_EQ(NameAt(pane, 4), "b1.doc");
+  EXPECT_TRUE(SaveWindowShot(form->Handle(), "pane_basket2.bmp"));
+  pane.BasketMode = 1;
+  pane.SetupHeader();
+  pane.UpdateView();
+  Pump();
+  EXPECT_EQ(pane.RowTotal(), 3);
+  EXPECT_EQ(NameAt(pane, 2), "b1.doc");
+  EXPECT_TRUE(SaveWindowShot(form->Handle(), "pane_basket1.bmp"));
+}
+
+TEST_F(PaneView, BriefMode) {
+  TBrowserForm& pane = PaneOnTree();
+  pane.SetMode(PaneBrief);
+  Pump();
+  EXPECT_TRUE(SaveWindowShot(form->Handle(), "pane_brief.bmp"));
+}
+
+}  // namespace
