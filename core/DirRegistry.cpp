@@ -8,6 +8,7 @@
 #include "core/ListLock.h"
 #include "core/Selection.h"
 #include "core/SortList.h"
+#include "framework/Cursors.h"
 
 namespace {
 
@@ -495,14 +496,13 @@ void AttachBasketView(uint32_t flag, bool first, TstateOfBrowser& basket) {
 
 void RefreshAllLists() {
   if (!Basket.Names) return;
-  HCURSOR old = SetCursor(LoadCursor(nullptr, IDC_WAIT));
+  THourglassCursor hourglass;
   PurgeBasket(Basket);
   CompactTextPool(Basket);
   AttachBasketView(ModeLeftView, false, Basket);
   AttachBasketView(ModeSecondMark, false, Basket);
   UpdateListTotals(LeftBasketView);
   UpdateListTotals(RightBasketView);
-  SetCursor(old);
 }
 
 void AddSelectionToBasket(TstateOfBrowser& list) {

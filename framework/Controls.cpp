@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "framework/Cursors.h"
 #include "framework/Menus.h"
 #include "framework/SystemError.h"
 
@@ -318,6 +319,9 @@ LRESULT CALLBACK TWinControl::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARA
 
 LRESULT TWinControl::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
   if (destroying_ && msg != WM_DESTROY) return DefaultHandler(msg, wp, lp);
+  // Ahead of every control's own cursor: long work shows the hourglass
+  // even when it lets messages through.
+  if (msg == WM_SETCURSOR && THourglassCursor::Keep()) return TRUE;
   try {
     // Here rather than in WndProc: controls that pass the focus messages
     // straight to the system's procedure still tell their containers.

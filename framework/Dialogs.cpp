@@ -82,3 +82,7 @@ bool TFontDialog::Execute(HWND owner) {
   if (cf.rgbColors != ColorToRGB(Font.Color)) Font.Color = cf.rgbColors;
   return true;
 }
+
+int ShowMessageBox(HWND owner, const std::string& text, const std::string& caption, UINT flags) {
+  return MessageBoxA(OwnerOr(IsWindow(owner) ? owner : nullptr), text.c_str(), caption.c_str(), flags);
+}

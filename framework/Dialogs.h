@@ -46,3 +46,9 @@ class TFontDialog {
   // True when the user chose a font, which Font then holds.
   bool Execute(HWND owner = nullptr);
 };
+
+// A message box modal to the owner's form; without an owner (or with one
+// already destroyed) to the thread's active window, so that the box never
+// leaves its form usable behind it. The button pressed (IDOK, IDYES, ...), or
+// 0 when the box could not be shown.
+int ShowMessageBox(HWND owner, const std::string& text, const std::string& caption, UINT flags);
