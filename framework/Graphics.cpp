@@ -1,5 +1,7 @@
 #include "framework/Graphics.h"
 
+#include <iterator>
+
 #include "framework/SafeFormat.h"
 
 COLORREF ColorToRGB(TColor c) {
@@ -62,6 +64,13 @@ void TCanvas::Rectangle(const RECT& r) {
   TGdiObject b(CreateSolidBrush(ColorToRGB(brush_)));
   TSelectObject select(dc_, b.Get());
   ::Rectangle(dc_, r.left, r.top, r.right, r.bottom);
+}
+
+void TCanvas::Polygon(std::initializer_list<POINT> points) {
+  TGdiObject b(CreateSolidBrush(ColorToRGB(brush_)));
+  HGDIOBJ old = SelectObject(dc_, b.Get());
+  ::Polygon(dc_, std::data(points), static_cast<int>(points.size()));
+  SelectObject(dc_, old);
 }
 
 void TCanvas::TextOut(int x, int y, const std::string& s) {

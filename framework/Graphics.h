@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <utility>
@@ -64,6 +65,8 @@ class TCanvas {
   void FillRect(const RECT& r);
   void FrameRect(const RECT& r);
   void Rectangle(const RECT& r);
+  // Filled with the brush colour, outlined with the pen.
+  void Polygon(std::initializer_list<POINT> points);
   void MoveTo(int x, int y) { MoveToEx(dc_, x, y, nullptr); }
   void LineTo(int x, int y) { ::LineTo(dc_, x, y); }
   void TextOut(int x, int y, const std::string& s);
