@@ -24,12 +24,19 @@ TFileRecord* TListLock::Record(uint32_t dir, uint32_t record) const {
   return &files_[d->FirstFile + record - 1];
 }
 
-std::string EntryDirPath(uint32_t dirNumber, TstateOfBrowser& list) {
+bool EntryDirRecord(uint32_t dirNumber, TstateOfBrowser& list, TDirRecord& dir) {
   HGLOBAL block = list.SavedDirBlock ? list.SavedDirBlock : list.DirBlock;
   const int32_t count = list.SavedDirBlock ? list.SavedDirCount : list.DirCount;
-  if (dirNumber < 1 || int64_t(dirNumber) > count) return {};
+  if (dirNumber < 1 || int64_t(dirNumber) > count) return false;
   TBlockLock<TDirRecord> dirs(block);
-  return dirs ? list.Names->GetString(dirs[dirNumber - 1].PathOffset) : std::string();
+  if (!dirs) return false;
+  dir = dirs[dirNumber - 1];
+  return true;
+}
+
+std::string EntryDirPath(uint32_t dirNumber, TstateOfBrowser& list) {
+  TDirRecord dir;
+  return EntryDirRecord(dirNumber, list, dir) ? list.Names->GetString(dir.PathOffset) : std::string();
 }
 
 std::string ShownEntryDirPath(uint32_t dirNumber, TstateOfBrowser& list) {

@@ -66,8 +66,11 @@ class TBusyScope {
 
 inline bool IsFolder(const TFileRecord& r) { return r.Attributes & FILE_ATTRIBUTE_DIRECTORY; }
 
-// Stored path of the directory an entry belongs to: in the flat view from
-// the saved directory block, since DirNumber keeps the real numbering.
+// The directory record an entry belongs to: in the flat view from the saved
+// directory block, since DirNumber keeps the real numbering. False when
+// there is no such directory.
+bool EntryDirRecord(uint32_t dirNumber, TstateOfBrowser& list, TDirRecord& dir);
+// Its stored path.
 std::string EntryDirPath(uint32_t dirNumber, TstateOfBrowser& list);
 // The same path capitalised as GetDirPath shows it.
 std::string ShownEntryDirPath(uint32_t dirNumber, TstateOfBrowser& list);
