@@ -195,7 +195,9 @@ TEST(IconReader, ThreadStartsOnlyOnAListNobodyElseChanges) {
     TIconThread thread;
     GetItemIconIndex(1, 1, pane.list, nullptr, thread);
     EXPECT_EQ(bool(thread), c.started) << int(c.busy) << " " << c.mode;
-    if (thread) EXPECT_EQ(thread->Priority(), THREAD_PRIORITY_BELOW_NORMAL);
+    if (thread) {
+      EXPECT_EQ(thread->Priority(), THREAD_PRIORITY_BELOW_NORMAL);
+    }
     if (thread) RunOut(thread);
     StopIconReader(thread);
   }
