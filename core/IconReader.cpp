@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <vector>
 
-#include "core/Drives.h"
 #include "core/ListLock.h"
 #include "core/ReadFolder.h"
 #include "framework/OleAuto.h"
@@ -178,9 +177,8 @@ int32_t ThreadForReadIcons::ReadIcon(const TFileRecord& entry, LPCITEMIDLIST dir
   SHFILEINFOA sfi{};
   DWORD_PTR found = 0;
   if (entry.ItemIdList) {
-    TItemIdList full;
-    full.Reset(CombinePidls(dirIdList, entry.ItemIdList));
-    if (full.Get())
+    TItemIdList full(CombinePidls(dirIdList, entry.ItemIdList));
+    if (full)
       found = SHGetFileInfoA(reinterpret_cast<LPCSTR>(full.Get()), 0, &sfi, sizeof sfi, flags | SHGFI_PIDL);
   } else {
     NameReady = 0;

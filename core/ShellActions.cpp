@@ -2,7 +2,6 @@
 
 #include <shellapi.h>
 
-#include "core/Drives.h"
 #include "core/FileUtils.h"
 #include "core/ListLock.h"
 #include "core/ReadFolder.h"
@@ -14,43 +13,6 @@ namespace {
 
 constexpr int kTextFileNotFound = 37;
 constexpr int kTextError = 36;
-
-// Holds one reference to a shell interface.
-template <class T>
-class TShellRef {
- public:
-  TShellRef() = default;
-  ~TShellRef() {
-    if (p_) p_->Release();
-  }
-  TShellRef(const TShellRef&) = delete;
-  TShellRef& operator=(const TShellRef&) = delete;
-  T* Get() const { return p_; }
-  T* operator->() const { return p_; }
-  explicit operator bool() const { return p_ != nullptr; }
-  void** Put() { return reinterpret_cast<void**>(&p_); }
-  void Share(T* p) {
-    p->AddRef();
-    p_ = p;
-  }
-
- private:
-  T* p_ = nullptr;
-};
-
-class TPopupMenuHandle {
- public:
-  TPopupMenuHandle() : h_(CreatePopupMenu()) {}
-  ~TPopupMenuHandle() {
-    if (h_) DestroyMenu(h_);
-  }
-  TPopupMenuHandle(const TPopupMenuHandle&) = delete;
-  TPopupMenuHandle& operator=(const TPopupMenuHandle&) = delete;
-  HMENU Get() const { return h_; }
-
- private:
-  HMENU h_;
-};
 
 // The entry and its real folder, copied out of the list.
 struct TEntryPlace {
@@ -99,9 +61,8 @@ void ParseName(IShellFolder* folder, const std::string& name, TItemIdList& ids) 
 }
 
 void ShellExecuteIdList(const char* verb, LPCITEMIDLIST dirIds, LPCITEMIDLIST itemIds) {
-  TItemIdList full;
-  full.Reset(CombinePidls(dirIds, itemIds));
-  if (!full.Get()) return;
+  TItemIdList full(CombinePidls(dirIds, itemIds));
+  if (!full) return;
   SHELLEXECUTEINFOA info{};
   info.cbSize = sizeof info;
   info.fMask = SEE_MASK_INVOKEIDLIST;
@@ -207,9 +168,9 @@ void ShowShellContextMenu(HWND grid, IContextMenu2*& icm, const TShellVerbHook& 
     dirIds = parsedDir.Get();
     if (!dirIds) return;
   }
-  TShellRef<IShellFolder> folder;
+  TComPtr<IShellFolder> folder;
   if (dirIds->mkid.cb == 0)
-    folder.Share(DesktopFolder);
+    folder = TComPtr<IShellFolder>::Share(DesktopFolder);
   else if (FAILED(DesktopFolder->BindToObject(dirIds, nullptr, IID_IShellFolder, folder.Put())))
     return;
   LPCITEMIDLIST item = e.Entry.ItemIdList;
@@ -218,13 +179,13 @@ void ShowShellContextMenu(HWND grid, IContextMenu2*& icm, const TShellVerbHook& 
     item = parsedItem.Get();
     if (!item) return;
   }
-  TShellRef<IContextMenu> menu;
+  TComPtr<IContextMenu> menu;
   if (FAILED(folder->GetUIObjectOf(ShellOwnerWindow, 1, &item, IID_IContextMenu, nullptr, menu.Put()))) return;
-  TPopupMenuHandle popup;
-  if (!popup.Get() || FAILED(menu->QueryContextMenu(popup.Get(), 0, 1, 0x7FFF, CMF_EXPLORE))) return;
+  TMenuHandle popup(CreatePopupMenu());
+  if (!popup || FAILED(menu->QueryContextMenu(popup.Get(), 0, 1, 0x7FFF, CMF_EXPLORE))) return;
   UINT command = 0;
   {
-    TShellRef<IContextMenu2> handler;
+    TComPtr<IContextMenu2> handler;
     menu->QueryInterface(IID_IContextMenu2, handler.Put());
     TMenuHandlerSlot slot{icm};
     icm = handler.Get();

@@ -15,6 +15,7 @@
 #include "core/Selection.h"
 #include "core/SortList.h"
 #include "core/translator.h"
+#include "support/PaneList.h"
 #include "support/ShellDesktop.h"
 #include "support/TempFolder.h"
 
@@ -40,27 +41,8 @@ std::string RootPath(TstateOfBrowser& list) {
   return list.Names->GetString(DirOf(list, 1).PathOffset);
 }
 
-// A pane's own list, rooted at a path and read.
-struct TPane {
-  TstateOfBrowser list;
-  TPane() { InitFileList(list, 1, 300, "*.*", 1000); }
-  ~TPane() { FreeFileList(list); }
-  bool Open(const std::string& path) {
-    if (!OpenPathAsRoot(path, list)) return false;
-    EXPECT_TRUE(ReadDirEntries(1, ReadFoldersSkipMasks, list));
-    SortDir(1, list.SortKind, list);
-    return true;
-  }
-  uint32_t Find(uint32_t dir, const char* name) { return FindFileByName(dir, name, list, true); }
-  // Opens the named folder of dir in the tree, reading it the first time.
-  int32_t Toggle(uint32_t dir, const char* name) {
-    const int32_t k = ToggleFolderEntry(dir, Find(dir, name), list);
-    if (k > 0) {
-      EXPECT_TRUE(ReadDirEntries(uint32_t(k), ReadFoldersSkipMasks, list));
-      SortDir(uint32_t(k), list.SortKind, list);
-    }
-    return k;
-  }
+// A pane's list and its tree rows.
+struct TPane : TPaneList {
   // Tree rows as names, "!" for a row that does not map.
   std::string Rows(int32_t count) {
     std::string rows;

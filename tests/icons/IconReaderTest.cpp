@@ -6,13 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "support/PaneList.h"
 #include "support/TempFolder.h"
 #include "core/IconReader.h"
 #include "core/ListLock.h"
-#include "core/ReadFolder.h"
-#include "core/RowTexts.h"
-#include "core/Selection.h"
-#include "core/SortList.h"
 #include "framework/Forms.h"
 #include "framework/Registry.h"
 
@@ -39,26 +36,8 @@ struct TRegisteredExtension {
   ~TRegisteredExtension() { TRegistry(HKEY_CLASSES_ROOT).DeleteKey(key); }
 };
 
-// A pane's list over a folder, read as the pane reads it.
-struct TPaneList {
-  TstateOfBrowser list;
-  TPaneList() { InitFileList(list, 1, 300, "*.*", 1000); }
-  ~TPaneList() { FreeFileList(list); }
-  void Open(const std::string& path) {
-    ASSERT_TRUE(OpenPathAsRoot(path, list));
-    ASSERT_TRUE(ReadDirEntries(1, ReadFoldersSkipMasks, list));
-    SortDir(1, list.SortKind, list);
-  }
-  uint32_t Find(uint32_t dir, const char* name) { return FindFileByName(dir, name, list, true); }
-  // Opens or closes a folder of dir in the tree, reading it the first time.
-  int32_t Toggle(uint32_t dir, const char* name) {
-    const int32_t k = ToggleFolderEntry(dir, Find(dir, name), list);
-    if (k > 0) {
-      EXPECT_TRUE(ReadDirEntries(uint32_t(k), ReadFoldersSkipMasks, list));
-      SortDir(uint32_t(k), list.SortKind, list);
-    }
-    return k;
-  }
+// A pane's list and what the reader left in its records.
+struct TIconList : TPaneList {
   TFileRecord& Entry(uint32_t dir, const char* name) {
     TListLock lock(list);
     return *lock.Entry(dir, Find(dir, name));
@@ -140,8 +119,8 @@ TEST(IconReader, ValuesToDraw) {
   dir.File("d.kvticonprobe");
   dir.File("noext");
   dir.Folder("sub");
-  TPaneList pane;
-  pane.Open(dir.Path());
+  TIconList pane;
+  ASSERT_TRUE(pane.Open(dir.Path()));
   pane.Toggle(1, "sub");
   pane.list.Busy = 1;  // no thread here: the provisional values alone
 
@@ -182,8 +161,8 @@ TEST(IconReader, ThreadStartsOnlyOnAListNobodyElseChanges) {
   LoadIcons();
   TTempFolder dir;
   dir.File("a.txt");
-  TPaneList pane;
-  pane.Open(dir.Path());
+  TIconList pane;
+  ASSERT_TRUE(pane.Open(dir.Path()));
   struct {
     uint8_t busy;
     uint32_t mode;
@@ -210,8 +189,8 @@ TEST(IconReader, ThreadReadsOpenDirectoriesAndRepaintsOnce) {
                         "closed\\z.ini"})
     dir.File(f);
   dir.Folder("gonefolder");
-  TPaneList pane;
-  pane.Open(dir.Path());
+  TIconList pane;
+  ASSERT_TRUE(pane.Open(dir.Path()));
   const int32_t open = pane.Toggle(1, "open");
   ASSERT_GT(open, 0);
   ASSERT_GT(pane.Toggle(uint32_t(open), "deeper"), 0);
@@ -284,8 +263,8 @@ TEST(IconReader, StopInTheMiddleLetsNothingInAndTheNextThreadFinishes) {
   LoadIcons();
   TTempFolder dir;
   for (int i = 0; i < 40; ++i) dir.File(Numbered("f", i, ".ini"));
-  TPaneList pane;
-  pane.Open(dir.Path());
+  TIconList pane;
+  ASSERT_TRUE(pane.Open(dir.Path()));
   TCountingWindow grid;
   TIconThread thread;
   TStopProbe::reached = CreateEventA(nullptr, TRUE, FALSE, nullptr);
@@ -339,8 +318,8 @@ TEST(IconReader, AThousandStartsAndStopsLeaveNoThread) {
   LoadIcons();
   TTempFolder dir;
   for (int i = 0; i < 5; ++i) dir.File(Numbered("f", i, ".ini"));
-  TPaneList pane;
-  pane.Open(dir.Path());
+  TIconList pane;
+  ASSERT_TRUE(pane.Open(dir.Path()));
   TIconThread thread;
   auto startAndStop = [&] {
     pane.Entry(1, "f0.ini").IconIndex = IconUnread;
@@ -361,8 +340,8 @@ TEST(IconReader, PaintingUnreadEntriesAsksOncePerExtension) {
   LoadIcons();
   TTempFolder dir;
   for (int i = 0; i < 1000; ++i) dir.File(Numbered("f", i, Numbered(".kvtp", i % 50, "").c_str()));
-  TPaneList pane;
-  pane.Open(dir.Path());
+  TIconList pane;
+  ASSERT_TRUE(pane.Open(dir.Path()));
   pane.list.Busy = 1;
   TIconThread thread;
   const uint32_t before = ExtensionIconQueries();
@@ -377,8 +356,8 @@ TEST(IconReader, UserInterfaceAnswersWhileTheThreadReads) {
   LoadIcons();
   TTempFolder dir;
   for (int i = 0; i < 1000; ++i) dir.File(Numbered("f", i, i % 3 ? ".ini" : ".txt"));
-  TPaneList pane;
-  pane.Open(dir.Path());
+  TIconList pane;
+  ASSERT_TRUE(pane.Open(dir.Path()));
   TCountingWindow grid;
   TIconThread thread;
   GetItemIconIndex(1, 1, pane.list, grid.hwnd, thread);

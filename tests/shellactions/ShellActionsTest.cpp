@@ -8,15 +8,13 @@
 #include <vector>
 
 #include "support/BoxWatch.h"
+#include "support/PaneList.h"
+#include "support/ShellDesktop.h"
 #include "support/TempFolder.h"
 #include "controls/PylStringGrid.h"
 #include "core/FileUtils.h"
 #include "core/ListLock.h"
-#include "core/ReadFolder.h"
-#include "core/RowTexts.h"
-#include "core/Selection.h"
 #include "core/ShellActions.h"
-#include "core/SortList.h"
 #include "core/translator.h"
 #include "framework/Forms.h"
 #include "framework/Registry.h"
@@ -55,32 +53,27 @@ TLoggedRun WaitForLoggedRun(DWORD timeoutMs = 10000) {
   return run;
 }
 
-// The shell as the main window sets it up, and a form owning its calls.
-struct TShellFixture {
+// OLE for the test's thread, as the start-up does: the clipboard verbs need it.
+struct TOleThread {
+  TOleThread() { OleInitialize(nullptr); }
+};
+
+// The shell as the main window sets it up, a form owning its calls, and a
+// pane's list over a folder of the test's.
+struct TShellFixture : TPaneList {
+  TOleThread ole;
+  TShellDesktop desktop;
   TForm form;
   TTempFolder dir;
-  TstateOfBrowser list;
   TShellFixture() {
     RegisterSharedTexts();
-    OleInitialize(nullptr);  // as the start-up does: the clipboard verbs need it
-    SHGetDesktopFolder(&DesktopFolder);
     form.Show();
     ShellOwnerWindow = form.Handle();
     DeleteFileA(kLog.c_str());
-    InitFileList(list, 1, 300, "*.*", 1000);
   }
-  ~TShellFixture() {
-    FreeFileList(list);
-    ShellOwnerWindow = nullptr;
-    if (DesktopFolder) DesktopFolder->Release();
-    DesktopFolder = nullptr;
-  }
-  void Read() {
-    ASSERT_TRUE(OpenPathAsRoot(dir.Path(), list));
-    ASSERT_TRUE(ReadDirEntries(1, ReadFoldersSkipMasks, list));
-    SortDir(1, list.SortKind, list);
-  }
-  uint32_t Pos(const char* name) { return FindFileByName(1, name, list, true); }
+  ~TShellFixture() { ShellOwnerWindow = nullptr; }
+  void Read() { ASSERT_TRUE(Open(dir.Path())); }
+  uint32_t Pos(const char* name) { return Find(1, name); }
   // A shell-namespace root, as a drive of the shell would give.
   void MakeRootShellFolder() {
     TListLock lock(list);
