@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 #include <windows.h>
-#include <tlhelp32.h>
 
 #include <atomic>
 #include <memory>
 #include <vector>
 
+#include "support/ProcessThreads.h"
 #include "framework/Forms.h"
 #include "framework/Thread.h"
 
@@ -28,16 +28,6 @@ class TSyncWorker : public TThread {
       });
   }
 };
-
-int ThreadsOfThisProcess() {
-  THandle snap(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
-  THREADENTRY32 e{};
-  e.dwSize = sizeof e;
-  int n = 0;
-  for (BOOL ok = Thread32First(snap.Get(), &e); ok; ok = Thread32Next(snap.Get(), &e))
-    if (e.th32OwnerProcessID == GetCurrentProcessId()) ++n;
-  return n;
-}
 
 TEST(ThreadWaits, AQuitDuringAWaitStillServesTheWorkerAndIsPostedAgain) {
   TThreadOf<TSyncWorker> worker;

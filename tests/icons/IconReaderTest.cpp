@@ -1,12 +1,12 @@
 #include <gtest/gtest.h>
 #include <windows.h>
-#include <tlhelp32.h>
 
 #include <algorithm>
 #include <string>
 #include <vector>
 
 #include "support/PaneList.h"
+#include "support/ProcessThreads.h"
 #include "support/TempFolder.h"
 #include "core/IconReader.h"
 #include "core/ListLock.h"
@@ -303,17 +303,6 @@ TEST(IconReader, StopInTheMiddleLetsNothingInAndTheNextThreadFinishes) {
   CloseHandle(TStopProbe::reached);
 }
 
-int ProcessThreadCount() {
-  HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-  THREADENTRY32 te{};
-  te.dwSize = sizeof te;
-  int n = 0;
-  for (BOOL ok = Thread32First(snap, &te); ok; ok = Thread32Next(snap, &te))
-    n += te.th32OwnerProcessID == GetCurrentProcessId();
-  CloseHandle(snap);
-  return n;
-}
-
 TEST(IconReader, AThousandStartsAndStopsLeaveNoThread) {
   LoadIcons();
   TTempFolder dir;
@@ -328,9 +317,9 @@ TEST(IconReader, AThousandStartsAndStopsLeaveNoThread) {
     StopIconReader(thread);
   };
   startAndStop();  // the shell's own threads, once
-  const int before = ProcessThreadCount();
+  const int before = ThreadsOfThisProcess();
   for (int i = 0; i < 1000; ++i) startAndStop();
-  EXPECT_EQ(ProcessThreadCount(), before);
+  EXPECT_EQ(ThreadsOfThisProcess(), before);
   EXPECT_EQ(TThread::LiveCount(), 0);
 }
 
