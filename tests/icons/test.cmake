@@ -1,2 +1,3 @@
-# The tests register extension keys under HKEY_CLASSES_ROOT.
-set_tests_properties(${KVT_TEST} PROPERTIES RESOURCE_LOCK com_registration)
+# The tests register extension keys under HKEY_CLASSES_ROOT and show the
+# window the reader repaints.
+set_tests_properties(${KVT_TEST} PROPERTIES RESOURCE_LOCK "com_registration;desktop")
