@@ -456,6 +456,9 @@ LRESULT TWinControl::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CHAR:
       if (KeyMessage(msg, wp)) return 0;
       break;
+    case WM_INITMENUPOPUP:
+      TMenuItem::InitPopup(reinterpret_cast<HMENU>(wp));
+      break;
     case WM_CLOSE:
       // Only a top-level form closes; a child keeps its window whoever asks.
       if (parent_) return 0;

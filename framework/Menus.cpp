@@ -106,6 +106,24 @@ void TMenuItem::Click() {
 
 HMENU TMenuItem::BuildMenu(bool popup) const {
   HMENU m = popup ? CreatePopupMenu() : CreateMenu();
+  if (!m) return nullptr;
+  // The popup knows its item by command id, which outlives no item.
+  MENUINFO info{sizeof info, MIM_MENUDATA, 0, 0, nullptr, 0, id_};
+  SetMenuInfo(m, &info);
+  FillMenu(m);
+  return m;
+}
+
+void TMenuItem::InitPopup(HMENU popup) {
+  MENUINFO info{sizeof info, MIM_MENUDATA, 0, 0, nullptr, 0, 0};
+  if (!GetMenuInfo(popup, &info)) return;
+  auto found = LiveItems().find(static_cast<UINT>(info.dwMenuData));
+  if (found == LiveItems().end()) return;
+  while (GetMenuItemCount(popup) > 0) DeleteMenu(popup, 0, MF_BYPOSITION);
+  found->second->FillMenu(popup);
+}
+
+void TMenuItem::FillMenu(HMENU m) const {
   for (const auto& it : items_) {
     if (it->Action) it->Action->Update();
     const bool visible = it->Action ? it->Action->Visible : it->Visible;
@@ -135,7 +153,6 @@ HMENU TMenuItem::BuildMenu(bool popup) const {
     }
     if (it->Default) SetMenuDefaultItem(m, it->id_, FALSE);
   }
-  return m;
 }
 
 // An item with nothing to run leaves its key to the focused control.
@@ -159,27 +176,25 @@ bool TMenuItem::DispatchCommand(UINT id) {
   return true;
 }
 
+// The window's menu is ours to free: it is taken off the window first, since
+// a window frees the menu it still has when it goes.
 TMainMenu::~TMainMenu() {
-  if (form_ && IsWindow(form_)) {
-    HMENU old = GetMenu(form_);
-    SetMenu(form_, nullptr);
-    if (old) DestroyMenu(old);
-  }
+  if (form_ && IsWindow(form_) && GetMenu(form_) == bar_.Get()) SetMenu(form_, nullptr);
 }
 
 void TMainMenu::Attach(HWND form) {
+  if (form_ && form_ != form && IsWindow(form_) && GetMenu(form_) == bar_.Get()) SetMenu(form_, nullptr);
   form_ = form;
-  HMENU old = GetMenu(form);
-  SetMenu(form, Items.BuildMenu(false));
-  if (old) DestroyMenu(old);
+  TMenuHandle bar(Items.BuildMenu(false));
+  SetMenu(form, bar.Get());
+  bar_ = std::move(bar);  // the old bar goes once the window no longer shows it
   DrawMenuBar(form);
 }
 
 void TPopupMenu::Popup(int x, int y, HWND owner) {
   if (OnPopup) OnPopup();
-  HMENU m = Items.BuildMenu(true);
+  const TMenuHandle m(Items.BuildMenu(true));
   HWND w = owner ? owner : GetActiveWindow();
-  const UINT id = static_cast<UINT>(TrackPopupMenu(m, TPM_RETURNCMD | TPM_RIGHTBUTTON, x, y, 0, w, nullptr));
-  DestroyMenu(m);
+  const UINT id = static_cast<UINT>(TrackPopupMenu(m.Get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, x, y, 0, w, nullptr));
   if (id) TMenuItem::DispatchCommand(id);
 }

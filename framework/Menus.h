@@ -78,12 +78,16 @@ class TMenuItem {
   void Click();
   // Builds a fresh menu handle of the sub-items (the caller owns it).
   HMENU BuildMenu(bool popup) const;
+  // A popup of ours is opening (WM_INITMENUPOPUP): its items are made again
+  // from their items and actions, so that they show the state of now.
+  static void InitPopup(HMENU popup);
   // Finds the item below this one whose shortcut matches and clicks it.
   bool IsShortCut(TShortCut sc);
   // A WM_COMMAND of a menu reached a window: the item with that id is clicked.
   static bool DispatchCommand(UINT id);
 
  private:
+  void FillMenu(HMENU m) const;
   std::vector<std::unique_ptr<TMenuItem>> items_;
   UINT id_;
   TGdiObject bitmap_;
@@ -100,6 +104,7 @@ class TMainMenu {
 
  private:
   HWND form_ = nullptr;
+  TMenuHandle bar_;
 };
 
 class TPopupMenu {

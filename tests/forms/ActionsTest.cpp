@@ -55,6 +55,34 @@ TEST(Actions, ButtonsMenusAndKeysShareOneAction) {
   EXPECT_EQ(f.runs.size(), 3u);
 }
 
+TEST(Actions, AMenuItemShowsItsActionsStateWhenItsPopupOpens) {
+  TActionForm f;
+  f.form.Show();
+  HMENU file = GetSubMenu(GetMenu(f.form.Handle()), 0);
+  ASSERT_TRUE(file);
+  struct {
+    bool allowed, checked;
+    const char* caption;
+  } const states[] = {{false, true, "&Stop"}, {true, false, "&Run"}};
+  for (const auto& c : states) {
+    f.allowed = c.allowed;
+    f.run->Checked = c.checked;
+    f.run->Caption = c.caption;
+    SendMessageA(f.form.Handle(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(file), 0);
+    char text[64] = "";
+    MENUITEMINFOA mi{};
+    mi.cbSize = sizeof mi;
+    mi.fMask = MIIM_STATE | MIIM_STRING | MIIM_ID;
+    mi.dwTypeData = text;
+    mi.cch = sizeof text;
+    ASSERT_TRUE(GetMenuItemInfoA(file, 0, TRUE, &mi));
+    EXPECT_EQ(mi.wID, f.item->Command());
+    EXPECT_EQ((mi.fState & MFS_GRAYED) != 0, !c.allowed) << c.caption;
+    EXPECT_EQ((mi.fState & MFS_CHECKED) != 0, c.checked) << c.caption;
+    EXPECT_EQ(std::string(text), std::string(c.caption) + "\tF9");
+  }
+}
+
 TEST(Actions, CheckBoxesShowTheCheckedStateWithoutRunningIt) {
   TActionForm f;
   auto* check = new TCheckBox(&f.form);
