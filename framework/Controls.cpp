@@ -425,14 +425,7 @@ LRESULT TWinControl::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
       if (OnResize) OnResize();
       break;
     case WM_ERASEBKGND:
-      if (ownClass_) {
-        RECT r;
-        GetClientRect(hwnd_, &r);
-        TCanvas c(reinterpret_cast<HDC>(wp));
-        c.SetBrushColor(color_);
-        c.FillRect(r);
-        return 1;
-      }
+      if (ownClass_) return 1;  // the paint fills the background in its buffer
       break;
     case WM_PAINT:
       if (ownClass_) {
@@ -564,21 +557,50 @@ bool TWinControl::RouteMouse(UINT msg, LPARAM lp) {
   return true;
 }
 
+// The update area is drawn in a bitmap first and then copied in one go, so
+// that no half-drawn picture (a background without its text) ever shows.
 void TWinControl::PaintWindow() {
+  // Taken before BeginPaint empties it: the area is its bounding box only.
+  TGdiObject update(CreateRectRgn(0, 0, 0, 0));
+  const bool haveUpdate = update && GetUpdateRgn(hwnd_, static_cast<HRGN>(update.Get()), FALSE) != ERROR;
   PAINTSTRUCT ps;
-  HDC dc = BeginPaint(hwnd_, &ps);
+  HDC screen = BeginPaint(hwnd_, &ps);
+  const RECT area = ps.rcPaint;
+  const int w = area.right - area.left, h = area.bottom - area.top;
+  if (w > 0 && h > 0) {
+    TMemoryDC buffer(screen);
+    TGdiObject bitmap(CreateCompatibleBitmap(screen, w, h));
+    if (buffer.Get() && bitmap) {
+      TSelectObject select(buffer.Get(), bitmap.Get());
+      // The buffer's (0, 0) stands for the area's corner.
+      SetViewportOrgEx(buffer.Get(), -area.left, -area.top, nullptr);
+      if (haveUpdate) {
+        OffsetRgn(static_cast<HRGN>(update.Get()), -area.left, -area.top);
+        SelectClipRgn(buffer.Get(), static_cast<HRGN>(update.Get()));
+      }
+      PaintTo(buffer.Get(), area);
+      BitBlt(screen, area.left, area.top, w, h, buffer.Get(), area.left, area.top, SRCCOPY);
+    } else {
+      PaintTo(screen, area);  // no memory for a buffer: straight to the screen
+    }
+  }
+  EndPaint(hwnd_, &ps);
+}
+
+void TWinControl::PaintTo(HDC dc, const RECT& area) {
   {
     TCanvas c(dc);
-    c.SetFont(font_);
     c.SetBrushColor(color_);
+    c.FillRect(area);
+    c.SetFont(font_);
     Paint(c);
   }
   for (TControl* child : std::vector<TControl*>(controls_)) {
     RECT r;
-    if (child->IsWindowed() || !child->visible_ || !IntersectRect(&r, &child->bounds_, &ps.rcPaint)) continue;
+    if (child->IsWindowed() || !child->visible_ || !IntersectRect(&r, &child->bounds_, &area)) continue;
     const int saved = SaveDC(dc);
     IntersectClipRect(dc, child->bounds_.left, child->bounds_.top, child->bounds_.right, child->bounds_.bottom);
-    SetViewportOrgEx(dc, child->bounds_.left, child->bounds_.top, nullptr);
+    OffsetViewportOrgEx(dc, child->bounds_.left, child->bounds_.top, nullptr);
     {
       TCanvas c(dc);
       c.SetFont(child->font_);
@@ -587,7 +609,6 @@ void TWinControl::PaintWindow() {
     }
     RestoreDC(dc, saved);
   }
-  EndPaint(hwnd_, &ps);
 }
 
 void TWinControl::RemoveControl(TControl* c) {

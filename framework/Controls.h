@@ -263,6 +263,8 @@ class TWinControl : public TControl {
   // lost or gets it.
   void FocusMoved(HWND other, bool entering);
   void PaintWindow();
+  // Background, Paint, then the windowless children, for a client area.
+  void PaintTo(HDC dc, const RECT& area);
   bool RouteMouse(UINT msg, LPARAM lp);
   TControl* GraphicAt(int x, int y) const;
   void AddControl(TControl* c) { controls_.push_back(c); }

@@ -1,12 +1,23 @@
 #include "framework/Graphics.h"
 
 #include <iterator>
-
-#include "framework/SafeFormat.h"
+#include <map>
 
 COLORREF ColorToRGB(TColor c) {
   if (c & 0xFF000000u) return GetSysColor(static_cast<int>(c & 0xFF));
   return c;
+}
+
+// A list paints thousands of cells in a handful of colours: each brush is
+// made once. Painting happens on the user-interface thread only.
+HBRUSH SolidBrush(TColor c) {
+  if (c & 0xFF000000u) return GetSysColorBrush(static_cast<int>(c & 0xFF));
+  static std::map<COLORREF, TGdiObject> brushes;
+  // None of them is left selected anywhere, so all may go at once.
+  if (brushes.size() >= 256) brushes.clear();
+  TGdiObject& b = brushes[c];
+  if (!b) b.Reset(CreateSolidBrush(c));
+  return static_cast<HBRUSH>(b.Get());
 }
 
 TFont::TFont() : Name("MS Sans Serif") {}
@@ -50,19 +61,12 @@ void TCanvas::SetPenColor(TColor c) {
   pen_ = std::move(pen);  // the old pen is no longer selected, so it may go
 }
 
-void TCanvas::FillRect(const RECT& r) {
-  TGdiObject b(CreateSolidBrush(ColorToRGB(brush_)));
-  ::FillRect(dc_, &r, static_cast<HBRUSH>(b.Get()));
-}
+void TCanvas::FillRect(const RECT& r) { ::FillRect(dc_, &r, SolidBrush(brush_)); }
 
-void TCanvas::FrameRect(const RECT& r) {
-  TGdiObject b(CreateSolidBrush(ColorToRGB(brush_)));
-  ::FrameRect(dc_, &r, static_cast<HBRUSH>(b.Get()));
-}
+void TCanvas::FrameRect(const RECT& r) { ::FrameRect(dc_, &r, SolidBrush(brush_)); }
 
 void TCanvas::Rectangle(const RECT& r) {
-  TGdiObject b(CreateSolidBrush(ColorToRGB(brush_)));
-  TSelectObject select(dc_, b.Get());
+  TSelectObject select(dc_, SolidBrush(brush_));
   ::Rectangle(dc_, r.left, r.top, r.right, r.bottom);
 }
 

@@ -30,6 +30,8 @@ constexpr TColor clHighlightText = SysColor(COLOR_HIGHLIGHTTEXT);
 constexpr TColor clGrayText = SysColor(COLOR_GRAYTEXT);
 constexpr TColor clDefault = 0x20000000u;
 COLORREF ColorToRGB(TColor c);
+// A solid brush of the colour, shared and kept: the caller never frees it.
+HBRUSH SolidBrush(TColor c);
 
 // A font description; the handle is made when first asked for and shared by copies.
 class TFont {
@@ -57,6 +59,8 @@ class TCanvas {
   TCanvas(const TCanvas&) = delete;
   TCanvas& operator=(const TCanvas&) = delete;
   HDC Handle() const { return dc_; }
+  // False when r lies wholly outside what needs drawing.
+  bool RectVisible(const RECT& r) const { return ::RectVisible(dc_, &r) != 0; }
 
   void SetFont(const TFont& f);
   void SetBrushColor(TColor c) { brush_ = c; }
