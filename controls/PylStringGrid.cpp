@@ -165,6 +165,7 @@ bool TPylStringGrid::CellAt(int x, int y, int& col, int& row) const {
 // asked cell and may move itself.
 bool TPylStringGrid::SelectCell(int col, int row) {
   HideEditor();
+  const int oldRow = row_, oldTop = topRow_;
   topRow_ = std::max(topRow_, FixedRows);
   bool can = true;
   if (OnSelectCell) OnSelectCell(col, row, can);
@@ -174,9 +175,21 @@ bool TPylStringGrid::SelectCell(int col, int row) {
   const int visible = VisibleRowCount();
   if (row_ < topRow_) topRow_ = row_;
   if (row_ >= topRow_ + visible) topRow_ = row_ - visible + 1;
-  Invalidate();
+  if (topRow_ != oldTop) {
+    Invalidate();
+  } else {
+    InvalidateRow(oldRow);
+    InvalidateRow(row_);
+  }
   TopRowMoved();
   return true;
+}
+
+void TPylStringGrid::InvalidateRow(int row) {
+  if (!hwnd_) return;
+  RECT r = CellRect(0, row);
+  r.right = ClientRect().right;
+  InvalidateRect(hwnd_, &r, FALSE);
 }
 
 void TPylStringGrid::MoveToCell(int col, int row) { SelectCell(col, row); }
@@ -205,10 +218,11 @@ void TPylStringGrid::HideEditor(bool cancel) {
   if (editor_->Focused()) ::SetFocus(hwnd_);
   editor_->Hide();
   if (!cancel && OnSetEditText) OnSetEditText(editCol_, editRow_, text);
-  Invalidate();
+  InvalidateRow(editRow_);
 }
 
 void TPylStringGrid::Navigate(WORD key) {
+  const int top = topRow_;
   int col = col_, row = row_;
   const int page = VisibleRowCount();
   switch (key) {
@@ -247,6 +261,7 @@ void TPylStringGrid::Navigate(WORD key) {
   col = std::clamp(col, 0, std::max(ColCount - 1, 0));
   row = std::clamp(row, FixedRows, std::max(RowCount - 1, FixedRows));
   if (col != col_ || row != row_) SelectCell(col, row);
+  if (topRow_ != top) Invalidate();  // a page key scrolls before it moves
   TopRowMoved();  // a page key moves the top row even when the cell stays
 }
 
@@ -285,11 +300,13 @@ LRESULT TPylStringGrid::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
       break;
     case WM_SETFOCUS: {
       LRESULT r = TCustomControl::WndProc(msg, wp, lp);
+      InvalidateRow(row_);  // the cursor shows the focus
       if (OnSetFocus) OnSetFocus(reinterpret_cast<HWND>(wp));
       return r;
     }
     case WM_KILLFOCUS: {
       LRESULT r = TCustomControl::WndProc(msg, wp, lp);
+      InvalidateRow(row_);
       if (OnKillFocus) OnKillFocus(reinterpret_cast<HWND>(wp));
       return r;
     }
@@ -317,12 +334,15 @@ LRESULT TPylStringGrid::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
   return TCustomControl::WndProc(msg, wp, lp);
 }
 
+// Only the cells in the update area are drawn: a cursor move repaints its
+// two rows, not the whole grid.
 void TPylStringGrid::Paint(TCanvas& c) {
   UpdateScrollBar();
   const int last = std::min(RowCount, topRow_ + VisibleRowCount() + 1);
   auto drawRow = [&](int r) {
     for (int col = 0; col < ColCount; ++col) {
       const RECT cr = CellRect(col, r);
+      if (!c.RectVisible(cr)) continue;
       unsigned state = r < FixedRows ? unsigned{gdFixed} : 0u;
       if (r == row_ && (RowSelect || col == col_)) state |= gdSelected | (Focused() ? unsigned{gdFocused} : 0u);
       if (OnDrawCell) {

@@ -70,6 +70,7 @@ class TPylStringGrid : public TCustomControl {
   void Navigate(WORD key);
   bool CellAt(int x, int y, int& col, int& row) const;
   RECT CellRect(int col, int row) const;
+  void InvalidateRow(int row);
   int col_ = 0, row_ = 0, topRow_ = 0;
   TInplaceEdit* editor_ = nullptr;  // a child, made on first use
   bool editorShown_ = false;

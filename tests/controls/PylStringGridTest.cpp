@@ -37,6 +37,44 @@ struct TGridFixture {
   std::string Cell() const { return std::to_string(grid->Col()) + "," + std::to_string(grid->Row()); }
 };
 
+TEST(PylStringGrid, ACursorMoveRepaintsOnlyTheTwoRowsThatChanged) {
+  TForm form;
+  form.SetClientSize(420, 820);
+  auto* grid = new TPylStringGrid(&form);
+  grid->ColCount = 5;
+  grid->ColWidths = std::vector<int>(5, 80);
+  grid->RowCount = 300;
+  grid->FixedRows = 1;
+  grid->DefaultRowHeight = 8;
+  grid->SetBounds(0, 0, 400, 8 * 101);  // the fixed row and 100 rows
+  std::vector<int> drawnRows;
+  int selectedRow = -1;
+  grid->OnDrawCell = [&](int, int row, const RECT&, unsigned state, TCanvas&) {
+    drawnRows.push_back(row);
+    if (state & gdSelected) selectedRow = row;
+  };
+  form.Show();
+  grid->SetFocus();
+  grid->MoveToCell(0, 40);
+  UpdateWindow(grid->Handle());
+  ASSERT_EQ(grid->VisibleRowCount(), 100);
+  struct {
+    const char* how;
+    WORD key;  // 0: MoveToCell to row 70
+    int wantRow;
+  } const moves[] = {{"Down", VK_DOWN, 41}, {"Up", VK_UP, 40}, {"a jump", 0, 70}};
+  for (const auto& m : moves) {
+    drawnRows.clear();
+    if (m.key)
+      SendMessageA(grid->Handle(), WM_KEYDOWN, m.key, 1);
+    else
+      grid->MoveToCell(0, 70);
+    UpdateWindow(grid->Handle());
+    EXPECT_LE(drawnRows.size(), 10u) << m.how;
+    EXPECT_EQ(selectedRow, m.wantRow) << m.how;
+  }
+}
+
 TEST(PylStringGrid, KeysMoveThenFireKeyDown) {
   TGridFixture f;
   struct {
