@@ -107,6 +107,13 @@ void TCanvas::Draw(int x, int y, HIMAGELIST list, int index, UINT style) {
   if (list) ImageList_Draw(list, index, dc_, x, y, style);
 }
 
+SIZE ScreenTextExtent(const TFont& font, const std::string& s) {
+  TWindowDC screen;
+  TCanvas c(screen.Get());
+  c.SetFont(font);
+  return c.TextExtent(s);
+}
+
 void TBitmap::SetSize(int w, int h) {
   TWindowDC screen;
   bmp_.Reset(CreateCompatibleBitmap(screen.Get(), w, h));

@@ -92,6 +92,9 @@ class TCanvas {
   TGdiObject pen_;
 };
 
+// The size of a text in a font on the screen.
+SIZE ScreenTextExtent(const TFont& font, const std::string& s);
+
 // A device-independent-size bitmap with its own memory canvas, for glyphs we draw.
 class TBitmap {
  public:

@@ -39,13 +39,7 @@ void TLabel::SetFont(const TFont& f) {
 
 void TLabel::AdjustSize() {
   if (!AutoSize) return;
-  SIZE sz;
-  {
-    TWindowDC dc;
-    TCanvas c(dc.Get());
-    c.SetFont(font_);
-    sz = c.TextExtent(caption_.empty() ? " " : caption_);
-  }
+  const SIZE sz = ScreenTextExtent(font_, caption_.empty() ? " " : caption_);
   SetBounds(Left(), Top(), caption_.empty() ? 0 : static_cast<int>(sz.cx), sz.cy);
 }
 

@@ -4,17 +4,7 @@
 
 namespace {
 
-SIZE MeasureText(const TFont& font, const std::string& s) {
-  HDC dc = GetDC(nullptr);
-  SIZE sz;
-  {
-    TCanvas c(dc);
-    c.SetFont(font);
-    sz = c.TextExtent(s.empty() ? " " : s);
-  }
-  ReleaseDC(nullptr, dc);
-  return sz;
-}
+SIZE MeasureText(const TFont& font, const std::string& s) { return ScreenTextExtent(font, s.empty() ? " " : s); }
 
 char UpperChar(char ch) {
   char s[2] = {ch, 0};
@@ -112,14 +102,13 @@ void TMenuToolBar::DropDown(size_t index) {
   }
   POINT p{b->Left(), b->Top() + b->Height()};
   ClientToScreen(hwnd_, &p);
-  HMENU m = item->BuildMenu(true);
+  const TMenuHandle m(item->BuildMenu(true));
   b->Dropped = true;
   dropped_ = static_cast<int>(index);
   b->Invalidate();
   UpdateWindow(hwnd_);
   const UINT id = static_cast<UINT>(
-      TrackPopupMenu(m, TPM_RETURNCMD | TPM_LEFTALIGN | TPM_TOPALIGN, p.x, p.y, 0, hwnd_, nullptr));
-  DestroyMenu(m);
+      TrackPopupMenu(m.Get(), TPM_RETURNCMD | TPM_LEFTALIGN | TPM_TOPALIGN, p.x, p.y, 0, hwnd_, nullptr));
   dropped_ = -1;
   b->Dropped = false;
   b->Invalidate();

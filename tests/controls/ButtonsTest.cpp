@@ -101,10 +101,8 @@ TEST(SpeedButton, ExternalListWithoutGlyphBitmapShowsNothing) {
   auto centre = [&] {
     InvalidateRect(form.Handle(), nullptr, TRUE);
     UpdateWindow(form.Handle());
-    HDC dc = GetDC(form.Handle());
-    COLORREF c = GetPixel(dc, 18, 11);
-    ReleaseDC(form.Handle(), dc);
-    return c;
+    TWindowDC dc(form.Handle());
+    return GetPixel(dc.Get(), 18, 11);
   };
   EXPECT_NE(centre(), RGB(255, 0, 0));
   b->Glyph().SetSize(16, 16);

@@ -11,7 +11,8 @@ struct TPixels {
 
 // Draws one cell into the grid's window and counts its pixels.
 TPixels DrawAndCount(TPylStringGrid& g, int row, const char* text, COLORREF back) {
-  HDC dc = GetDC(g.Handle());
+  TWindowDC window(g.Handle());
+  const HDC dc = window.Get();
   const RECT r{0, 0, 100, 18};
   {
     TCanvas c(dc);
@@ -24,7 +25,6 @@ TPixels DrawAndCount(TPylStringGrid& g, int row, const char* text, COLORREF back
       p.red += px == RGB(255, 0, 0);
       p.back += px == back;
     }
-  ReleaseDC(g.Handle(), dc);
   return p;
 }
 

@@ -20,11 +20,10 @@ int TextPixels(HWND bar) {
   UpdateWindow(bar);
   RECT r;
   GetClientRect(bar, &r);
-  HDC dc = GetDC(bar);
+  TWindowDC dc(bar);
   int n = 0;
   for (int y = 0; y < r.bottom; ++y)
-    for (int x = 0; x < 120; ++x) n += GetPixel(dc, x, y) == GetSysColor(COLOR_BTNTEXT);
-  ReleaseDC(bar, dc);
+    for (int x = 0; x < 120; ++x) n += GetPixel(dc.Get(), x, y) == GetSysColor(COLOR_BTNTEXT);
   return n;
 }
 

@@ -140,17 +140,14 @@ TEST(Formats, StripFirstDirectory) {
 
 class FormatsOnScreen : public testing::Test {
  protected:
-  void SetUp() override {
-    dc_ = GetDC(nullptr);
-    font_ = static_cast<HFONT>(GetStockObject(ANSI_FIXED_FONT));
-  }
-  void TearDown() override { ReleaseDC(nullptr, dc_); }
+  void SetUp() override { font_ = static_cast<HFONT>(GetStockObject(ANSI_FIXED_FONT)); }
   int Width(const std::string& s) {
     int w = 0, h = 0;
     GetTextSize(font_, s, w, h, dc_);
     return w;
   }
-  HDC dc_ = nullptr;
+  TWindowDC screen_;
+  const HDC dc_ = screen_.Get();
   HFONT font_ = nullptr;
 };
 
@@ -166,7 +163,7 @@ TEST_F(FormatsOnScreen, FitTextToWidth) {
 }
 
 TEST_F(FormatsOnScreen, ShortenPathToWidth) {
-  HGDIOBJ old = SelectObject(dc_, font_);
+  TSelectObject font(dc_, font_);
   const std::string path = "C:\\Program Files\\Some App\\tool.exe";
   std::string result;
   EXPECT_EQ(ShortenPathToWidth(path, dc_, Width(path), result), path);
@@ -177,14 +174,14 @@ TEST_F(FormatsOnScreen, ShortenPathToWidth) {
   ShortenPathToWidth(path, dc_, 1, result);
   EXPECT_EQ(result, "tool.exe");
   EXPECT_EQ(ShortenPathToWidth("ab", dc_, 1, result), "ab");
-  SelectObject(dc_, old);
 }
 
 TEST_F(FormatsOnScreen, FontHeightMatchesTextMetrics) {
-  HGDIOBJ old = SelectObject(dc_, font_);
   TEXTMETRICA tm;
-  GetTextMetricsA(dc_, &tm);
-  SelectObject(dc_, old);
+  {
+    TSelectObject font(dc_, font_);
+    GetTextMetricsA(dc_, &tm);
+  }
   EXPECT_EQ(GetFontHeight(font_, dc_), tm.tmHeight);
   EXPECT_EQ(GetFontHeight(font_), tm.tmHeight);
 }

@@ -114,10 +114,11 @@ TEST(Forms, WindowlessChildGetsMouseAndPaint) {
   form.Show();
   UpdateWindow(form.Handle());
   EXPECT_GT(painted, 0);
-  HDC dc = GetDC(form.Handle());
-  EXPECT_EQ(GetPixel(dc, 25, 15), RGB(255, 0, 0));
-  EXPECT_NE(GetPixel(dc, 5, 5), RGB(255, 0, 0));
-  ReleaseDC(form.Handle(), dc);
+  {
+    TWindowDC dc(form.Handle());
+    EXPECT_EQ(GetPixel(dc.Get(), 25, 15), RGB(255, 0, 0));
+    EXPECT_NE(GetPixel(dc.Get(), 5, 5), RGB(255, 0, 0));
+  }
   SendMessageA(form.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(25, 15));
   SendMessageA(form.Handle(), WM_LBUTTONUP, 0, MAKELPARAM(70, 50));  // captured: still the box's
   SendMessageA(form.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(100, 80));

@@ -7,17 +7,7 @@
 
 namespace {
 
-SIZE Extent(const TFont& font, const std::string& s) {
-  HDC dc = GetDC(nullptr);
-  SIZE sz;
-  {
-    TCanvas c(dc);
-    c.SetFont(font);
-    sz = c.TextExtent(s);
-  }
-  ReleaseDC(nullptr, dc);
-  return sz;
-}
+SIZE Extent(const TFont& font, const std::string& s) { return ScreenTextExtent(font, s); }
 
 // Limits hold for a plain bounds change and for every kind of alignment, and
 // the next aligned child starts where a limited one really ends.

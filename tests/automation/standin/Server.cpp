@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "Standin.h"
+#include "framework/Handles.h"
 
 namespace {
 
@@ -255,13 +256,11 @@ class TFactory : public IClassFactory {
     *out = nullptr;
     if (outer) return CLASS_E_NOAGGREGATION;
     Log(kind_ == 1 ? "create.word" : kind_ == 2 ? "create.excel" : "create.powerpoint");
-    TStandinObject* app = kind_ == 1   ? NewWordApplication()
-                          : kind_ == 2 ? NewExcelApplication()
-                                       : NewPowerPointApplication();
+    const TComPtr<TStandinObject> app(kind_ == 1   ? NewWordApplication()
+                                      : kind_ == 2 ? NewExcelApplication()
+                                                   : NewPowerPointApplication());
     if (!app) return REGDB_E_CLASSNOTREG;
-    HRESULT hr = app->QueryInterface(riid, out);
-    app->Release();
-    return hr;
+    return app->QueryInterface(riid, out);
   }
   HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
 
