@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "Lists.h"
@@ -525,6 +528,169 @@ TEST_F(FileOps, DeleteAndRemoveFromBasketKeepWhatIsStillThere) {
   EXPECT_EQ(v.LastOverall, 100);
   EXPECT_TRUE(PathExists(src / "one\\kept.txt"));
   FreeFileList(Basket);
+}
+
+}  // namespace
+
+namespace {
+
+// A Unix folder as the prefix's drive Z: shows it.
+std::string UnixFolder(const char* variable) {
+  const char* value = getenv(variable);
+  if (!value) return "";
+  std::string path = std::string("Z:") + value;
+  std::replace(path.begin(), path.end(), '/', '\\');
+  return path;
+}
+
+class FileOpsBasket : public FileOps {
+ protected:
+  void SetUp() override {
+    FileOps::SetUp();
+    InitFileList(Basket, 10, 300, "*.*", 10000);
+  }
+  void TearDown() override { FreeFileList(Basket); }
+};
+
+// Behind a folder link lies somebody else's folder (under Wine a prefix's
+// own Desktop is one): nothing may be sized, copied, moved or deleted there.
+TEST_F(FileOpsBasket, FolderLinksAreNeverEntered) {
+  const std::string root = UnixFolder("KVT_LINKS");
+  if (root.empty()) GTEST_SKIP() << "no links made";
+  const std::string tree = root + "\\tree", outside = root + "\\outside";
+  ASSERT_TRUE(IsFolderLink(GetFileAttributesA((tree + "\\self").c_str())));
+  const TTreeState kept = TreeState(outside);
+  ASSERT_EQ(kept.size(), 1u);
+  struct TCase {
+    uint32_t code;
+    int answer;
+    const char* kinds;
+  };
+  // Retry on a link acts as Skip.
+  static const TCase cases[] = {
+      {0, 0, ""},  // sizing only
+      {opCopy, qrYes, "2.6.1920,2.6.1920"},
+      {opSendToBasket, qrNo, "2.6.1920,2.6.1920"},
+      {opMove, qrNo, "2.6.1920,2.6.1920"},
+      {opDelete, qrYes, "6.0.0"},
+  };
+  for (const TCase& c : cases) {
+    Put(tree + "\\file.txt", "in", TimeAt(1));
+    TTempFolder to;
+    CreateDirectoryA((to / "tree").c_str(), nullptr);
+    TTestList l;
+    l.ReadDir(root, {"tree"});
+    TScriptedView v;
+    v.Answers = {c.answer, c.answer};
+    if (c.code == 0) {
+      int64_t files = 0;
+      EXPECT_EQ(GetSelectionSize(files, l.List(), true), 2u);
+      EXPECT_EQ(files, 1);
+    } else {
+      ASSERT_TRUE(RunOperation(l.List(), to.Path() + "\\", c.code, v, At(root)));
+    }
+    EXPECT_EQ(v.Kinds(), c.kinds) << c.code;
+    EXPECT_EQ(TreeState(outside), kept) << c.code;
+    switch (c.code) {
+      case opCopy:
+        EXPECT_EQ(TreeNames(to.Path()), "tree,tree\\file.txt");
+        break;
+      case opSendToBasket:
+        EXPECT_EQ(Basket.DirCount, 1);
+        EXPECT_EQ(Basket.FileCount, 1);
+        break;
+      case opMove:
+      case opDelete:
+        // The links stay, and with them their folder, reported as not removed.
+        EXPECT_FALSE(PathExists(tree + "\\file.txt")) << c.code;
+        ASSERT_FALSE(v.Messages.empty());
+        EXPECT_EQ(v.Messages.back().Text, "Directory " + [&] {
+          std::string s;
+          CapitalizePath(tree, s);
+          return s;
+        }() + " not deleted!");
+        break;
+    }
+  }
+}
+
+std::string TrashFolder() { return UnixFolder("XDG_DATA_HOME") + "\\Trash"; }
+
+TEST_F(FileOps, RecycleBinDeletesNeverDeleteForGoodWithoutAsking) {
+  const std::string trash = TrashFolder();
+  ASSERT_NE(trash, "\\Trash");
+  GeneralCheckContainer = OptShowHidden | OptRecycle;
+  const std::string name = "r" + std::to_string(GetTickCount()) + ".txt";
+  Put(src / name, "recycled", TimeAt(1));
+  TTestList l;
+  l.ReadDir(src.Path(), {name});
+  ASSERT_TRUE(RunOperation(l.List(), "", opDelete, view, At(src.Path())));
+  EXPECT_EQ(view.Kinds(), "");
+  EXPECT_FALSE(PathExists(src / name));
+  EXPECT_EQ(ReadTestFile(trash + "\\files\\" + name), "recycled");
+  // The shell finds out once per process whether its bin is usable: the
+  // unusable bin is tried in a process of its own.
+  TTempFolder::RemoveTree(trash + ".kept");
+  ASSERT_TRUE(MoveFileA(trash.c_str(), (trash + ".kept").c_str()));
+  ASSERT_TRUE(WriteTestFile(trash, ""));
+  char self[MAX_PATH];
+  GetModuleFileNameA(nullptr, self, MAX_PATH);
+  std::string command = std::string("\"") + self +
+                        "\" --gtest_also_run_disabled_tests --gtest_filter=FileOps.DISABLED_UnusableBin";
+  STARTUPINFOA si{sizeof si};
+  PROCESS_INFORMATION pi{};
+  ASSERT_TRUE(CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                             &si, &pi));
+  WaitForSingleObject(pi.hProcess, 60000);
+  DWORD code = 1;
+  GetExitCodeProcess(pi.hProcess, &code);
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  DeleteFileA(trash.c_str());
+  EXPECT_TRUE(MoveFileA((trash + ".kept").c_str(), trash.c_str()));
+  EXPECT_EQ(code, 0u) << "the unusable bin's case failed";
+}
+
+// Run by the test above: the shell's own question comes from the worker's
+// thread; No keeps the file and is a failure, Yes deletes it.
+TEST_F(FileOps, DISABLED_UnusableBin) {
+  GeneralCheckContainer = OptShowHidden | OptRecycle;
+  for (int answer : {IDNO, IDYES}) {
+    Put(src / "last.txt", "last copy", TimeAt(1));
+    TTestList l;
+    l.ReadDir(src.Path(), {"last.txt"});
+    TOperations* running = nullptr;
+    std::atomic<bool> done{false}, answered{false};
+    std::thread driver([&] {
+      for (int i = 0; i < 1000 && !done; ++i, Sleep(10)) {
+        HWND box = FindWindowA("#32770", nullptr);
+        TOperations* t = running;
+        if (!box || !t || GetWindowThreadProcessId(box, nullptr) != t->ThreadId()) continue;
+        PostMessageA(box, WM_COMMAND, answer, LPARAM(GetDlgItem(box, answer)));
+        answered = true;
+        break;
+      }
+    });
+    TScriptedView v;
+    v.Answers = {qrNo};
+    TRunOptions o = At(src.Path());
+    o.Running = &running;
+    const bool ran = RunOperation(l.List(), "", opDelete, v, o);
+    done = true;
+    driver.join();
+    ASSERT_TRUE(ran);
+    EXPECT_TRUE(answered);
+    if (answer == IDNO) {
+      EXPECT_EQ(v.Kinds(), "2.3.0");
+      ASSERT_FALSE(v.Questions.empty());
+      EXPECT_EQ(v.Questions[0].Caption, "Error file delete 3");
+      EXPECT_TRUE(HasText(v.Questions[0].Message, "Can't delete file!"));
+      EXPECT_EQ(ReadTestFile(src / "last.txt"), "last copy");
+    } else {
+      EXPECT_EQ(v.Kinds(), "");
+      EXPECT_FALSE(PathExists(src / "last.txt"));
+    }
+  }
 }
 
 }  // namespace
