@@ -316,3 +316,25 @@ bool TRichEdit::LoadFromMemory(std::string_view data) {
   const LRESULT read = SendMessageA(hwnd_, EM_STREAMIN, format, reinterpret_cast<LPARAM>(&stream));
   return stream.dwError == 0 && (read > 0 || data.empty());
 }
+
+namespace {
+
+const char* ProgressClass() {
+  static const bool ready = [] {
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_PROGRESS_CLASS};
+    return InitCommonControlsEx(&icc) != FALSE;
+  }();
+  (void)ready;
+  return PROGRESS_CLASSA;
+}
+
+}  // namespace
+
+TProgressBar::TProgressBar(TWinControl* parent) : TStdControl(parent, ProgressClass(), PBS_SMOOTH, 150, 16) {
+  SendMessageA(hwnd_, PBM_SETRANGE32, 0, 100);
+}
+
+void TProgressBar::SetPosition(int position) {
+  position_ = position < 0 ? 0 : position > 100 ? 100 : position;
+  SendMessageA(hwnd_, PBM_SETPOS, WPARAM(position_), 0);
+}

@@ -126,3 +126,15 @@ class TRichEdit : public TStdControl {
   std::string Text() const { return Caption(); }
   void SetReadOnly(bool r) { SendMessageA(hwnd_, EM_SETREADONLY, r, 0); }
 };
+
+// The system's progress bar, from 0 to 100.
+class TProgressBar : public TStdControl {
+ public:
+  explicit TProgressBar(TWinControl* parent);
+  int Position() const { return position_; }
+  // Values outside 0 to 100 are held at the nearer end.
+  void SetPosition(int position);
+
+ private:
+  int position_ = 0;
+};

@@ -431,3 +431,17 @@ void CALLBACK TTimer::TimerProc(HWND, UINT, UINT_PTR id, DWORD) {
     HandleCallbackException();
   }
 }
+
+TSystemIcon::TSystemIcon(TWinControl* parent, LPCSTR id)
+    : TStdControl(parent, "STATIC", SS_ICON, GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON)) {
+  SetIcon(id);
+}
+
+TSystemIcon::~TSystemIcon() { SendMessageA(hwnd_, STM_SETICON, 0, 0); }
+
+void TSystemIcon::SetIcon(LPCSTR id) {
+  // The system's icons are shared; a copy of our own is ours to release.
+  TIcon copy(CopyIcon(LoadIconA(nullptr, id)));
+  SendMessageA(hwnd_, STM_SETICON, WPARAM(copy.Get()), 0);
+  icon_ = std::move(copy);
+}

@@ -193,6 +193,19 @@ class TListBox : public TStdControl {
   int itemHeight_ = 16;
 };
 
+// One of the system's icons (IDI_WARNING, IDI_QUESTION, ...) at its normal
+// size; the control holds its own copy and releases it with itself.
+class TSystemIcon : public TStdControl {
+ public:
+  TSystemIcon(TWinControl* parent, LPCSTR id);
+  ~TSystemIcon() override;
+  void SetIcon(LPCSTR id);
+  HICON Icon() const { return icon_.Get(); }
+
+ private:
+  TIcon icon_;
+};
+
 // A windowless surface its owner paints in OnPaint.
 class TPaintBox : public TGraphicControl {
  public:

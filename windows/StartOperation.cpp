@@ -6,6 +6,7 @@
 #include "core/Selection.h"
 #include "core/translator.h"
 #include "windows/BasketList.h"
+#include "windows/ViewProcess.h"
 
 bool NameHasNoWildcards(const std::string& name) {
   return !name.empty() && name.find_first_of("?*") == std::string::npos;
@@ -69,6 +70,7 @@ bool PrepareFileOperation(const std::string& target, uint32_t code, const TOpera
       op.CursorName = ApplyNameMask(name, GetFirstSelectedName(list));
     }
   }
+  op.Code = code;
   op.Thread = std::make_unique<TOperationThread>();
   TOperations& t = *op.Thread;
   t.Code = code;
@@ -101,8 +103,76 @@ void LaunchFileOperation(TFileOperation& op) {
 }
 
 void FinishFileOperation(TFileOperation& op) {
-  const bool toBasket = op.Thread && op.Thread->Code == opSendToBasket;
   op.Thread.reset();
-  if (toBasket && op.BasketWork.Names) ReplaceBasketWith(op.BasketWork);
+  if (op.Code == opSendToBasket && op.BasketWork.Names) ReplaceBasketWith(op.BasketWork);
   if (op.MovesCursor && PluginStructure.List) PluginStructure.List->CursorName = op.CursorName;
+}
+
+namespace {
+
+HWND MainWindow() {
+  TForm* main = Application().MainForm;
+  return main ? main->Handle() : nullptr;
+}
+
+std::string MainCaption() {
+  TForm* main = Application().MainForm;
+  return main ? main->Caption() : Application().Title;
+}
+
+int OperationNameText(uint32_t code) {
+  switch (code) {
+    case opDelete: return 129;
+    case opMove: return 128;
+    case opSendToBasket: return 130;
+    case opRemoveFromBasket: return 131;
+    default: return 127;
+  }
+}
+
+// A third of the free height above it, centred across the main window.
+void PlaceOverMainWindow(TForm& form) {
+  RECT m;
+  if (!MainWindow() || !GetWindowRect(MainWindow(), &m)) return;
+  form.SetBounds(m.left + ((m.right - m.left) - form.Width()) / 2,
+                 m.top + ((m.bottom - m.top) - form.Height()) / 3, form.Width(), form.Height());
+}
+
+}  // namespace
+
+void StartFileOperation(const std::string& target, uint32_t code) {
+  const std::string caption = MainCaption();
+  auto warn = [&](const std::string& text) {
+    MessageBoxA(MainWindow(), text.c_str(), caption.c_str(), MB_OK | MB_ICONWARNING);
+  };
+  TFileOperation op;
+  {
+    const HCURSOR old = SetCursor(LoadCursor(nullptr, IDC_WAIT));
+    const bool ready = PrepareFileOperation(target, code, warn, op);
+    SetCursor(old);
+    if (!ready) return;
+  }
+  const std::string savedTitle = Application().Title;
+  {
+    TCopyConfirmationForm confirmation;
+    TViewProcess view(&confirmation);
+    view.SetCaption(caption);
+    view.lblOperation->SetCaption(Tx(OperationNameText(code)));
+    if (code == opDelete || code == opSendToBasket || code == opRemoveFromBasket) view.HideTargetLine();
+    view.lblCurrentFile->SetCaption("");
+    view.lblCopyTo->SetCaption("");
+    PlaceOverMainWindow(view);
+    TOperations& thread = *op.Thread;
+    thread.View = &view;
+    thread.Caption = caption;
+    thread.ProgressWindow = view.Handle();
+    view.Thread = &thread;
+    LaunchFileOperation(op);
+    view.ShowModal();
+    // The thread has ended (its close, or the stop that Cancel waited for):
+    // it goes before the windows it reported to.
+    op.Thread.reset();
+  }
+  Application().Title = savedTitle;
+  FinishFileOperation(op);
 }

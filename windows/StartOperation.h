@@ -29,6 +29,7 @@ using TOperationThread = TThreadOf<TOperations>;
 
 // A file operation between its start and its end.
 struct TFileOperation {
+  uint32_t Code = 0;
   std::unique_ptr<TOperationThread> Thread;
   TstateOfBrowser BasketWork;
   // The name the list's cursor moves to afterwards, when set.
@@ -47,3 +48,7 @@ void LaunchFileOperation(TFileOperation& op);
 // After the thread is gone: a send to the basket replaces the basket by its
 // work copy, and the walked list's cursor goes to the new name.
 void FinishFileOperation(TFileOperation& op);
+
+// A whole file operation over the open walk with its windows: started, run
+// behind the modal progress window, and cleaned up when that closes.
+void StartFileOperation(const std::string& target, uint32_t code);
