@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstring>
 #include <vector>
 
 #include "core/DirRegistry.h"
@@ -55,16 +56,31 @@ std::string FullPath(const std::string& path) {
 
 // The volume and file index that name a file or folder whatever its path.
 struct TFileId {
-  DWORD Serial = 0, High = 0, Low = 0;
+  uint64_t Volume = 0, Low = 0, High = 0;
   bool operator==(const TFileId&) const = default;
 };
 
+// The file id from the handle alone where the system has it (under Wine the
+// device and inode); else the volume serial and file index, which Wine
+// fetches from its mount manager at a round trip's cost.
 bool FileIdOf(const std::string& path, TFileId& id) {
   THandle h(CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                         nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!h) return false;
+  // FILE_ID_INFO of FileIdInfo (18), newer than the headers' system version.
+  struct {
+    ULONGLONG Volume;
+    BYTE Identifier[16];
+  } fileId;
+  if (GetFileInformationByHandleEx(h.Get(), FILE_INFO_BY_HANDLE_CLASS(18), &fileId, sizeof fileId)) {
+    memcpy(&id.Low, fileId.Identifier, 8);
+    memcpy(&id.High, fileId.Identifier + 8, 8);
+    id.Volume = fileId.Volume;
+    return true;
+  }
   BY_HANDLE_FILE_INFORMATION info;
-  if (!h || !GetFileInformationByHandle(h.Get(), &info)) return false;
-  id = {info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
+  if (!GetFileInformationByHandle(h.Get(), &info)) return false;
+  id = {info.dwVolumeSerialNumber, (uint64_t(info.nFileIndexHigh) << 32) | info.nFileIndexLow, 0};
   return true;
 }
 

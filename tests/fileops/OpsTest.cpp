@@ -637,7 +637,8 @@ TEST_F(FileOps, RecycleBinDeletesNeverDeleteForGoodWithoutAsking) {
   GetModuleFileNameA(nullptr, self, MAX_PATH);
   std::string command = std::string("\"") + self +
                         "\" --gtest_also_run_disabled_tests --gtest_filter=FileOps.DISABLED_UnusableBin";
-  STARTUPINFOA si{sizeof si};
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
   ASSERT_TRUE(CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                              &si, &pi));
