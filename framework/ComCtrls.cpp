@@ -150,13 +150,16 @@ void TPageControl::FontChanged() {
 // ---- TDateTimePicker
 
 namespace {
+// The window class of common controls whose classes are registered on
+// first use.
+const char* CommonClass(DWORD classes, const char* name) {
+  INITCOMMONCONTROLSEX icc{sizeof icc, classes};
+  InitCommonControlsEx(&icc);
+  return name;
+}
 const char* DateClass() {
-  static const bool ready = [] {
-    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_DATE_CLASSES};
-    return InitCommonControlsEx(&icc) != FALSE;
-  }();
-  (void)ready;
-  return DATETIMEPICK_CLASSA;
+  static const char* name = CommonClass(ICC_DATE_CLASSES, DATETIMEPICK_CLASSA);
+  return name;
 }
 }  // namespace
 
@@ -318,16 +321,10 @@ bool TRichEdit::LoadFromMemory(std::string_view data) {
 }
 
 namespace {
-
 const char* ProgressClass() {
-  static const bool ready = [] {
-    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_PROGRESS_CLASS};
-    return InitCommonControlsEx(&icc) != FALSE;
-  }();
-  (void)ready;
-  return PROGRESS_CLASSA;
+  static const char* name = CommonClass(ICC_PROGRESS_CLASS, PROGRESS_CLASSA);
+  return name;
 }
-
 }  // namespace
 
 TProgressBar::TProgressBar(TWinControl* parent) : TStdControl(parent, ProgressClass(), PBS_SMOOTH, 150, 16) {
