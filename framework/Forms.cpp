@@ -16,6 +16,8 @@ DWORD FormStyle(TFormBorder b, bool child) {
   switch (b) {
     case TFormBorder::Dialog:
       return WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN | DS_MODALFRAME;
+    case TFormBorder::Single:
+      return WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
     case TFormBorder::None:
       return WS_POPUP | WS_CLIPCHILDREN;
     default:

@@ -10,7 +10,8 @@
 #include "framework/StdCtrls.h"
 #include "framework/TextTable.h"
 
-enum class TFormBorder { Sizeable, Dialog, None };
+// Single: a fixed-size window with a system menu and a minimise box.
+enum class TFormBorder { Sizeable, Dialog, Single, None };
 
 // A top-level window, a fixed dialog, or (None with a parent) a borderless
 // form docked into a panel.
