@@ -1,3 +1,11 @@
 #include <windows.h>
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return 0; }
+#include "setup/InstallForm.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  TApplication& app = Application();
+  TfrmInstall form;
+  app.Title = form.Caption();
+  app.Run(&form);
+  return 0;
+}

@@ -1,0 +1,437 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "framework/SystemError.h"
+#include "setup/InstallForm.h"
+#include "setup/InstalledFiles.h"
+#include "support/BoxAnswers.h"
+#include "support/BuildFolders.h"
+#include "support/Screenshot.h"
+#include "support/ShellLinkRead.h"
+#include "support/TempFolder.h"
+#include "windows/Startup.h"
+
+namespace {
+
+using TShown = TBoxAnswers::TShown;
+
+// The bytes of this program's resource FILEn (see test.cmake).
+std::string ResourceBytes(int n) {
+  const std::string unit = "file " + std::to_string(n) + ";";
+  std::string s;
+  const size_t size = n == 1 ? 300000 : size_t(n) * 97;
+  while (s.size() < size) s += unit;
+  s.resize(size);
+  return s;
+}
+
+// A copy that, while Gate is set, writes nothing until the gate opens (or it
+// is asked to stop): the copy is otherwise too fast to catch in the middle.
+class TGatedOperations : public TOperations {
+ public:
+  using TOperations::TOperations;
+  HANDLE Gate = nullptr;
+
+ protected:
+  bool WriteChunk(HANDLE file, const void* data, DWORD size, DWORD& written) override {
+    while (Gate && !Terminated() && WaitForSingleObject(Gate, 10) == WAIT_TIMEOUT) {
+    }
+    return TOperations::WriteChunk(file, data, size, written);
+  }
+};
+
+// The wizard with the test in place of what cannot fail or be answered here.
+class TTestWizard : public TfrmInstall {
+ public:
+  std::string ProgramFilesDir;
+  std::string BrowseAnswer;
+  std::string DeniedFolder;  // refused as to a user without rights
+  std::string FailingKey;    // refused as to a user without rights
+  std::vector<TRegistryKey> Written;
+  HANDLE Gate = nullptr;
+  int Copies = 0;
+  TOperations* Copy = nullptr;
+
+ protected:
+  std::string ReadProgramFilesDir() override { return ProgramFilesDir; }
+  std::string BrowseInstallFolder() override { return BrowseAnswer; }
+  bool CreateFolder(const std::string& path) override {
+    if (path != DeniedFolder) return TfrmInstall::CreateFolder(path);
+    SetLastError(ERROR_ACCESS_DENIED);
+    return false;
+  }
+  DWORD WriteRegistryKey(const TRegistryKey& key) override {
+    Written.push_back(key);
+    return key.Path == FailingKey ? ERROR_ACCESS_DENIED : ERROR_SUCCESS;
+  }
+  std::unique_ptr<TOperations> NewOperations(const std::vector<std::string>& fileList) override {
+    auto copy = std::make_unique<TThreadOf<TGatedOperations>>(fileList);
+    copy->Gate = Gate;
+    ++Copies;
+    Copy = copy.get();
+    return copy;
+  }
+};
+
+// The all-users desktop and start menu that the wizard's links go to, clear
+// before and after each test.
+class TSharedLinkPlaces {
+ public:
+  TSharedLinkPlaces() { Clear(); }
+  ~TSharedLinkPlaces() { Clear(); }
+  const std::string DesktopLink = TfrmInstall::GetSpecialFolder(25) + "\\Kelvanto.lnk";
+  const std::string Group = TfrmInstall::GetSpecialFolder(23) + "\\Kelvanto";
+
+ private:
+  void Clear() {
+    DeleteFileA(DesktopLink.c_str());
+    TTempFolder::RemoveTree(Group);
+  }
+};
+
+bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 10000) {
+  const DWORD start = GetTickCount();
+  while (!done()) {
+    if (GetTickCount() - start > timeoutMs) return false;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    Application().ProcessMessages();
+  }
+  return true;
+}
+
+void Click(TWinControl* c) { SendMessageA(c->Handle(), BM_CLICK, 0, 0); }
+
+std::string SystemText(DWORD code) {
+  std::string text;
+  ShowSystemError(false, code, text, "", "");
+  return text;
+}
+
+// Shown and brought to the folder page with the language of the given index.
+void ToFolderPage(TTestWizard& w, int language = 0) {
+  w.Show();
+  Click(w.rbAccept);
+  Click(w.btnNext);
+  w.lstLanguage->SetItemIndex(language);
+  Click(w.btnNext);
+}
+
+void ExpectPage(const TTestWizard& w, const TTabSheet* page, int step) {
+  EXPECT_EQ(w.SetupPages->ActivePage(), page);
+  EXPECT_EQ(w.Step, step);
+  EXPECT_EQ(w.pb->Parent(), page == w.tsLicense || page == w.tsLanguage ? w.tsFirst : page);
+}
+
+// The page as it shows once every paint has been done.
+testing::AssertionResult Shot(const TTestWizard& w, const char* name) {
+  const DWORD until = GetTickCount() + 300;
+  PumpUntil([&] { return GetTickCount() > until; });
+  return SaveWindowShot(w.Handle(), TestProgramFolder() + "setupwizard_" + name + ".bmp");
+}
+
+struct TValue {
+  std::string Name;
+  DWORD Type;
+  std::string Content;
+  bool operator==(const TValue&) const = default;
+};
+std::ostream& operator<<(std::ostream& o, const TValue& v) {
+  return o << v.Name << "(" << v.Type << ")=" << v.Content;
+}
+
+std::vector<TValue> Values(const TRegistryKey& key) {
+  std::vector<TValue> values;
+  for (const TRegistryValue& v : key.Values)
+    values.push_back({v.Name, v.Type, v.Type == REG_DWORD ? std::to_string(v.Number) : v.Text});
+  return values;
+}
+
+// The whole road with every box ticked: pages in order, the copy held at its
+// start while Next is pressed twice, then let go; the links, the registry
+// values and the files; Finish over a program that cannot start.
+TEST(Wizard, InstallsWithEveryLinkAndFinishes) {
+  TSharedLinkPlaces places;
+  TTempFolder dir;
+  THandle gate(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+  TTestWizard w;
+  w.ProgramFilesDir = dir.Path();
+  w.Gate = gate.Get();
+  const std::string folder = dir / "KVT";
+
+  w.Show();
+  EXPECT_EQ(w.Caption(), "Install");
+  const LONG style = GetWindowLongA(w.Handle(), GWL_STYLE);
+  EXPECT_TRUE((style & WS_SYSMENU) && (style & WS_MINIMIZEBOX));
+  EXPECT_FALSE(style & (WS_THICKFRAME | WS_MAXIMIZEBOX));
+  RECT work{}, r{};
+  SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+  GetWindowRect(w.Handle(), &r);
+  EXPECT_LE(std::abs((r.left - work.left) - (work.right - r.right)), 1);
+  EXPECT_LE(std::abs((r.top - work.top) - (work.bottom - r.bottom)), 1);
+  EXPECT_EQ(w.lblVersion->Left() + w.lblVersion->Width() + 22, w.Width());
+  ExpectPage(w, w.tsLicense, 0);
+  EXPECT_EQ(w.reLicense->Text().rfind("KELVANTO LICENSE AGREEMENT", 0), 0u);
+  EXPECT_EQ(GetFocus(), w.reLicense->Handle());
+  EXPECT_TRUE(w.rbNotAccept->Checked());
+  EXPECT_FALSE(IsWindowEnabled(w.btnNext->Handle()));
+  EXPECT_TRUE(Shot(w, "license"));
+  for (TRadioButton* rb : {w.rbAccept, w.rbNotAccept, w.rbAccept}) {
+    Click(rb);
+    EXPECT_EQ(IsWindowEnabled(w.btnNext->Handle()) != 0, rb == w.rbAccept);
+  }
+
+  Click(w.btnNext);
+  ExpectPage(w, w.tsLanguage, 0);
+  ASSERT_EQ(w.lstLanguage->Items.Count(), 9);
+  EXPECT_EQ(w.lstLanguage->Items[0], "English language");
+  EXPECT_EQ(w.lstLanguage->Items[8], "Russian language");
+  EXPECT_EQ(w.lstLanguage->ItemIndex(), 0);
+  EXPECT_EQ(GetFocus(), w.lstLanguage->Handle());
+  EXPECT_TRUE(Shot(w, "language"));
+  w.lstLanguage->SetItemIndex(1);
+
+  Click(w.btnNext);
+  ExpectPage(w, w.tsFirst, 0);
+  EXPECT_EQ(w.InstallDirectory, folder);
+  EXPECT_EQ(w.lblPath->Caption(), folder);
+  EXPECT_EQ(GetFocus(), w.btnNext->Handle());
+  EXPECT_TRUE(Shot(w, "folder"));
+
+  // Two presses waiting in the queue: the first starts the copy and takes
+  // Next away, so the second can reach nothing.
+  PostMessageA(w.btnNext->Handle(), BM_CLICK, 0, 0);
+  PostMessageA(w.btnNext->Handle(), BM_CLICK, 0, 0);
+  Application().ProcessMessages();
+  Application().ProcessMessages();
+  ExpectPage(w, w.tsSecond, 1);
+  EXPECT_FALSE(IsWindowEnabled(w.btnNext->Handle()));
+  EXPECT_EQ(w.Copies, 1);
+  EXPECT_TRUE(w.Written.empty());
+  EXPECT_FALSE(Exists(places.DesktopLink));
+  EXPECT_FALSE(Exists(places.Group));
+  EXPECT_TRUE(Shot(w, "copy"));
+
+  SetEvent(gate.Get());
+  ASSERT_TRUE(PumpUntil([&] { return w.Step == 2; }));
+  ExpectPage(w, w.tsThird, 2);
+  EXPECT_EQ(w.Copies, 1);
+  EXPECT_EQ(w.gProgress->Position(), 100);
+  EXPECT_EQ(w.btnNext->Caption(), "Finish");
+  EXPECT_TRUE(IsWindowEnabled(w.btnNext->Handle()));
+  EXPECT_FALSE(IsWindowEnabled(w.btnCancel->Handle()));
+  EXPECT_EQ(GetFocus(), w.btnNext->Handle());
+  EXPECT_TRUE(Shot(w, "finish"));
+
+  const std::vector<std::string> names = BuildFileList();
+  for (size_t n = 1; n <= names.size(); ++n)
+    EXPECT_TRUE(ReadTestFile(folder + names[n - 1]) == ResourceBytes(int(n))) << names[n - 1];
+
+  TComApartment com;
+  const struct {
+    std::string link, target;
+  } links[] = {
+      {places.DesktopLink, folder + "\\Kelvanto.exe"},
+      {places.Group + "\\Start Kelvanto.lnk", folder + "\\Kelvanto.exe"},
+      {places.Group + "\\KVT help.lnk", folder + "\\kvt.chm"},
+      {places.Group + "\\Uninstall Kelvanto.lnk", folder + "\\UninstKVT.exe"},
+  };
+  for (const auto& l : links) {
+    const TLinkRead read = ReadShellLink(l.link);
+    EXPECT_STRCASEEQ(read.Target.c_str(), l.target.c_str()) << l.link;
+    EXPECT_STRCASEEQ(read.Folder.c_str(), folder.c_str()) << l.link;
+  }
+
+  ASSERT_EQ(w.Written.size(), 2u);
+  EXPECT_EQ(w.Written[0].Path, UninstallRegistryKey);
+  EXPECT_EQ(Values(w.Written[0]), (std::vector<TValue>{
+                                      {"DisplayName", REG_SZ, "Kelvanto (remove only)"},
+                                      {"UninstallString", REG_SZ, "\"" + folder + "\\UninstKVT.exe\""},
+                                      {"FolderName", REG_SZ, places.Group},
+                                      {"LinkKELVO", REG_SZ, links[1].link},
+                                      {"LinkUninstall", REG_SZ, links[3].link},
+                                      {"LinkHelp", REG_SZ, links[2].link},
+                                      {"LinkDeskTop", REG_SZ, places.DesktopLink},
+                                      {"SourceDirectory", REG_SZ, folder},
+                                  }));
+  EXPECT_EQ(w.Written[1].Path, ProgramRegistryKey);
+  EXPECT_EQ(Values(w.Written[1]), (std::vector<TValue>{{"VersionHi", REG_DWORD, "2"},
+                                                       {"VersionLo", REG_DWORD, "6"},
+                                                       {"LanguageId", REG_SZ, "french.lng"}}));
+
+  // Finish asks nothing; the test's Kelvanto.exe is no program, and the
+  // system's reason is told before the wizard goes.
+  TBoxAnswers boxes({{"Error", IDOK}});
+  Click(w.btnNext);
+  EXPECT_FALSE(w.Visible());
+  const auto shown = boxes.Finish();
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_EQ(shown[0].first, "Error");
+  EXPECT_EQ(shown[0].second.rfind(folder + "\\Kelvanto.exe\r\n", 0), 0u) << shown[0].second;
+  EXPECT_GT(shown[0].second.size(), folder.size() + 16);
+}
+
+// With no box ticked, English, and the uninstall entry refused: no links
+// and no link values, the refusal told with the key, the program key still
+// written, and Finish simply ends.
+TEST(Wizard, BareInstallTellsARefusedKeyAndFinishes) {
+  TSharedLinkPlaces places;
+  TTempFolder dir;
+  TTestWizard w;
+  w.ProgramFilesDir = dir.Path() + "\\";
+  w.FailingKey = UninstallRegistryKey;
+  ToFolderPage(w, 0);
+  Click(w.chkDeskTop);
+  Click(w.chkCreateFolder);
+  TBoxAnswers boxes({{"Error", IDOK}});
+  Click(w.btnNext);
+  ASSERT_TRUE(PumpUntil([&] { return w.Step == 2; }));
+  ExpectPage(w, w.tsThird, 2);
+  EXPECT_EQ(boxes.Finish(),
+            (std::vector<TShown>{{"Error", std::string(UninstallRegistryKey) + "\r\n" + SystemText(ERROR_ACCESS_DENIED)}}));
+  EXPECT_FALSE(Exists(places.DesktopLink));
+  EXPECT_FALSE(Exists(places.Group));
+  ASSERT_EQ(w.Written.size(), 2u);
+  const std::string folder = dir / "KVT";
+  EXPECT_EQ(Values(w.Written[0]), (std::vector<TValue>{
+                                      {"DisplayName", REG_SZ, "Kelvanto (remove only)"},
+                                      {"UninstallString", REG_SZ, "\"" + folder + "\\UninstKVT.exe\""},
+                                      {"SourceDirectory", REG_SZ, folder},
+                                  }));
+  EXPECT_EQ(Values(w.Written[1]).back(), (TValue{"LanguageId", REG_SZ, ""}));
+
+  Click(w.chkLaunch);
+  TBoxAnswers none({});
+  Click(w.btnNext);
+  EXPECT_FALSE(w.Visible());
+  EXPECT_TRUE(none.Finish().empty());
+}
+
+TEST(Wizard, ProposedFolders) {
+  const struct {
+    const char* programFiles;
+    const char* browsed;  // nullptr: not browsed
+    const char* folder;
+  } cases[] = {
+      {"", nullptr, "C:\\Program Files\\KVT"},
+      {"D:\\Apps", nullptr, "D:\\Apps\\KVT"},
+      {"D:\\Apps\\", nullptr, "D:\\Apps\\KVT"},
+      {"D:\\Apps", "E:\\", "E:\\KVT"},
+      {"D:\\Apps", "E:\\Tools\\", "E:\\Tools\\KVT"},
+      {"D:\\Apps", "", "D:\\Apps\\KVT"},  // the browser cancelled
+  };
+  for (const auto& c : cases) {
+    TTestWizard w;
+    w.ProgramFilesDir = c.programFiles;
+    ToFolderPage(w);
+    if (c.browsed) {
+      w.BrowseAnswer = c.browsed;
+      Click(w.btnBrowse);
+    }
+    EXPECT_EQ(w.InstallDirectory, c.folder) << c.programFiles;
+    EXPECT_EQ(w.lblPath->Caption(), c.folder);
+  }
+
+  // A folder too long for its room is shortened to fit.
+  TTestWizard w;
+  w.ProgramFilesDir = "C:\\" + std::string(20, 'a') + "\\" + std::string(200, 'b');
+  ToFolderPage(w);
+  EXPECT_LE(w.lblPath->Width(), w.btnBrowse->Left() - w.lblPath->Left() - 10);
+  EXPECT_NE(w.lblPath->Caption(), w.InstallDirectory);
+}
+
+// Each folder that cannot be made is told, and the wizard stays where it is
+// for another try.
+TEST(Wizard, FolderThatCannotBeMadeKeepsTheFolderPage) {
+  TTempFolder dir;
+  dir.File("file\\KVT", 3);
+  const std::string denied = "Can't create specified directory " + dir / "denied\\KVT" +
+                             "\r\nPlease launch setup program with administrator's rights.";
+  const struct {
+    std::string programFiles, message;
+    bool deny;
+  } cases[] = {
+      {dir / "missing\\deeper", "Can't create specified directory " + dir / "missing\\deeper\\KVT", false},
+      {dir / "file", "Can't create specified directory " + dir / "file\\KVT", false},
+      {dir / "denied", denied, true},
+  };
+  for (const auto& c : cases) {
+    TTestWizard w;
+    w.ProgramFilesDir = c.programFiles;
+    if (c.deny) w.DeniedFolder = c.programFiles + "\\KVT";
+    ToFolderPage(w);
+    {
+      TBoxAnswers boxes({{"Error", IDOK}});
+      Click(w.btnNext);
+      EXPECT_EQ(boxes.Finish(), (std::vector<TShown>{{"Error", c.message}}));
+    }
+    ExpectPage(w, w.tsFirst, 0);
+    EXPECT_TRUE(IsWindowEnabled(w.btnNext->Handle()));
+    EXPECT_EQ(w.Copies, 0);
+  }
+  EXPECT_EQ(ReadTestFile(dir / "file\\KVT"), std::string(3, '\0'));
+}
+
+// Cancel asks before the install is done. When the copy ends under the
+// question, No goes on to the links and values and Yes ends with the files
+// copied; Yes while it still runs stops it, and its partial file goes.
+TEST(Wizard, QuitQuestion) {
+  enum TWhen { OnTheLicence, WhileCopying, AfterTheCopy };
+  const struct {
+    const char* name;
+    TWhen when;
+    int answer;
+  } cases[] = {
+      {"No on the licence page", OnTheLicence, IDNO},
+      {"Yes on the licence page", OnTheLicence, IDYES},
+      {"No after the copy ended", AfterTheCopy, IDNO},
+      {"Yes after the copy ended", AfterTheCopy, IDYES},
+      {"Yes while copying", WhileCopying, IDYES},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    TSharedLinkPlaces places;
+    TTempFolder dir;
+    THandle gate(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    TTestWizard w;
+    w.ProgramFilesDir = dir.Path();
+    w.Gate = gate.Get();
+    if (c.when == OnTheLicence) {
+      w.Show();
+    } else {
+      ToFolderPage(w, 2);
+      Click(w.btnNext);
+      ASSERT_EQ(w.Step, 1);
+    }
+    TBoxAnswers boxes({{"Confirmation", c.answer, [&] {
+                          if (c.when != AfterTheCopy) return;
+                          SetEvent(gate.Get());
+                          for (int i = 0; i < 1000 && !w.Copy->Finished(); ++i) Sleep(10);
+                        }}});
+    Click(w.btnCancel);
+    EXPECT_EQ(boxes.Finish(), (std::vector<TShown>{{"Confirmation", "Are you sure you want to quit?"}}));
+    EXPECT_EQ(w.Visible(), c.answer == IDNO);
+    const std::string folder = dir / "KVT";
+    if (c.when == OnTheLicence) {
+      EXPECT_EQ(w.SetupPages->ActivePage(), w.tsLicense);
+    } else if (c.answer == IDNO) {
+      ExpectPage(w, w.tsThird, 2);
+      EXPECT_EQ(w.Written.size(), 2u);
+      EXPECT_TRUE(Exists(places.DesktopLink));
+      EXPECT_EQ(Values(w.Written[1]).back(), (TValue{"LanguageId", REG_SZ, "spanish.lng"}));
+    } else {
+      EXPECT_TRUE(w.Written.empty());
+      EXPECT_FALSE(Exists(places.DesktopLink));
+      EXPECT_EQ(w.Copy->Status, c.when == AfterTheCopy ? TOperations::stDone : TOperations::stCancelled);
+      EXPECT_EQ(Exists(folder + "\\Kelvanto.exe"), c.when == AfterTheCopy);
+      EXPECT_EQ(Exists(folder + "\\Russian.lng.tip"), c.when == AfterTheCopy);
+    }
+  }
+}
+
+}  // namespace
