@@ -63,132 +63,207 @@ int TPylStringGrid::VisibleRowCount() const {
   return std::max(h / DefaultRowHeight, 1);
 }
 
+int TPylStringGrid::VisibleColCount() const {
+  const int width = ClientRect().right;
+  int count = 0;
+  for (int c = leftCol_, x = 0; c < ColCount && (x += Width(c)) <= width; ++c) ++count;
+  return std::max(count, 1);
+}
+
+int TPylStringGrid::Width(int col) const {
+  return col >= 0 && col < static_cast<int>(ColWidths.size()) ? ColWidths[static_cast<size_t>(col)] : 0;
+}
+
+int TPylStringGrid::ColX(int col) const {
+  int x = 0;
+  for (int c = leftCol_; c < col; ++c) x += Width(c);
+  for (int c = col; c < leftCol_; ++c) x -= Width(c);
+  return x;
+}
+
+int TPylStringGrid::RowY(int row) const {
+  return (row < FixedRows ? row : FixedRows + row - topRow_) * DefaultRowHeight;
+}
+
+RECT TPylStringGrid::CellRect(int col, int row) const {
+  const int x = ColX(col), y = RowY(row);
+  return {x, y, x + Width(col), y + DefaultRowHeight};
+}
+
+bool TPylStringGrid::MouseToCell(int x, int y, int& col, int& row) const {
+  const RECT client = ClientRect();
+  if (x < 0 || y < 0 || x >= client.right || y >= client.bottom || DefaultRowHeight <= 0) return false;
+  const int fixedHeight = FixedRows * DefaultRowHeight;
+  const int r = y < fixedHeight ? y / DefaultRowHeight : topRow_ + (y - fixedHeight) / DefaultRowHeight;
+  if (r >= RowCount) return false;
+  for (int c = leftCol_, right = 0; c < ColCount && right <= x; ++c) {
+    right += Width(c);
+    if (x < right) {
+      col = c;
+      row = r;
+      return true;
+    }
+  }
+  return false;
+}
+
+// The left column from which the last columns fill the width.
+int TPylStringGrid::MaxLeftCol() const {
+  const int width = ClientRect().right;
+  int c = ColCount;
+  for (int used = 0; c > 0 && used + Width(c - 1) <= width;) used += Width(--c);
+  return std::clamp(c, 0, std::max(ColCount - 1, 0));
+}
+
 void TPylStringGrid::SetTopRow(int r) {
   HideEditor();
   topRow_ = std::clamp(r, FixedRows, std::max(RowCount - VisibleRowCount(), FixedRows));
   Invalidate();
-  TopRowMoved();
+  TopLeftMoved();
+}
+
+void TPylStringGrid::SetLeftCol(int c) {
+  HideEditor();
+  leftCol_ = std::clamp(c, 0, MaxLeftCol());
+  Invalidate();
+  TopLeftMoved();
 }
 
 void TPylStringGrid::KeepCurrentInside() {
   col_ = std::clamp(col_, 0, std::max(ColCount - 1, 0));
   row_ = std::clamp(row_, FixedRows, std::max(RowCount - 1, FixedRows));
+  leftCol_ = std::min(leftCol_, MaxLeftCol());
   SetTopRow(topRow_);
 }
 
-void TPylStringGrid::TopRowMoved() {
-  UpdateScrollBar();
-  if (topRow_ == reportedTop_) return;
+void TPylStringGrid::TopLeftMoved() {
+  UpdateScrollBars();
+  if (topRow_ == reportedTop_ && leftCol_ == reportedLeft_) return;
   reportedTop_ = topRow_;
+  reportedLeft_ = leftCol_;
   if (OnTopLeftChanged) OnTopLeftChanged();
 }
 
-void TPylStringGrid::SetVertScrollBar(bool on) {
-  vertScrollBar_ = on;
-  const LONG_PTR style = GetWindowLongPtrA(hwnd_, GWL_STYLE);
-  SetWindowLongPtrA(hwnd_, GWL_STYLE, on ? style | WS_VSCROLL : style & ~static_cast<LONG_PTR>(WS_VSCROLL));
+void TPylStringGrid::SetScrollBars(TScrollStyle s) {
+  scrollBars_ = s;
+  LONG_PTR style = GetWindowLongPtrA(hwnd_, GWL_STYLE) & ~static_cast<LONG_PTR>(WS_HSCROLL | WS_VSCROLL);
+  if (s & ssHorizontal) style |= WS_HSCROLL;
+  if (s & ssVertical) style |= WS_VSCROLL;
+  SetWindowLongPtrA(hwnd_, GWL_STYLE, style);
   SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
-  shownScroll_ = {};
-  UpdateScrollBar();
+  shownScroll_[0] = shownScroll_[1] = {};
+  UpdateScrollBars();
 }
 
-// Rows may have come or gone through the public counts, so paints call it
-// too; the bar keeps its place, so this never changes the client area.
-void TPylStringGrid::UpdateScrollBar() {
-  if (!vertScrollBar_) return;
-  SCROLLINFO si{sizeof si, SIF_ALL | SIF_DISABLENOSCROLL, 0, std::max(RowCount - FixedRows - 1, 0),
-                static_cast<UINT>(VisibleRowCount()), topRow_ - FixedRows, 0};
-  if (si.nMax == shownScroll_.nMax && si.nPage == shownScroll_.nPage && si.nPos == shownScroll_.nPos &&
-      shownScroll_.cbSize)
-    return;
-  shownScroll_ = si;
-  SetScrollInfo(hwnd_, SB_VERT, &si, TRUE);
+// Rows and columns may have come or gone through the public counts, so
+// paints call it too; the bars keep their place, so this never changes the
+// client area.
+void TPylStringGrid::UpdateScrollBars() {
+  auto show = [this](int bar, int max, int page, int pos) {
+    SCROLLINFO& shown = shownScroll_[bar == SB_VERT];
+    const SCROLLINFO si{sizeof si, SIF_ALL | SIF_DISABLENOSCROLL, 0, max, static_cast<UINT>(page), pos, 0};
+    if (shown.cbSize && si.nMax == shown.nMax && si.nPage == shown.nPage && si.nPos == shown.nPos) return;
+    shown = si;
+    SetScrollInfo(hwnd_, bar, &si, TRUE);
+  };
+  if (scrollBars_ & ssHorizontal) show(SB_HORZ, std::max(ColCount - 1, 0), VisibleColCount(), leftCol_);
+  if (scrollBars_ & ssVertical)
+    show(SB_VERT, std::max(RowCount - FixedRows - 1, 0), VisibleRowCount(), topRow_ - FixedRows);
 }
 
-void TPylStringGrid::Scrolled(WORD code) {
-  const int page = VisibleRowCount();
+void TPylStringGrid::Scrolled(int bar, WORD code) {
+  const bool vertical = bar == SB_VERT;
+  const int pos = vertical ? topRow_ - FixedRows : leftCol_;
+  const int page = vertical ? VisibleRowCount() : VisibleColCount();
+  int to = pos;
   switch (code) {
-    case SB_LINEUP:
-      SetTopRow(topRow_ - 1);
+    case SB_LINEUP:  // and left
+      to = pos - 1;
       break;
     case SB_LINEDOWN:
-      SetTopRow(topRow_ + 1);
+      to = pos + 1;
       break;
     case SB_PAGEUP:
-      SetTopRow(topRow_ - page);
+      to = pos - page;
       break;
     case SB_PAGEDOWN:
-      SetTopRow(topRow_ + page);
+      to = pos + page;
       break;
     case SB_TOP:
-      SetTopRow(FixedRows);
+      to = 0;
       break;
     case SB_BOTTOM:
-      SetTopRow(RowCount);
+      to = vertical ? RowCount : ColCount;
       break;
     case SB_THUMBTRACK:
     case SB_THUMBPOSITION: {
       SCROLLINFO si{sizeof si, SIF_TRACKPOS, 0, 0, 0, 0, 0};
-      GetScrollInfo(hwnd_, SB_VERT, &si);
-      SetTopRow(FixedRows + si.nTrackPos);
+      GetScrollInfo(hwnd_, bar, &si);
+      to = si.nTrackPos;
       break;
     }
     default:
-      break;
+      return;
+  }
+  if (vertical)
+    SetTopRow(FixedRows + to);
+  else
+    SetLeftCol(to);
+}
+
+void TPylStringGrid::Wheel(int delta, LPARAM at) {
+  POINT p{GET_X_LPARAM(at), GET_Y_LPARAM(at)};
+  ScreenToClient(hwnd_, &p);
+  wheelRest_ += delta;
+  while (wheelRest_ >= WHEEL_DELTA || wheelRest_ <= -WHEEL_DELTA) {
+    const bool down = wheelRest_ < 0;
+    wheelRest_ += down ? WHEEL_DELTA : -WHEEL_DELTA;
+    bool handled = false;
+    if (const TWheelEvent& e = down ? OnMouseWheelDown : OnMouseWheelUp) e(CurrentShiftState(), p, handled);
+    if (!handled && (scrollBars_ & ssVertical)) SetTopRow(topRow_ + (down ? 3 : -3));
   }
 }
 
-RECT TPylStringGrid::CellRect(int col, int row) const {
-  int x = 0;
-  for (int c = 0; c < col && c < static_cast<int>(ColWidths.size()); ++c) x += ColWidths[static_cast<size_t>(c)];
-  const int y = row < FixedRows ? row * DefaultRowHeight : (FixedRows + row - topRow_) * DefaultRowHeight;
-  const int w = col < static_cast<int>(ColWidths.size()) ? ColWidths[static_cast<size_t>(col)] : 0;
-  return {x, y, x + w, y + DefaultRowHeight};
-}
-
-bool TPylStringGrid::CellAt(int x, int y, int& col, int& row) const {
-  for (int r = 0; r < RowCount; ++r) {
-    if (r >= FixedRows && r < topRow_) continue;
-    for (int c = 0; c < ColCount; ++c) {
-      const RECT cr = CellRect(c, r);
-      if (x >= cr.left && x < cr.right && y >= cr.top && y < cr.bottom) {
-        col = c;
-        row = r;
-        return true;
-      }
-    }
+// Only as far as needed: a cell already shown leaves the grid where it is.
+void TPylStringGrid::ScrollIntoView(int col, int row) {
+  const int visible = VisibleRowCount();
+  if (row >= FixedRows && row < topRow_) topRow_ = row;
+  if (row >= topRow_ + visible) topRow_ = row - visible + 1;
+  if (col < leftCol_) {
+    leftCol_ = col;
+    return;
   }
-  return false;
+  const int width = ClientRect().right;
+  int first = col;
+  for (int used = Width(col); first > leftCol_ && used + Width(first - 1) <= width;) used += Width(--first);
+  if (first > leftCol_) leftCol_ = first;
 }
 
 // The move goes through OnSelectCell, so an owner that refuses it sees the
 // asked cell and may move itself.
 bool TPylStringGrid::SelectCell(int col, int row) {
   HideEditor();
-  const int oldRow = row_, oldTop = topRow_;
+  const int oldRow = row_, oldTop = topRow_, oldLeft = leftCol_;
   topRow_ = std::max(topRow_, FixedRows);
   bool can = true;
   if (OnSelectCell) OnSelectCell(col, row, can);
   if (!can) return false;
   col_ = col;
   row_ = row;
-  const int visible = VisibleRowCount();
-  if (row_ < topRow_) topRow_ = row_;
-  if (row_ >= topRow_ + visible) topRow_ = row_ - visible + 1;
-  if (topRow_ != oldTop) {
+  ScrollIntoView(col_, row_);
+  if (topRow_ != oldTop || leftCol_ != oldLeft) {
     Invalidate();
   } else {
     InvalidateRow(oldRow);
     InvalidateRow(row_);
   }
-  TopRowMoved();
+  TopLeftMoved();
   return true;
 }
 
 void TPylStringGrid::InvalidateRow(int row) {
   if (!hwnd_) return;
-  RECT r = CellRect(0, row);
-  r.right = ClientRect().right;
+  const RECT r{0, RowY(row), ClientRect().right, RowY(row) + DefaultRowHeight};
   InvalidateRect(hwnd_, &r, FALSE);
 }
 
@@ -262,7 +337,7 @@ void TPylStringGrid::Navigate(WORD key) {
   row = std::clamp(row, FixedRows, std::max(RowCount - 1, FixedRows));
   if (col != col_ || row != row_) SelectCell(col, row);
   if (topRow_ != top) Invalidate();  // a page key scrolls before it moves
-  TopRowMoved();  // a page key moves the top row even when the cell stays
+  TopLeftMoved();  // a page key moves the top row even when the cell stays
 }
 
 void TPylStringGrid::DoKeyDown(WORD& key, unsigned shift) {
@@ -287,7 +362,9 @@ LRESULT TPylStringGrid::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
       }
       break;
     case WM_GETDLGCODE:
-      return DLGC_WANTARROWS;
+      // Enter and Esc are the grid's (the pane opens and leaves with them),
+      // never a button's of the form; Tab still moves on.
+      return DLGC_WANTARROWS | (wp == VK_RETURN || wp == VK_ESCAPE ? DLGC_WANTALLKEYS : 0);
     case WM_CHAR:
       if (Editing && !editorShown_ && wp >= ' ' && wp != 127) {
         ShowEditor();
@@ -310,22 +387,21 @@ LRESULT TPylStringGrid::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
       if (OnKillFocus) OnKillFocus(reinterpret_cast<HWND>(wp));
       return r;
     }
+    case WM_HSCROLL:
     case WM_VSCROLL:
-      if (!vertScrollBar_) break;
-      Scrolled(LOWORD(wp));
+      Scrolled(msg == WM_VSCROLL ? SB_VERT : SB_HORZ, LOWORD(wp));
       return 0;
     case WM_MOUSEWHEEL:
-      if (!vertScrollBar_) break;
-      SetTopRow(topRow_ - GET_WHEEL_DELTA_WPARAM(wp) * 3 / WHEEL_DELTA);
+      Wheel(GET_WHEEL_DELTA_WPARAM(wp), lp);
       return 0;
     case WM_SIZE:
-      UpdateScrollBar();
+      UpdateScrollBars();
       break;
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN: {
       if (CanFocus()) ::SetFocus(hwnd_);
       int col, row;
-      if (CellAt(GET_X_LPARAM(lp), GET_Y_LPARAM(lp), col, row) && row >= FixedRows) SelectCell(col, row);
+      if (MouseToCell(GET_X_LPARAM(lp), GET_Y_LPARAM(lp), col, row) && row >= FixedRows) SelectCell(col, row);
       break;
     }
     default:
@@ -337,11 +413,14 @@ LRESULT TPylStringGrid::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
 // Only the cells in the update area are drawn: a cursor move repaints its
 // two rows, not the whole grid.
 void TPylStringGrid::Paint(TCanvas& c) {
-  UpdateScrollBar();
+  UpdateScrollBars();
   const int last = std::min(RowCount, topRow_ + VisibleRowCount() + 1);
+  const int width = ClientRect().right;
   auto drawRow = [&](int r) {
-    for (int col = 0; col < ColCount; ++col) {
-      const RECT cr = CellRect(col, r);
+    const int y = RowY(r);
+    for (int col = leftCol_, x = 0; col < ColCount && x < width; ++col) {
+      const RECT cr{x, y, x + Width(col), y + DefaultRowHeight};
+      x = cr.right;
       if (!c.RectVisible(cr)) continue;
       unsigned state = r < FixedRows ? unsigned{gdFixed} : 0u;
       if (r == row_ && (RowSelect || col == col_)) state |= gdSelected | (Focused() ? unsigned{gdFocused} : 0u);

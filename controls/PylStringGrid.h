@@ -6,11 +6,13 @@
 #include <string>
 #include <vector>
 
+#include "core/ShellActions.h"
 #include "framework/Controls.h"
 
 class TInplaceEdit;
 
 enum TGridDrawState : unsigned { gdSelected = 1, gdFocused = 2, gdFixed = 4 };
+enum TScrollStyle { ssNone = 0, ssHorizontal = 1, ssVertical = 2, ssBoth = 3 };
 
 // The owner-drawn grid of the browser panes. The owner decides whether its
 // key handler runs before the grid's own navigation (BeforeKeyDown) or after
@@ -31,11 +33,20 @@ class TPylStringGrid : public TCustomControl {
   int Row() const { return row_; }
   int TopRow() const { return topRow_; }
   void SetTopRow(int r);
-  // A vertical scroll bar, shown always (disabled while every row fits), and
-  // the mouse wheel scrolling the rows.
-  bool VertScrollBar() const { return vertScrollBar_; }
-  void SetVertScrollBar(bool on);
+  // The first column shown: columns beyond the grid's width are reached by
+  // scrolling it.
+  int LeftCol() const { return leftCol_; }
+  void SetLeftCol(int c);
+  // Scroll bars shown always (disabled while everything fits); with the
+  // vertical one, a wheel notch that no handler takes scrolls three rows.
+  TScrollStyle ScrollBars() const { return scrollBars_; }
+  void SetScrollBars(TScrollStyle s);
   int VisibleRowCount() const;
+  // Columns wholly shown from the left column, at least one.
+  int VisibleColCount() const;
+  // The cell under a client point, from the scroll position and the sizes;
+  // false outside every cell.
+  bool MouseToCell(int x, int y, int& col, int& row) const;
   // Focuses the cell and moves the selection anchor with it.
   void MoveToCell(int col, int row);
   bool EditorMode() const { return editorShown_; }
@@ -50,8 +61,15 @@ class TPylStringGrid : public TCustomControl {
   std::function<void(HWND focusedWnd)> OnKillFocus;
   std::function<void(int col, int row, std::string& text)> OnGetEditText;
   std::function<void(int col, int row, const std::string& text)> OnSetEditText;
-  // The first scrolled row changed.
+  // The top row or the left column changed.
   TNotifyEvent OnTopLeftChanged;
+  // One wheel notch towards the user (down) or away (up), at a client
+  // point; a handler that sets handled keeps the grid from scrolling.
+  using TWheelEvent = std::function<void(unsigned shift, POINT at, bool& handled)>;
+  TWheelEvent OnMouseWheelDown;
+  TWheelEvent OnMouseWheelUp;
+  // Offered the verb chosen in the shell's menu over the grid, if set.
+  TShellVerbHook OnShellVerb;
 
  protected:
   LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
@@ -62,20 +80,27 @@ class TPylStringGrid : public TCustomControl {
   void KeepCurrentInside();
 
  private:
-  // Reports a top row that moved since the last report.
-  void TopRowMoved();
-  void UpdateScrollBar();
-  void Scrolled(WORD code);
+  // Reports a top row or left column that moved since the last report.
+  void TopLeftMoved();
+  void UpdateScrollBars();
+  void Scrolled(int bar, WORD code);
+  void Wheel(int delta, LPARAM at);
   bool SelectCell(int col, int row);
   void Navigate(WORD key);
-  bool CellAt(int x, int y, int& col, int& row) const;
+  int Width(int col) const;
+  // Client x of a column's left edge, and y of a row's top.
+  int ColX(int col) const;
+  int RowY(int row) const;
   RECT CellRect(int col, int row) const;
   void InvalidateRow(int row);
-  int col_ = 0, row_ = 0, topRow_ = 0;
+  int MaxLeftCol() const;
+  void ScrollIntoView(int col, int row);
+  int col_ = 0, row_ = 0, topRow_ = 0, leftCol_ = 0;
   TInplaceEdit* editor_ = nullptr;  // a child, made on first use
   bool editorShown_ = false;
   int editCol_ = 0, editRow_ = 0;
-  int reportedTop_ = 0;
-  bool vertScrollBar_ = false;
-  SCROLLINFO shownScroll_{};
+  int reportedTop_ = 0, reportedLeft_ = 0;
+  TScrollStyle scrollBars_ = ssNone;
+  SCROLLINFO shownScroll_[2]{};  // horizontal, vertical
+  int wheelRest_ = 0;  // of a notch, from fine-grained wheels
 };

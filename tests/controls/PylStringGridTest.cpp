@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <functional>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -269,6 +272,174 @@ TEST(PylStringGrid, TypingOnTheGridStartsTheEditorWithThatCharacter) {
   PostMessageA(f.Editor(), WM_CHAR, 'y', 1);
   f.LoopKey(f.Editor(), VK_RETURN);
   EXPECT_EQ(f.sets, std::vector<std::string>{"0,1=xy"});
+}
+
+TEST(PylStringGrid, EnterAndEscAreTheGridsAndTabMovesOn) {
+  TEditFixture f;
+  f.events.clear();
+  f.LoopKey(f.grid->Handle(), VK_RETURN);
+  f.LoopKey(f.grid->Handle(), VK_ESCAPE);
+  EXPECT_EQ(f.events, (std::vector<std::string>{"key 13", "key 27"}));
+  EXPECT_TRUE(f.sets.empty()) << "no button of the form was pressed";
+  if (GetActiveWindow() == f.form.Handle() && GetFocus() == f.grid->Handle()) {
+    f.LoopKey(f.grid->Handle(), VK_TAB);
+    EXPECT_NE(GetFocus(), f.grid->Handle());
+  }
+}
+
+// Twenty columns of 50 on a client 275 wide (five whole, a part of the
+// sixth) under a fixed row and seven rows; both scroll bars.
+struct TWideGridFixture {
+  TForm form;
+  TPylStringGrid* grid;
+  int reports = 0;
+  TWideGridFixture() {
+    form.SetClientSize(500, 400);
+    grid = new TPylStringGrid(&form);
+    grid->ColCount = 20;
+    grid->ColWidths.assign(20, 50);
+    grid->RowCount = 40;
+    grid->FixedRows = 1;
+    grid->SetScrollBars(ssBoth);
+    grid->SetBounds(0, 0, 275 + GetSystemMetrics(SM_CXVSCROLL), 18 * 8 + GetSystemMetrics(SM_CYHSCROLL));
+    grid->OnTopLeftChanged = [this] { ++reports; };
+    form.Show();
+    grid->MoveToCell(0, 1);
+    reports = 0;
+  }
+  std::string Place() const {
+    return std::to_string(grid->LeftCol()) + "/" + std::to_string(grid->TopRow()) + " at " +
+           std::to_string(grid->Col()) + "," + std::to_string(grid->Row());
+  }
+};
+
+TEST(PylStringGrid, KeysAndBarsScrollBothWaysAndReportIt) {
+  TWideGridFixture f;
+  ASSERT_EQ(f.grid->ClientRect().right, 275);
+  EXPECT_EQ(f.grid->VisibleColCount(), 5);
+  auto key = [&](WORD vk) { SendMessageA(f.grid->Handle(), WM_KEYDOWN, vk, 1); };
+  auto bar = [&](UINT msg, WORD code) { SendMessageA(f.grid->Handle(), msg, code, 0); };
+  struct {
+    std::function<void()> act;
+    const char* want;  // left/top at col,row
+    int reports;
+  } const steps[] = {
+      {[&] { key(VK_END); }, "15/1 at 19,1", 1},
+      {[&] { key(VK_HOME); }, "0/1 at 0,1", 2},
+      {[&] { for (int i = 0; i < 4; ++i) key(VK_RIGHT); }, "0/1 at 4,1", 2},  // still whole on the screen
+      {[&] { key(VK_RIGHT); }, "1/1 at 5,1", 3},
+      {[&] { bar(WM_HSCROLL, SB_LINERIGHT); }, "2/1 at 5,1", 4},
+      {[&] { bar(WM_HSCROLL, SB_PAGERIGHT); }, "7/1 at 5,1", 5},
+      {[&] { bar(WM_HSCROLL, SB_RIGHT); }, "15/1 at 5,1", 6},
+      {[&] { bar(WM_HSCROLL, SB_LINERIGHT); }, "15/1 at 5,1", 6},  // the last columns fill the grid
+      {[&] { bar(WM_HSCROLL, SB_PAGELEFT); }, "10/1 at 5,1", 7},
+      {[&] { bar(WM_VSCROLL, SB_LINEDOWN); }, "10/2 at 5,1", 8},
+      {[&] { bar(WM_VSCROLL, SB_PAGEDOWN); }, "10/9 at 5,1", 9},
+      {[&] { key(VK_LEFT); }, "4/1 at 4,1", 10},  // both ways back to the cursor
+      {[&] { bar(WM_HSCROLL, SB_LEFT); }, "0/1 at 4,1", 11},
+  };
+  for (const auto& s : steps) {
+    s.act();
+    EXPECT_EQ(f.Place(), s.want);
+    EXPECT_EQ(f.reports, s.reports) << s.want;
+  }
+  SCROLLINFO si{sizeof si, SIF_ALL, 0, 0, 0, 0, 0};
+  f.grid->SetLeftCol(7);
+  GetScrollInfo(f.grid->Handle(), SB_HORZ, &si);
+  EXPECT_EQ(si.nMax, 19);
+  EXPECT_EQ(si.nPage, 5u);
+  EXPECT_EQ(si.nPos, 7);
+}
+
+TEST(PylStringGrid, ThumbDragMovesTheLeftColumn) {
+  TWideGridFixture f;
+  UpdateWindow(f.form.Handle());
+  SCROLLBARINFO info{};
+  info.cbSize = sizeof info;
+  ASSERT_TRUE(GetScrollBarInfo(f.grid->Handle(), OBJID_HSCROLL, &info));
+  const int y = (info.rcScrollBar.top + info.rcScrollBar.bottom) / 2;
+  const int thumb = info.rcScrollBar.left + (info.xyThumbTop + info.xyThumbBottom) / 2;
+  const int track = info.rcScrollBar.right - info.rcScrollBar.left - 2 * (info.rcScrollBar.bottom - info.rcScrollBar.top);
+  // The bar tracks the drag in a loop of its own, so the hand is another thread.
+  std::atomic<bool> done{false};
+  std::thread hand([&] {
+    SetCursorPos(thumb, y);
+    Sleep(50);
+    mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
+    for (int step = 1; step <= 10; ++step) {  // half the track: column ten
+      Sleep(20);
+      SetCursorPos(thumb + track * step / 20, y);
+    }
+    Sleep(50);
+    mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
+    done = true;
+  });
+  while (!done) {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    Application().ProcessMessages();
+  }
+  hand.join();
+  Application().ProcessMessages();
+  EXPECT_GE(f.grid->LeftCol(), 8);
+  EXPECT_LE(f.grid->LeftCol(), 12);
+  EXPECT_GT(f.reports, 0);
+}
+
+TEST(PylStringGrid, WheelNotchesGoToTheirHandlersFirst) {
+  TWideGridFixture f;
+  std::vector<std::string> wheel;
+  f.grid->OnMouseWheelDown = [&](unsigned, POINT at, bool& handled) {
+    wheel.push_back("down " + std::to_string(at.x) + "," + std::to_string(at.y));
+    handled = true;
+  };
+  f.grid->OnMouseWheelUp = [&](unsigned, POINT, bool&) { wheel.push_back("up"); };
+  f.grid->SetTopRow(10);
+  POINT at{20, 30};
+  ClientToScreen(f.grid->Handle(), &at);
+  auto turn = [&](int delta) {
+    SendMessageA(f.grid->Handle(), WM_MOUSEWHEEL, MAKEWPARAM(0, delta), MAKELPARAM(at.x, at.y));
+  };
+  turn(-2 * WHEEL_DELTA);  // taken by the handler: the rows stay
+  EXPECT_EQ(f.grid->TopRow(), 10);
+  turn(WHEEL_DELTA / 2);
+  EXPECT_EQ(wheel.size(), 2u) << "half a notch is no notch yet";
+  turn(WHEEL_DELTA / 2);
+  EXPECT_EQ(f.grid->TopRow(), 7);
+  EXPECT_EQ(wheel, (std::vector<std::string>{"down 20,30", "down 20,30", "up"}));
+}
+
+TEST(PylStringGrid, MouseToCellFollowsTheScrolledGrid) {
+  TWideGridFixture f;
+  f.grid->SetLeftCol(7);
+  f.grid->SetTopRow(9);
+  struct {
+    int x, y;
+    const char* want;  // "col,row", or "" outside every cell
+  } const points[] = {
+      {10, 5, "7,0"},      // the fixed row stays on top
+      {60, 18 + 5, "8,9"},
+      {249, 18 * 2 + 1, "11,10"},
+      {270, 20, "12,9"},   // the column shown in part
+      {280, 20, ""},       // beyond the client area
+      {10, 18 * 8 + 1, ""},
+      {-1, 20, ""},
+  };
+  for (const auto& p : points) {
+    int col = -1, row = -1;
+    const bool in = f.grid->MouseToCell(p.x, p.y, col, row);
+    EXPECT_EQ(in ? std::to_string(col) + "," + std::to_string(row) : "", p.want) << p.x << "," << p.y;
+  }
+  SendMessageA(f.grid->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(60, 18 + 5));
+  SendMessageA(f.grid->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(60, 18 + 5));
+  EXPECT_EQ(f.Place(), "7/9 at 8,9");
+  // A hundred thousand rows cost a click no more than forty.
+  f.grid->RowCount = 100000;
+  f.grid->SetTopRow(99000);
+  const DWORD start = GetTickCount();
+  int col = 0, row = 0;
+  for (int i = 0; i < 10000; ++i) f.grid->MouseToCell(i % 270, 18 + i % 120, col, row);
+  EXPECT_LT(GetTickCount() - start, 500u);
+  EXPECT_GE(row, 99000);
 }
 
 }  // namespace

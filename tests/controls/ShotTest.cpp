@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "support/Screenshot.h"
+#include "controls/BrowserImages.h"
 #include "controls/DriveBar.h"
 #include "controls/GridCell.h"
 #include "controls/OrvHeader.h"
@@ -9,6 +10,7 @@
 #include "controls/PylBitBtn.h"
 #include "controls/PylSplitterMouse.h"
 #include "controls/StringGrid.h"
+#include "core/IconReader.h"
 #include "framework/ComCtrls.h"
 #include "framework/Forms.h"
 #include "framework/Spin.h"
@@ -101,7 +103,7 @@ TEST(ControlsShot, PagesPickersTreesGridsAndGlyphs) {
   grid->ColWidths = {130, 70, 70};
   grid->SetRowCount(8);
   grid->SetFixedRows(1);
-  grid->SetVertScrollBar(true);
+  grid->SetScrollBars(ssVertical);
   grid->Tag = 1;
   grid->SetRows(0, {"Name", "Size before", "Status"});
   grid->SetRows(1, {"C:\\t\\a.txt", "1 024", "successful\x02"});
@@ -150,6 +152,53 @@ TEST(ControlsShot, PagesPickersTreesGridsAndGlyphs) {
   UpdateWindow(form.Handle());
   Application().ProcessMessages();
   EXPECT_TRUE(SaveWindowShot(form.Handle(), "controls_more_controls.bmp", {{636, 412, GetSysColor(COLOR_BTNFACE)}}));
+}
+
+TEST(ControlsShot, BrowserImagesSortMarksAndASystemIcon) {
+  GetShellIconIndexes();
+  const auto images = MakeImageListBrowser();
+  const auto marks = MakeUpDownImages();
+  ASSERT_EQ(images->Count(), 4);
+  ASSERT_EQ(marks->Count(), 2);
+  TForm form;
+  form.SetCaption("Icons");
+  form.SetClientSize(340, 200);
+  for (auto [top, kind] : {std::pair{8, 0u}, {30, 2u | 0x2000u}}) {  // ascending by name, descending by size
+    auto* header = new TOrvHeader(&form);
+    header->SetBounds(8, top, 320, 18);
+    header->HeaderItems = {{DT_LEFT, "Name", 160}, {DT_LEFT, "Ext", 60}, {DT_LEFT, "Size", 100}};
+    header->ItemsChanged();
+    header->Images = marks->Handle();
+    header->SetKindOfSort(kind);
+  }
+  // The values a pane draws: -1 to -4 from the program's list, then the
+  // system's folder icons.
+  const int32_t values[] = {-1, -2, -3, -4, FolderIconIndex, OpenFolderIconIndex};
+  const char* const labels[] = {"[..]", "no icon", "folder", "open folder", "system folder", "system open"};
+  auto* grid = new TPylStringGrid(&form);
+  grid->SetScrollBars(ssBoth);
+  grid->SetBounds(8, 56, 320, 136);
+  grid->ColCount = 4;
+  grid->ColWidths.assign(4, 130);
+  grid->RowCount = 6;
+  grid->OnDrawCell = [&](int col, int row, const RECT& r, unsigned, TCanvas& c) {
+    c.SetBrushColor(clWindow);
+    c.FillRect(r);
+    const int32_t v = values[row];
+    if (v < 0)
+      images->Draw(c, r.left + 2, r.top + 1, -v - 1);
+    else
+      c.Draw(r.left + 2, r.top + 1, SystemImageList, v);
+    c.TextOut(r.left + 22, r.top + 2, std::string(labels[row]) + " " + std::to_string(col));
+  };
+  form.Show();
+  grid->SetLeftCol(1);  // scrolled: column 1 comes first
+  UpdateWindow(form.Handle());
+  Application().ProcessMessages();
+  EXPECT_EQ(grid->LeftCol(), 1);
+  EXPECT_TRUE(SaveWindowShot(form.Handle(), "icons_shell.bmp",
+                             {{8 + 2 + 8, 56 + 2 * 18 + 1 + 10, RGB(240, 200, 80)},  // the closed folder's body
+                              {8 + 8, 8 + 1 + 9, RGB(128, 128, 128)}}));           // the ascending mark
 }
 
 }  // namespace

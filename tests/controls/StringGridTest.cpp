@@ -55,7 +55,7 @@ TEST(StringGrid, ScrollBarWheelAndKeysMoveTheTopRowAndReportIt) {
   grid->SetColCount(2);
   grid->SetRowCount(51);
   grid->SetFixedRows(1);
-  grid->SetVertScrollBar(true);
+  grid->SetScrollBars(ssVertical);
   grid->RowSelect = true;
   for (int r = 0; r < 51; ++r) grid->SetCells(0, r, "row " + std::to_string(r));
   int reports = 0;

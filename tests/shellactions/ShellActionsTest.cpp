@@ -223,34 +223,40 @@ TEST(ShellActions, FoldersOpenInTheShellAndShowTheirProperties) {
   }
 }
 
-// Plays the user in the shell's menu from a timer: picks the item of a
-// text with the arrow keys and Enter, or leaves with Esc.
+// Plays the user in the shell's menu from a timer: one arrow key a tick
+// until the item of a text is highlighted, then Enter; or Esc at once.
 struct TMenuPlayer {
   static inline const char* choose = nullptr;  // nullptr: Esc
   static inline TPylStringGrid* grid = nullptr;
   static inline bool handlerWhileOpen = false;
   static inline HMENU lastMenu = nullptr;
   static inline bool pending = false;  // a menu is to be answered
+  static void Press(HWND menuWindow, WORD key) {
+    PostMessageA(menuWindow, WM_KEYDOWN, key, 1);
+    PostMessageA(menuWindow, WM_KEYUP, key, 0xC0000001);
+  }
   static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
     for (HWND w : ProcessWindowsOfClass("#32768")) {
       if (!pending) return;
-      pending = false;
       HMENU m = reinterpret_cast<HMENU>(SendMessageA(w, MN_GETHMENU, 0, 0));
       lastMenu = m;
       handlerWhileOpen = grid->ICM != nullptr;
-      std::vector<WORD> keys;
-      for (int i = 0; choose && i < GetMenuItemCount(m); ++i) {
-        if (GetMenuState(m, UINT(i), MF_BYPOSITION) & MF_SEPARATOR) continue;
-        keys.push_back(VK_DOWN);
+      if (!choose) {
+        pending = false;
+        Press(w, VK_ESCAPE);
+        return;
+      }
+      for (int i = 0; i < GetMenuItemCount(m); ++i) {
+        if (!(GetMenuState(m, UINT(i), MF_BYPOSITION) & MF_HILITE)) continue;
         char text[100] = "";
         GetMenuStringA(m, UINT(i), text, sizeof text, MF_BYPOSITION);
-        if (strcmp(text, choose) == 0) break;
+        if (strcmp(text, choose) == 0) {
+          pending = false;
+          Press(w, VK_RETURN);
+          return;
+        }
       }
-      keys.push_back(choose ? VK_RETURN : VK_ESCAPE);
-      for (WORD k : keys) {
-        PostMessageA(w, WM_KEYDOWN, k, 1);
-        PostMessageA(w, WM_KEYUP, k, 0xC0000001);
-      }
+      Press(w, VK_DOWN);
     }
   }
 };
@@ -302,7 +308,8 @@ TEST(ShellActions, ContextMenuOfAFileOverTheGrid) {
     TMenuPlayer::choose = c.choose;
     TMenuPlayer::handlerWhileOpen = false;
     TMenuPlayer::pending = true;
-    ShowShellContextMenu(grid->Handle(), grid->ICM, c.hooked ? hook : nullptr, 100, 100, 1, f.Pos("file.txt"), f.list);
+    grid->OnShellVerb = c.hooked ? hook : nullptr;  // as the pane passes its grid's
+    ShowShellContextMenu(grid->Handle(), grid->ICM, grid->OnShellVerb, 100, 100, 1, f.Pos("file.txt"), f.list);
     EXPECT_TRUE(TMenuPlayer::handlerWhileOpen);
     EXPECT_EQ(grid->ICM, nullptr);
     EXPECT_EQ(verbs, c.wantVerbs);
