@@ -71,10 +71,8 @@ void TCanvas::Rectangle(const RECT& r) {
 }
 
 void TCanvas::Polygon(std::initializer_list<POINT> points) {
-  TGdiObject b(CreateSolidBrush(ColorToRGB(brush_)));
-  HGDIOBJ old = SelectObject(dc_, b.Get());
+  TSelectObject select(dc_, SolidBrush(brush_));
   ::Polygon(dc_, std::data(points), static_cast<int>(points.size()));
-  SelectObject(dc_, old);
 }
 
 void TCanvas::TextOut(int x, int y, const std::string& s) {

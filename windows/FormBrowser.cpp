@@ -129,17 +129,7 @@ TFont GridFont() {
   return f;
 }
 
-int TextWidthIn(const TFont& font, const std::string& text) {
-  HDC dc = GetDC(nullptr);
-  int w = 0;
-  {
-    TCanvas c(dc);
-    c.SetFont(font);
-    w = c.TextWidth(text);
-  }
-  ReleaseDC(nullptr, dc);
-  return w;
-}
+int TextWidthIn(const TFont& font, const std::string& text) { return ScreenTextExtent(font, text).cx; }
 
 // The critical-error boxes of an empty drive stay away from this thread's calls.
 class TQuietDriveErrors {
@@ -526,8 +516,9 @@ void TBrowserForm::CutToRoot() {
 int TBrowserForm::BriefColumnWidth() {
   const TFont font = GridFont();
   if (briefWidth_ && briefFont_ == font) return briefWidth_;
-  HDC dc = GetDC(nullptr);
   {
+    TWindowDC screen;
+    const HDC dc = screen.Get();
     TCanvas c(dc);
     c.SetFont(font);
     // Summed advance widths: one measure per character instead of a system
@@ -550,7 +541,6 @@ int TBrowserForm::BriefColumnWidth() {
     }
     briefWidth_ = widest + c.TextWidth("[]") + 20;
   }
-  ReleaseDC(nullptr, dc);
   briefFont_ = font;
   return briefWidth_;
 }
@@ -603,13 +593,7 @@ void TBrowserForm::UpdateView() {
     TBusy busy(*this);
     if (!(sgBrowser->Font() == font)) sgBrowser->SetFont(font);
     sgBrowser->SetColor(MainColors[1]);
-    {
-      HDC dc = GetDC(nullptr);
-      TCanvas c(dc);
-      c.SetFont(font);
-      TextHeight = c.TextHeight("Tg");
-      ReleaseDC(nullptr, dc);
-    }
+    TextHeight = ScreenTextExtent(font, "Tg").cy;
     sgBrowser->DefaultRowHeight = std::max(TextHeight, MinRowHeight);
     switch (Mode) {
       case PaneTree:
@@ -1310,14 +1294,13 @@ void TBrowserForm::ApplyLayout(uint32_t bits) {
 
 void TBrowserForm::FitBarHeights() {
   auto charHeight = [](const TFont& f) {
-    HDC dc = GetDC(nullptr);
+    TWindowDC screen;
     TEXTMETRICA tm{};
     {
-      TCanvas c(dc);
+      TCanvas c(screen.Get());
       c.SetFont(f);
-      GetTextMetricsA(dc, &tm);
+      GetTextMetricsA(screen.Get(), &tm);
     }
-    ReleaseDC(nullptr, dc);
     return int(tm.tmHeight);
   };
   const int button = charHeight(btnSendTobasket->Font()) * 3 / 2;

@@ -129,11 +129,10 @@ TEST(BitBtn, NewFontOnlyWhileHoveredAndOnlyWithNewStyle) {
 bool Shows(const TPylBitBtn& b, COLORREF colour) {
   InvalidateRect(b.Handle(), nullptr, TRUE);
   UpdateWindow(b.Handle());
-  HDC dc = GetDC(b.Handle());
+  TWindowDC dc(b.Handle());
   bool found = false;
   for (int y = 0; y < b.Height() && !found; ++y)
-    for (int x = 0; x < b.Width() && !found; ++x) found = GetPixel(dc, x, y) == colour;
-  ReleaseDC(b.Handle(), dc);
+    for (int x = 0; x < b.Width() && !found; ++x) found = GetPixel(dc.Get(), x, y) == colour;
   return found;
 }
 

@@ -98,11 +98,10 @@ TEST(StringGrid, DrawsItsOwnTextsUntilTheOwnerDrawsThem) {
   auto darkPixels = [&] {
     InvalidateRect(grid->Handle(), nullptr, TRUE);
     UpdateWindow(grid->Handle());
-    HDC dc = GetDC(grid->Handle());
+    TWindowDC dc(grid->Handle());
     int n = 0;
     for (int y = 18; y < 36; ++y)
-      for (int x = 0; x < 100; ++x) n += GetPixel(dc, x, y) == GetSysColor(COLOR_WINDOWTEXT);
-    ReleaseDC(grid->Handle(), dc);
+      for (int x = 0; x < 100; ++x) n += GetPixel(dc.Get(), x, y) == GetSysColor(COLOR_WINDOWTEXT);
     return n;
   };
   EXPECT_GT(darkPixels(), 20);

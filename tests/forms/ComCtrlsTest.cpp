@@ -188,9 +188,7 @@ TEST(ListBox, OwnerDrawnItemsAreDrawnAndMeasuredByTheirOwner) {
   bool selectedDrawn = false;
   for (auto [i, state] : drawn) selectedDrawn |= i == 2 && (state & odSelected);
   EXPECT_TRUE(selectedDrawn);
-  HDC dc = GetDC(fixed->Handle());
-  EXPECT_EQ(GetPixel(dc, 50, 30), RGB(0, 0, 255));
-  ReleaseDC(fixed->Handle(), dc);
+  EXPECT_EQ(GetPixel(TWindowDC(fixed->Handle()).Get(), 50, 30), RGB(0, 0, 255));
 }
 
 TEST(TreeView, AlwaysExpandedNodesWithDataAndKeysForTheOwner) {
@@ -335,16 +333,15 @@ std::string SomeTrueTypeFamily() {
   std::string name;
   LOGFONTA lf{};
   lf.lfCharSet = DEFAULT_CHARSET;
-  HDC dc = GetDC(nullptr);
+  const TWindowDC screen;
   EnumFontFamiliesExA(
-      dc, &lf,
+      screen.Get(), &lf,
       [](const LOGFONTA* f, const TEXTMETRICA*, DWORD type, LPARAM p) -> int {
         if (!(type & TRUETYPE_FONTTYPE) || f->lfFaceName[0] == '@') return 1;
         *reinterpret_cast<std::string*>(p) = f->lfFaceName;
         return 0;
       },
       reinterpret_cast<LPARAM>(&name), 0);
-  ReleaseDC(nullptr, dc);
   return name;
 }
 

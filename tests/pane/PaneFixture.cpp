@@ -163,11 +163,10 @@ bool TPaneTest::RowShows(TBrowserForm& pane, int32_t index, COLORREF colour) {
   int left = 0;
   for (int c = 0; c < col; ++c) left += grid.ColWidths[size_t(c)];
   const int right = pane.Mode == PaneBrief ? left + grid.ColWidths[size_t(col)] : grid.ClientRect().right;
-  HDC dc = GetDC(grid.Handle());
+  TWindowDC dc(grid.Handle());
   bool found = false;
   for (int y = row * grid.DefaultRowHeight; y < (row + 1) * grid.DefaultRowHeight && !found; ++y)
-    for (int x = left; x < right && !found; ++x) found = GetPixel(dc, x, y) == colour;
-  ReleaseDC(grid.Handle(), dc);
+    for (int x = left; x < right && !found; ++x) found = GetPixel(dc.Get(), x, y) == colour;
   return found;
 }
 
