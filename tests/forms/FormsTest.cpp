@@ -157,7 +157,7 @@ TEST(Forms, ModalRunEndsWithTheKeysResult) {
   }
 }
 
-TEST(Forms, ShortcutsComeBeforeDialogKeysAndFormPreview) {
+TEST(Forms, ShortcutsPreviewAndDialogKeysEachTakeTheirKey) {
   TForm form(nullptr, TFormBorder::Dialog);
   auto* edit = new TEdit(&form);
   auto* ok = new TButton(&form, "OK");
