@@ -425,8 +425,17 @@ LRESULT TWinControl::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
       if (OnResize) OnResize();
       break;
     case WM_ERASEBKGND:
-      if (ownClass_) return 1;  // the paint fills the background in its buffer
-      break;
+      if (!ownClass_) break;
+      // Inside BeginPaint the buffer fills the background; an erase at once
+      // (a resize, a window shown) gives the new area its colour until then.
+      if (!painting_) {
+        RECT r;
+        GetClientRect(hwnd_, &r);
+        TCanvas c(reinterpret_cast<HDC>(wp));
+        c.SetBrushColor(color_);
+        c.FillRect(r);
+      }
+      return 1;
     case WM_PAINT:
       if (ownClass_) {
         PaintWindow();
@@ -564,7 +573,9 @@ void TWinControl::PaintWindow() {
   TGdiObject update(CreateRectRgn(0, 0, 0, 0));
   const bool haveUpdate = update && GetUpdateRgn(hwnd_, static_cast<HRGN>(update.Get()), FALSE) != ERROR;
   PAINTSTRUCT ps;
+  painting_ = true;
   HDC screen = BeginPaint(hwnd_, &ps);
+  painting_ = false;
   const RECT area = ps.rcPaint;
   const int w = area.right - area.left, h = area.bottom - area.top;
   if (w > 0 && h > 0) {

@@ -277,6 +277,7 @@ class TWinControl : public TControl {
   bool tracking_ = false;
   bool aligning_ = false;
   bool destroying_ = false;  // its handlers and its owner may be gone already
+  bool painting_ = false;    // inside BeginPaint
   int alignHold_ = 0;
 
   friend class TControl;
