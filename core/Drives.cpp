@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "core/FileUtils.h"
 #include "core/translator.h"
 
 TDriveList DriveList;
@@ -17,22 +18,10 @@ constexpr DWORD AllDriveBits = (1u << 26) - 1;
 
 const TUnitTexts driveTexts{{TextBasket, "BASKET"}, {TextCdRom, "CD-ROM"}, {TextRemovable, "REMOVABLE"}};
 
-// An empty removable or CD-ROM drive must not bring up the system's
-// "no disk" box.
-class TQuietErrors {
- public:
-  TQuietErrors() : old_(SetErrorMode(SEM_FAILCRITICALERRORS)) {}
-  ~TQuietErrors() { SetErrorMode(old_); }
-  TQuietErrors(const TQuietErrors&) = delete;
-  TQuietErrors& operator=(const TQuietErrors&) = delete;
-
- private:
-  UINT old_;
-};
-
 std::string RootOf(char letter) { return std::string(1, letter) + ":\\"; }
 
 bool VolumeAnswers(char letter, char* label = nullptr, DWORD labelSize = 0) {
+  // An empty removable or CD-ROM drive must not bring up the "no disk" box.
   TQuietErrors quiet;
   return GetVolumeInformationA(RootOf(letter).c_str(), label, labelSize, nullptr, nullptr,
                                nullptr, nullptr, 0) != 0;

@@ -40,6 +40,17 @@ inline void StripTrailingBackslash(std::string& path) {
 inline bool IsDotEntry(const char* name) {
   return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
 }
+// Keeps the system's critical-error and open-file boxes away for its life.
+class TQuietErrors {
+ public:
+  explicit TQuietErrors(UINT mode = SEM_FAILCRITICALERRORS) : old_(SetErrorMode(mode)) {}
+  ~TQuietErrors() { SetErrorMode(old_); }
+  TQuietErrors(const TQuietErrors&) = delete;
+  TQuietErrors& operator=(const TQuietErrors&) = delete;
+
+ private:
+  UINT old_;
+};
 // A link (Wine shows a Unix link to a folder so) is never entered: it may
 // lead outside the tree or back to a folder above it.
 inline bool IsFolderLink(DWORD attributes) { return attributes & FILE_ATTRIBUTE_REPARSE_POINT; }
