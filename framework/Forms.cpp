@@ -188,6 +188,10 @@ LRESULT TForm::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_SIZE:
       if (Application().MainForm == this) Application().MainFormSized(wp);
       break;
+    case WM_WINDOWPOSCHANGED:
+      // The user and the window manager move top-level windows too.
+      if (!parent_ && !IsIconic(hwnd_)) GetWindowRect(hwnd_, &bounds_);
+      break;
     default:
       break;
   }

@@ -5,6 +5,7 @@
 #include <cctype>
 #include <cerrno>
 #include <cstdint>
+#include <atomic>
 #include <cstdlib>
 
 namespace {
@@ -37,7 +38,38 @@ std::vector<std::string> SplitNulList(const std::string& s) {
   return out;
 }
 
+std::atomic<unsigned> failedWrites{0};
+std::atomic<int> failAfter{0};
+
+// The injected fault: the file cut short, as a write that ran out of space.
+bool InjectedFault(const std::string& file) {
+  int n = failAfter.load();
+  if (n <= 0) return false;
+  failAfter = n - 1;
+  if (n != 1) return false;
+  HANDLE h = CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (h != INVALID_HANDLE_VALUE) {
+    LARGE_INTEGER size{};
+    GetFileSizeEx(h, &size);
+    size.QuadPart /= 2;
+    SetFilePointerEx(h, size, nullptr, FILE_BEGIN);
+    SetEndOfFile(h);
+    CloseHandle(h);
+  }
+  return true;
+}
+
 }  // namespace
+
+unsigned TIniFile::FailedWrites() { return failedWrites.load(); }
+
+void TIniFile::FailWriteAfter(int n) { failAfter = n; }
+
+bool TIniFile::Write(const char* section, const char* key, const char* value) {
+  const bool ok = !InjectedFault(fileName_) && WritePrivateProfileStringA(section, key, value, fileName_.c_str());
+  if (!ok) ++failedWrites;
+  return ok;
+}
 
 std::string TIniFile::ReadString(const std::string& section, const std::string& key,
                                  const std::string& def) const {
@@ -66,8 +98,7 @@ bool TIniFile::ReadBool(const std::string& section, const std::string& key, bool
 
 bool TIniFile::WriteString(const std::string& section, const std::string& key,
                            const std::string& value) {
-  return WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(),
-                                    fileName_.c_str()) != 0;
+  return Write(section.c_str(), key.c_str(), value.c_str());
 }
 
 bool TIniFile::WriteInteger(const std::string& section, const std::string& key, int value) {
@@ -97,11 +128,11 @@ bool TIniFile::ValueExists(const std::string& section, const std::string& key) c
 }
 
 bool TIniFile::DeleteKey(const std::string& section, const std::string& key) {
-  return WritePrivateProfileStringA(section.c_str(), key.c_str(), nullptr, fileName_.c_str()) != 0;
+  return Write(section.c_str(), key.c_str(), nullptr);
 }
 
 bool TIniFile::EraseSection(const std::string& section) {
-  return WritePrivateProfileStringA(section.c_str(), nullptr, nullptr, fileName_.c_str()) != 0;
+  return Write(section.c_str(), nullptr, nullptr);
 }
 
 void TIniFile::UpdateFile() { WritePrivateProfileStringA(nullptr, nullptr, nullptr, fileName_.c_str()); }

@@ -26,6 +26,14 @@ class TIniFile {
   // Writes cached changes to disk.
   void UpdateFile();
 
+  // Writes that failed in this process so far: a pass of several objects
+  // learns from the count before and after whether every write went through.
+  static unsigned FailedWrites();
+  // Tests make the n-th write from now fail as a full disk would, leaving
+  // the file cut to half its size; 0 disarms.
+  static void FailWriteAfter(int n);
+
  private:
+  bool Write(const char* section, const char* key, const char* value);
   std::string fileName_;
 };

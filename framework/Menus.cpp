@@ -183,6 +183,7 @@ TMainMenu::~TMainMenu() {
 }
 
 void TMainMenu::Attach(HWND form) {
+  if (!ShowBar) return;
   if (form_ && form_ != form && IsWindow(form_) && GetMenu(form_) == bar_.Get()) SetMenu(form_, nullptr);
   form_ = form;
   TMenuHandle bar(Items.BuildMenu(false));

@@ -99,6 +99,9 @@ class TMainMenu {
   TMainMenu() = default;
   ~TMainMenu();
   TMenuItem Items;
+  // False: the form shows no bar (a menu toolbar stands in for it) and the
+  // items serve only their shortcuts.
+  bool ShowBar = true;
   // Rebuilds the bar of the window after the items were changed.
   void Attach(HWND form);
 

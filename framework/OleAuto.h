@@ -21,6 +21,21 @@ class TComApartment {
   HRESULT hr_;
 };
 
+// OLE for the user-interface thread (clipboard, drag and drop, the shell's
+// verbs need it, not only COM), released when the scope ends.
+class TOleScope {
+ public:
+  TOleScope() : hr_(OleInitialize(nullptr)) {}
+  ~TOleScope() {
+    if (SUCCEEDED(hr_)) OleUninitialize();
+  }
+  TOleScope(const TOleScope&) = delete;
+  TOleScope& operator=(const TOleScope&) = delete;
+
+ private:
+  HRESULT hr_;
+};
+
 // An automation call that failed; DISP_E_EXCEPTION carries the server's text.
 class EOleError : public std::runtime_error {
  public:

@@ -43,6 +43,11 @@ void TLabel::AdjustSize() {
   SetBounds(Left(), Top(), caption_.empty() ? 0 : static_cast<int>(sz.cx), sz.cy);
 }
 
+void TLabel::MouseUp(TMouseButton b, unsigned shift, int x, int y) {
+  TGraphicControl::MouseUp(b, shift, x, y);
+  if (b == TMouseButton::Left && enabled_ && x >= 0 && y >= 0 && x < Width() && y < Height()) Click();
+}
+
 void TLabel::PaintControl(TCanvas& c) {
   RECT r = ClientRect();
   if (!Transparent) c.FillRect(r);

@@ -33,6 +33,8 @@ class TLabel : public TGraphicControl {
   void SetCaption(const std::string& s) override;
   void SetFont(const TFont& f) override;
   void PaintControl(TCanvas& c) override;
+  // A left click on the text clicks the label (links are labels).
+  void MouseUp(TMouseButton b, unsigned shift, int x, int y) override;
 
  private:
   void AdjustSize();

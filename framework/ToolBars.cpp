@@ -4,8 +4,6 @@
 
 namespace {
 
-SIZE MeasureText(const TFont& font, const std::string& s) { return ScreenTextExtent(font, s.empty() ? " " : s); }
-
 char UpperChar(char ch) {
   char s[2] = {ch, 0};
   CharUpperBuffA(s, 1);
@@ -80,12 +78,12 @@ void TMenuToolBar::SetMenu(TMenuItem* items) {
 }
 
 void TMenuToolBar::Arrange() {
-  const int h = MeasureText(font_, "Tg").cy * 3 / 2;
+  const int h = ScreenTextExtent(font_, "Tg").cy * 3 / 2;
   int x = 0;
   for (TMenuBarButton* b : buttons_) {
     // Measured as it stands, accelerator mark included: a little slack
     // around the drawn caption.
-    const int w = MeasureText(font_, b->Caption()).cx;
+    const int w = ScreenTextExtent(font_, b->Caption()).cx;
     b->SetBounds(x, 0, w, h);
     x += w;
   }
@@ -102,13 +100,13 @@ void TMenuToolBar::DropDown(size_t index) {
   }
   POINT p{b->Left(), b->Top() + b->Height()};
   ClientToScreen(hwnd_, &p);
-  const TMenuHandle m(item->BuildMenu(true));
+  TMenuHandle menu(item->BuildMenu(true));
   b->Dropped = true;
   dropped_ = static_cast<int>(index);
   b->Invalidate();
   UpdateWindow(hwnd_);
   const UINT id = static_cast<UINT>(
-      TrackPopupMenu(m.Get(), TPM_RETURNCMD | TPM_LEFTALIGN | TPM_TOPALIGN, p.x, p.y, 0, hwnd_, nullptr));
+      TrackPopupMenu(menu.Get(), TPM_RETURNCMD | TPM_LEFTALIGN | TPM_TOPALIGN, p.x, p.y, 0, hwnd_, nullptr));
   dropped_ = -1;
   b->Dropped = false;
   b->Invalidate();

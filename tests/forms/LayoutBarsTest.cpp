@@ -7,8 +7,6 @@
 
 namespace {
 
-SIZE Extent(const TFont& font, const std::string& s) { return ScreenTextExtent(font, s); }
-
 // Limits hold for a plain bounds change and for every kind of alignment, and
 // the next aligned child starts where a limited one really ends.
 TEST(Constraints, BoundsAndAlignmentKeepTheLimits) {
@@ -134,8 +132,9 @@ TEST(MenuToolBar, ButtonsFollowTheMenuAndDropTheirSubmenu) {
   auto* bar = new TMenuToolBar(&form);
   bar->SetMenu(&menu.Items);
   ASSERT_EQ(bar->Buttons().size(), 2u);
-  const int h = Extent(bar->Font(), "Tg").cy * 3 / 2;
-  const int w0 = Extent(bar->Font(), "&Files").cx, w1 = Extent(bar->Font(), "&View").cx;
+  const int h = ScreenTextExtent(bar->Font(), "Tg").cy * 3 / 2;
+  const int w0 = ScreenTextExtent(bar->Font(), "&Files").cx;
+  const int w1 = ScreenTextExtent(bar->Font(), "&View").cx;
   EXPECT_EQ(bar->Buttons()[0]->Caption(), "&Files");
   EXPECT_EQ(bar->Buttons()[1]->Left(), w0);
   EXPECT_EQ(bar->Buttons()[1]->Width(), w1);
