@@ -175,8 +175,15 @@ std::string WebPageAddress(int page) {
   return std::string(WebSiteAddress) + path;
 }
 
+namespace {
+void OpenInBrowser(const std::string& address) {
+  ShellExecuteA(nullptr, "open", address.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+}  // namespace
+
+TWebPageOpener WebPageOpener = &OpenInBrowser;
+
 void OpenWebPage(int page) {
   const std::string address = WebPageAddress(page);
-  if (!address.empty())
-    ShellExecuteA(nullptr, "open", address.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+  if (!address.empty() && WebPageOpener) WebPageOpener(address);
 }

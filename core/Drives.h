@@ -51,4 +51,8 @@ std::unique_ptr<TDriveRecord> MakeSpecialFolderDrive(char letter, int specialFol
 extern const char* const WebSiteAddress;
 // Address of a web page by number, "" for an unknown number.
 std::string WebPageAddress(int page);
+// Opens the page in the default browser through WebPageOpener.
 void OpenWebPage(int page);
+// What opens an address; tests put their own in place of the browser.
+using TWebPageOpener = void (*)(const std::string& address);
+extern TWebPageOpener WebPageOpener;
