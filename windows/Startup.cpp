@@ -9,6 +9,7 @@
 #include "core/FileUtils.h"
 #include "core/Help.h"
 #include "core/translator.h"
+#include "framework/OleAuto.h"
 #include "framework/Registry.h"
 #include "windows/MainForm.h"
 
@@ -106,6 +107,9 @@ int RunGuarded(const std::function<int()>& run) {
 int RunKelvanto() {
   return RunGuarded([] {
     PrepareStartup();
+    // Without OLE the shell's copy verb reports success and leaves the
+    // clipboard empty.
+    TOleScope ole;
     return RunMainForm();
   });
 }

@@ -1,0 +1,147 @@
+#include "MainWindowTest.h"
+
+#include <cmath>
+
+#include "core/Plugins.h"
+#include "core/ToolRegistry.h"
+#include "core/translator.h"
+#include "support/Screenshot.h"
+#include "windows/Settings.h"
+
+namespace {
+
+HWND Focused(const TMainForm& f) {
+  HWND w = GetFocus();
+  return w ? w : f.Handle();
+}
+
+TEST_F(MainWindow, ModeKeysDockEachToolBesideTheActivePane) {
+  // Function-key buttons shown; the right pane is the active one.
+  ASSERT_TRUE(WriteTestFile(Ini(), "[MainForm]\r\nLayout=243\r\nShowTips=0\r\nToolsInRightSide=0\r\n"));
+  Start();
+  TMainForm& f = *form_;
+  EXPECT_EQ(CurrentMode, ModeBrowser);
+  EXPECT_TRUE(f.actBrowser->Checked);
+  const struct {
+    WORD key;
+    int32_t mode;
+    const char* shot;
+  } steps[] = {
+      {'4', ModeReplacer, "mainwindow_mode4.bmp"}, {'1', ModeBrowser, nullptr},
+      {'2', ModeFinder, "mainwindow_mode2.bmp"},   {'2', ModeFinder, nullptr},
+      {'3', ModeRenamer, "mainwindow_mode3.bmp"},  {'5', ModeBatchReplacer, "mainwindow_mode5.bmp"},
+  };
+  for (const auto& s : steps) {
+    const RECT leftBefore = f.pnlLeft->BoundsRect();
+    PressKey(Focused(f), s.key, true);
+    Pump(100);
+    EXPECT_EQ(CurrentMode, s.mode) << char(s.key);
+    for (const auto& a : f.ActionModes.Actions()) EXPECT_EQ(a->Checked, a->Tag == s.mode);
+    if (s.mode == ModeBrowser) {
+      EXPECT_TRUE(f.SplitterMain->Visible());
+      for (const auto& t : ToolRegistry) EXPECT_FALSE(t->form->Visible());
+      continue;
+    }
+    TForm* tool = GetToolForm(s.mode);
+    ASSERT_TRUE(tool);
+    EXPECT_FALSE(f.SplitterMain->Visible());
+    EXPECT_EQ(tool->Parent(), f.pnlLeft);
+    EXPECT_TRUE(tool->Visible());
+    EXPECT_EQ(f.pnlLeft->Width(), ToolConstraints.MinWidth);
+    EXPECT_EQ(f.pnlRight->Left(), f.pnlLeft->Width());
+    EXPECT_EQ(f.pnlRight->Width(), f.pnlModes->Width() - f.pnlLeft->Width());
+    EXPECT_EQ(ActivePanel, tool);
+    for (const auto& t : ToolRegistry) EXPECT_EQ(t->form->Visible(), t->form == tool);
+    if (s.key == '2' && s.shot == nullptr) {
+      const RECT leftAfter = f.pnlLeft->BoundsRect();
+      EXPECT_TRUE(EqualRect(&leftBefore, &leftAfter));
+    }
+    if (s.shot) {
+      EXPECT_TRUE(SaveWindowShot(f.Handle(), ShotPath(s.shot)));
+    }
+  }
+  // A tool that was active stays the active panel in the next tool mode.
+  EXPECT_EQ(ActivePanel, GetToolForm(ModeBatchReplacer));
+}
+
+TEST_F(MainWindow, StartsInTheStoredMode) {
+  ASSERT_TRUE(WriteTestFile(Ini(), "[MainForm]\r\nCurrentMode=4\r\nShowTips=0\r\n"));
+  Start();
+  EXPECT_EQ(CurrentMode, ModeReplacer);
+  EXPECT_TRUE(GetToolForm(ModeReplacer)->Visible());
+  // The left pane is the active one by default: the tool replaces the right.
+  EXPECT_EQ(GetToolForm(ModeReplacer)->Parent(), form_->pnlRight);
+  EXPECT_EQ(form_->pnlRight->Width(), ToolConstraints.MinWidth);
+}
+
+TEST_F(MainWindow, SplitterPlaceSurvivesARestart) {
+  ASSERT_TRUE(WriteTestFile(Ini(), "[MainForm]\r\nShowTips=0\r\n"));
+  Start();
+  TMainForm& f = *form_;
+  const int whole = f.pnlModes->Width();
+  const int move = whole * 3 / 10 - f.pnlLeft->Width();
+  HWND s = f.SplitterMain->Handle();
+  PostMessageA(s, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(1, 10));
+  PostMessageA(s, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(static_cast<short>(1 + move), 10));
+  PostMessageA(s, WM_LBUTTONUP, 0, MAKELPARAM(static_cast<short>(1 + move), 10));
+  Pump(100);
+  Stop();
+  const int ratio = TIniFile(Ini()).ReadInteger("MainForm", "VerticalSplitter", 0);
+  EXPECT_GE(ratio, 2900);
+  EXPECT_LE(ratio, 3100);
+  Start();
+  EXPECT_EQ(form_->pnlLeft->Width(), std::lround(ratio / 10000.0 * form_->pnlModes->Width()) + 2);
+}
+
+TEST_F(MainWindow, PluginsListedAndTipShownOnceAtTheFirstPaint) {
+  Start();
+  TMainForm& f = *form_;
+  ASSERT_EQ(f.mnuPlugins->Count(), 4u);
+  EXPECT_EQ(f.mnuPlugins->Item(3)->Caption, "Attrelle");
+  EXPECT_EQ(f.mnuPlugins->Item(3)->ShortCut, ShortCut('0', scCtrl | scShift));
+  EXPECT_TRUE(PumpUntil([this] { return tipsSeen_ == 1 && !FindOwnWindow("The Tip of The Day"); }));
+  // Two requests at once, ours or another program's, open one window.
+  PostMessageA(f.Handle(), WM_SHOWTIPOFDAY, 0, 0);
+  PostMessageA(f.Handle(), WM_SHOWTIPOFDAY, 0, 0);
+  EXPECT_TRUE(PumpUntil([this] { return tipsSeen_ == 2 && !FindOwnWindow("The Tip of The Day"); }));
+  Pump(200);
+  EXPECT_EQ(tipsSeen_, 2);
+  EXPECT_EQ(tipsAtOnce_, 1);
+}
+
+TEST_F(MainWindow, LanguageReachesMenusToolbarAndTools) {
+  ASSERT_TRUE(WriteTestFile(Ini(), "[MainForm]\r\nShowTips=0\r\n"));
+  Start();
+  TMainForm& f = *form_;
+  ASSERT_EQ(f.tbMenu->Buttons().size(), 6u);
+  const char* bar[] = {"&Files", "&View", "&Mark", "Sho&w", "Pl&ug-ins", "&Help"};
+  for (size_t i = 0; i < 6; ++i) EXPECT_EQ(f.tbMenu->Buttons()[i]->Caption(), bar[i]);
+  EXPECT_EQ(f.mnuSortRevers->Caption, "Reverse order");
+  EXPECT_EQ(f.btnExit->Caption(), "Exit");
+  EXPECT_EQ(f.btnDelete->Caption(), "F8 Delete");
+  EXPECT_EQ(f.btnSetModeBrief->Hint, "Brief");
+  EXPECT_EQ(f.actLaunchOperation->Caption, "Start operation...");
+  EXPECT_EQ(f.actFinder->Caption, "Finder");
+  EXPECT_EQ(f.actFinder->Hint, "Find files");
+  EXPECT_EQ(f.MenuItem2->Caption, "My Documents");
+  EXPECT_EQ(f.mnuHomePage->Caption, "Kelvanto Home Page");
+  const int barWidth = f.tbMenu->Width();
+
+  ASSERT_TRUE(WriteTestFile(dir_ / "de.lng",
+                            "424=&Dateien mit langem Namen\r\n456=Umgekehrt\r\n419=F8 Entf\r\n800=Sucher\r\n"
+                            "1801=Dateien umbenennen\r\n425=Start...\r\n"));
+  ASSERT_TRUE(Translator().LoadFromFile(dir_ / "de.lng"));
+  Application().LanguageChanged();
+  Pump(50);
+  EXPECT_EQ(f.tbMenu->Buttons()[0]->Caption(), "&Dateien mit langem Namen");
+  EXPECT_GT(f.tbMenu->Width(), barWidth);
+  EXPECT_EQ(f.pnlTbMain->Left(), f.tbMenu->Width() + 1);
+  EXPECT_EQ(f.mnuSortRevers->Caption, "Umgekehrt");
+  EXPECT_EQ(f.btnDelete->Caption(), "F8 Entf");
+  EXPECT_EQ(f.actFinder->Caption, "Sucher");
+  EXPECT_EQ(f.btnTool1->Caption(), "Sucher");
+  EXPECT_EQ(f.actRenamer->Hint, "Dateien umbenennen");
+  EXPECT_EQ(f.actLaunchOperation->Caption, "Start...");
+}
+
+}  // namespace

@@ -1,0 +1,198 @@
+#include "windows/Settings.h"
+
+#include <algorithm>
+
+#include "core/FileList.h"
+#include "core/FileUtils.h"
+#include "core/ToolRegistry.h"
+#include "core/translator.h"
+#include "framework/FileIO.h"
+#include "framework/Handles.h"
+#include "framework/IniFile.h"
+#include "windows/MainForm.h"
+#include "windows/Startup.h"
+
+uint32_t LayoutOptions = DefaultLayout;
+int32_t ShowTips = 1;
+int32_t RestoredMode = ModeBrowser;
+int32_t CurrentMode = 0;
+uint8_t ToolsInRightSide = 1;
+bool MustSwapPanels = false;
+std::array<int32_t, 5> MainColorIndexes{};
+TOrv_RingList MaskSelectionRing;
+TOrv_RingList BrowserFiltersRing;
+
+namespace {
+
+constexpr const char* kMain = "MainForm";
+constexpr const char* kBrowser = "Browser";
+constexpr int DefaultWidth = 700, DefaultHeight = 550;
+constexpr int DefaultSplitterRatio = 5000;
+
+std::string ColorKey(size_t i) { return "MainColor" + std::to_string(i + 1); }
+
+// The writes of one pass stop at the first failure: a full disk gains
+// nothing from more of them, and the pass is undone anyway.
+class TWritePass {
+ public:
+  explicit TWritePass(const std::string& file) : ini_(file) {}
+  void Int(const char* section, const std::string& key, int value) {
+    if (ok_) ok_ = ini_.WriteInteger(section, key, value);
+  }
+  void Str(const char* section, const std::string& key, const std::string& value) {
+    if (ok_) ok_ = ini_.WriteString(section, key, value);
+  }
+  void Ring(const TOrv_RingList& ring, const char* key) {
+    if (ok_) ok_ = SaveRingList(ini_, ring, kMain, key);
+  }
+
+ private:
+  TIniFile ini_;
+  bool ok_ = true;
+};
+
+// A copy of the settings file beside it while a pass writes; put back when
+// the pass failed. Without a file before the pass, a failed pass leaves none.
+class TSettingsBackup {
+ public:
+  explicit TSettingsBackup(std::string file) : file_(std::move(file)) {
+    if (!PathExists(file_)) return;
+    THandle h(CreateFileUnderFreeName([this](int i) { return file_ + ".~" + std::to_string(i); }, copy_,
+                                      GENERIC_WRITE, 0, FILE_ATTRIBUTE_NORMAL));
+    if (!h || (h.Reset(), !CopyFileA(file_.c_str(), copy_.c_str(), FALSE))) {
+      if (!copy_.empty()) DeleteFileA(copy_.c_str());
+      copy_.clear();
+    }
+  }
+  void Finish(bool ok) {
+    if (!ok) {
+      if (!copy_.empty()) CopyFileA(copy_.c_str(), file_.c_str(), FALSE);
+      else DeleteFileA(file_.c_str());
+    }
+    if (!copy_.empty()) DeleteFileA(copy_.c_str());
+  }
+
+ private:
+  std::string file_;
+  std::string copy_;
+};
+
+int WindowStatus(HWND hwnd) {
+  if (IsIconic(hwnd)) return 2;
+  if (IsZoomed(hwnd)) return 3;
+  return 1;
+}
+
+}  // namespace
+
+RECT SaneWindowBounds(int left, int top, int width, int height) {
+  const int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
+  RECT work{0, 0, sw, sh};
+  SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+  if (width < 1) width = std::min(DefaultWidth, sw);
+  if (height < 1) height = std::min(DefaultHeight, sh);
+  width = std::min<int>(width, work.right - work.left);
+  height = std::min<int>(height, work.bottom - work.top);
+  // The caption must stand on some screen, or the user cannot move the window.
+  const RECT caption{left, top, left + width, top + GetSystemMetrics(SM_CYCAPTION)};
+  if (!MonitorFromRect(&caption, MONITOR_DEFAULTTONULL)) {
+    left = (sw - width) / 2;
+    top = (sh - height) / 2;
+  }
+  return {left, top, left + width, top + height};
+}
+
+void ReadAllSettings() {
+  TMainForm& f = *MainForm;
+  const TIniFile ini(SettingsFilePath);
+  const int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
+  const int w = std::min(DefaultWidth, sw), h = std::min(DefaultHeight, sh);
+  const int status = ini.ReadInteger(kMain, "Status", 0);
+  const int top = ini.ReadInteger(kMain, "Top", (sh - h) / 2);
+  const int left = ini.ReadInteger(kMain, "Left", (sw - w) / 2);
+  const RECT r =
+      SaneWindowBounds(left, top, ini.ReadInteger(kMain, "Width", w), ini.ReadInteger(kMain, "Height", h));
+  f.SetBounds(r.left, r.top, r.right - r.left, r.bottom - r.top);
+  if (status == 2) PostMessageA(f.Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+  if (status == 3) PostMessageA(f.Handle(), WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+
+  CurrentMode = 0;
+  ToolsInRightSide = ini.ReadInteger(kMain, "ToolsInRightSide", 1) != 0;
+  RestoredMode = ini.ReadInteger(kMain, "CurrentMode", ModeBrowser);
+  if (RestoredMode < 1 || RestoredMode > static_cast<int32_t>(f.ActionModes.Actions().size()))
+    RestoredMode = ModeBrowser;
+
+  LayoutOptions = static_cast<uint32_t>(ini.ReadInteger(kMain, "Layout", DefaultLayout));
+  ViewerPath = ini.ReadString(kMain, "Viewer", "notepad.exe");
+  EditorPath = ini.ReadString(kMain, "Editor", "notepad.exe");
+  MustSwapPanels = ini.ReadBool(kMain, "MustSwapPanels", false);
+  int ratio = ini.ReadInteger(kMain, "VerticalSplitter", f.SplitterMain->Ratio());
+  if (ratio < 0 || ratio > 10000) ratio = DefaultSplitterRatio;
+  f.SplitterMain->SetRatio(ratio);
+  GeneralCheckContainer =
+      static_cast<uint32_t>(ini.ReadInteger(kMain, "GeneralCheckContainer", DefaultGeneralOptions));
+  ShowTips = ini.ReadInteger(kMain, "ShowTips", 1);
+
+  LoadRingList(ini, MaskSelectionRing, kMain, "MASK_SELECTION");
+  LoadRingList(ini, BrowserFiltersRing, kMain, "BROWSER_FILTRES");
+  for (size_t i = 0; i < MainColorIndexes.size(); ++i)
+    MainColorIndexes[i] = ini.ReadInteger(kMain, ColorKey(i), 0);
+}
+
+bool WriteAllSettings() {
+  TMainForm& f = *MainForm;
+  TSettingsBackup backup(SettingsFilePath);
+  const unsigned failedBefore = TIniFile::FailedWrites();
+  auto passOk = [failedBefore] { return TIniFile::FailedWrites() == failedBefore; };
+
+  SaveToolSettings();
+  if (passOk()) {
+    TWritePass pass(SettingsFilePath);
+    const int status = WindowStatus(f.Handle());
+    if (status == 1) {
+      RECT r;
+      GetWindowRect(f.Handle(), &r);
+      pass.Int(kMain, "Top", r.top);
+      pass.Int(kMain, "Left", r.left);
+      pass.Int(kMain, "Width", r.right - r.left);
+      pass.Int(kMain, "Height", r.bottom - r.top);
+    }
+    if (CurrentMode == ModeBrowser && f.IsPane(ActivePanel)) ToolsInRightSide = ActivePanel == f.LeftBrowser;
+    pass.Int(kMain, "ToolsInRightSide", ToolsInRightSide);
+    pass.Int(kMain, "CurrentMode", CurrentMode);
+    pass.Int(kMain, "Status", status);
+    pass.Int(kMain, "Layout", static_cast<int>(LayoutOptions));
+    pass.Str(kMain, "Viewer", ViewerPath);
+    pass.Str(kMain, "Editor", EditorPath);
+    pass.Int(kMain, "MustSwapPanels", MustSwapPanels ? 1 : 0);
+    pass.Int(kMain, "VerticalSplitter", f.SplitterMain->Ratio());
+    pass.Int(kMain, "GeneralCheckContainer", static_cast<int>(GeneralCheckContainer));
+    pass.Int(kMain, "ShowTips", ShowTips);
+    pass.Ring(MaskSelectionRing, "MASK_SELECTION");
+    pass.Ring(BrowserFiltersRing, "BROWSER_FILTRES");
+    for (size_t i = 0; i < MainColorIndexes.size(); ++i) pass.Int(kMain, ColorKey(i), MainColorIndexes[i]);
+  }
+  const bool ok = passOk();
+  backup.Finish(ok);
+  WriteProgramSetting("LanguageId", Translator().LanguageFileName);
+  return ok;
+}
+
+void ApplyLayoutOptions() {
+  TMainForm& f = *MainForm;
+  const uint32_t bits = LayoutOptions;
+  f.pnlTbMain->SetVisible(bits & LayoutMainToolbar);
+  f.mnuMainToolbar->Checked = bits & LayoutMainToolbar;
+  f.ControlBarMain->ArrangeBands();
+  f.pnlOperations->SetVisible(bits & LayoutFunctionKeys);
+  f.pnlRightJumpButtons->SetVisible(!(bits & LayoutDriveCombo));
+  f.pnlInfo->SetVisible(!(bits & LayoutDriveCombo));
+  SetToolsAlignPanel(bits);
+  f.pnlTop->SetVisible(bits & LayoutSharedDriveBar);
+  f.pnlFreeLeft->SetHeight(0);
+  f.pnlFreeRight->SetHeight(0);
+}
+
+int StyleToBits(const TFont& font) {
+  return (font.Bold ? 1 : 0) | (font.Italic ? 2 : 0) | (font.Underline ? 4 : 0) | (font.StrikeOut ? 8 : 0);
+}
