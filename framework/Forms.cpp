@@ -106,6 +106,14 @@ void TForm::SetClientSize(int w, int h) {
   SetBounds(Left(), Top(), r.right - r.left, r.bottom - r.top);
 }
 
+void TForm::CentreOn(HWND other) {
+  if (!other && Application().MainForm && Application().MainForm != this) other = Application().MainForm->Handle();
+  RECT m{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  if (other) GetWindowRect(other, &m);
+  SetBounds(m.left + ((m.right - m.left) - Width()) / 2, m.top + ((m.bottom - m.top) - Height()) / 2, Width(),
+            Height());
+}
+
 void TForm::VisibleChanged() {
   if (!hwnd_) return;
   if (visible_) {

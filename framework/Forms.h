@@ -21,6 +21,9 @@ class TForm : public TWinControl {
   ~TForm() override;
 
   void SetClientSize(int w, int h);
+  // Centres the form on a window (the main form's when nullptr, the
+  // screen's when there is none); a larger form sticks out on both sides.
+  void CentreOn(HWND other = nullptr);
   int ClientWidth() const { return ClientRect().right; }
   int ClientHeight() const { return ClientRect().bottom; }
   TFormBorder Border() const { return border_; }

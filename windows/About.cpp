@@ -70,6 +70,7 @@ TfrmAbout::TfrmAbout() : TForm(nullptr, TFormBorder::Dialog) {
   Texts.Add(lblTechnSupp, 1001);
   Texts.Add(lblContactUs, 1004);
   Texts.Add(btnOk, 132);
+  OnShow = [this] { CentreOn(); };
   FormCreate();
   frmAbout = this;
 }

@@ -26,7 +26,6 @@ std::string TipFileName(const std::string& languageFileName) {
 
 TDidYouKnow::TDidYouKnow() : TForm(nullptr, TFormBorder::Dialog) {
   SetClientSize(355, 232);
-  KeyPreview = true;
   Label1 = new TLabel(this);
   Label1->SetBounds(16, 8, 0, 0);
   TFont big = Label1->Font();
@@ -64,10 +63,10 @@ TDidYouKnow::TDidYouKnow() : TForm(nullptr, TFormBorder::Dialog) {
   Texts.Add(btnPrevious, 1605);
   OnShow = [this] { FormShow(); };
   OnHide = [this] { FormClose(); };
-  OnKeyDown = [this](WORD& key, unsigned shift) { FormKeyDown(key, shift); };
 }
 
 void TDidYouKnow::FormShow() {
+  CentreOn();
   Tips.Clear();
   if (!Tips.LoadFromFile(TipFileName(Translator().LanguageFileName))) {
     Tips.Clear();
@@ -99,12 +98,6 @@ void TDidYouKnow::FormClose() {
   ShowTips = chkShowTip->Checked() ? static_cast<int32_t>(chkShowTip->Tag + 1) : 0;
   CurrentTip.clear();
   Tips.Clear();
-}
-
-void TDidYouKnow::FormKeyDown(WORD& key, unsigned) {
-  if (key != VK_ESCAPE) return;
-  SetModalResult(mrCancel);
-  key = 0;
 }
 
 void TDidYouKnow::pbPaint(TCanvas& c) {

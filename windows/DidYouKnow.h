@@ -6,6 +6,7 @@
 
 // The tip of the day: one tip at a time from the language's tip file beside
 // the program (the built-in tips when it cannot be read), painted justified.
+// Esc closes it, as every modal form.
 class TDidYouKnow : public TForm {
  public:
   TDidYouKnow();
@@ -24,7 +25,6 @@ class TDidYouKnow : public TForm {
 
   void FormShow();
   void FormClose();
-  void FormKeyDown(WORD& key, unsigned shift);
   void btnNextClick(TButton* sender);
   void pbPaint(TCanvas& c);
   void SelectCurrentTip();

@@ -91,6 +91,12 @@ constexpr int ToolbarHeight = 24;
 
 void Separator(TMenuItem* menu) { menu->Add("-"); }
 
+TMenuItem* ActionItem(TMenuItem* menu, TAction* action) {
+  TMenuItem* item = menu->Add("");
+  item->Action = action;
+  return item;
+}
+
 }  // namespace
 
 TMainForm::TMainForm() : TForm(nullptr, TFormBorder::Sizeable) {
@@ -145,8 +151,7 @@ void TMainForm::CreateMenus() {
   TMenuItem& bar = GeneralMenu.Items;
 
   mnuFile = bar.Add("");
-  mnuStartOperation = mnuFile->Add("");
-  mnuStartOperation->Action = actLaunchOperation;
+  mnuStartOperation = ActionItem(mnuFile, actLaunchOperation);
   Separator(mnuFile);
   mnuSaveBasketList = mnuFile->Add("");
   mnuLoadBasketList = mnuFile->Add("");
@@ -160,16 +165,11 @@ void TMainForm::CreateMenus() {
   mnuExit = mnuFile->Add("", [this] { Close(); }, ShortCut(VK_F4, scAlt));
 
   mnuView = bar.Add("");
-  mnuBrowser = mnuView->Add("");
-  mnuBrowser->Action = actBrowser;
-  mnuTool1 = mnuView->Add("");
-  mnuTool1->Action = actFinder;
-  mnuTool2 = mnuView->Add("");
-  mnuTool2->Action = actRenamer;
-  mnuTool3 = mnuView->Add("");
-  mnuTool3->Action = actReplacer;
-  mnuTool4 = mnuView->Add("");
-  mnuTool4->Action = actBatchReplacer;
+  mnuBrowser = ActionItem(mnuView, actBrowser);
+  mnuTool1 = ActionItem(mnuView, actFinder);
+  mnuTool2 = ActionItem(mnuView, actRenamer);
+  mnuTool3 = ActionItem(mnuView, actReplacer);
+  mnuTool4 = ActionItem(mnuView, actBatchReplacer);
   Separator(mnuView);
   mnuMainToolbar = mnuView->Add("");
   mnuToolsToolbar = mnuView->Add("");
@@ -213,8 +213,7 @@ void TMainForm::CreateMenus() {
   Separator(mnuPlugins);
 
   mnuHelp = bar.Add("");
-  mnuContents = mnuHelp->Add("");
-  mnuContents->Action = actHelpContents;
+  mnuContents = ActionItem(mnuHelp, actHelpContents);
   Separator(mnuHelp);
   mnuHomePage = mnuHelp->Add("");
   mnuTutorials = mnuHelp->Add("");

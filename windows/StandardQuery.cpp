@@ -53,15 +53,9 @@ void TStandardQuery::FormCreate() {
   chkSend->SetCaption(Tx(1204));
 }
 
-// Centred on the main window even when that is the smaller one: the offset
-// is signed, so the dialog then sticks out equally on both sides.
+// Centred on the main window even when that is the smaller one.
 void TStandardQuery::FormShow() {
-  HWND main = mainWindow_ ? mainWindow_ : (Application().MainForm ? Application().MainForm->Handle() : nullptr);
-  RECT m;
-  if (!main || !GetWindowRect(main, &m)) return;
-  const int x = m.left + ((m.right - m.left) - Width()) / 2;
-  const int y = m.top + ((m.bottom - m.top) - Height()) / 2;
-  SetBounds(x, y, Width(), Height());
+  if (mainWindow_ || Application().MainForm) CentreOn(mainWindow_);
 }
 
 // Enter on a focused button presses that button, as a user expects of a
