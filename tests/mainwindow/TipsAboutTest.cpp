@@ -108,9 +108,9 @@ TEST_F(Tips, EscClosesAndThePainterJustifiesBrokenLinesOnly) {
   ASSERT_FALSE(words.empty());
 
   // The measures the painter used: the paint box's font.
-  const int blank = TextExtentOf(tips.pb->Font(), " ").cx;
+  const int blank = ScreenTextExtent(tips.pb->Font(), " ").cx;
   const int usable = tips.pb->Width() - 28;
-  auto right = [&](const TWord& w) { return w.x + TextExtentOf(tips.pb->Font(), w.text).cx; };
+  auto right = [&](const TWord& w) { return w.x + ScreenTextExtent(tips.pb->Font(), w.text).cx; };
   // Every line but the last ends at the right margin, within the rounding
   // of the gaps; the last keeps plain gaps.
   int lines = 0;
@@ -136,7 +136,7 @@ TEST_F(Tips, EscClosesAndThePainterJustifiesBrokenLinesOnly) {
   ASSERT_EQ(words.size(), 2u);
   EXPECT_EQ(words[0].x, 12);
   EXPECT_EQ(words[0].y, 22);
-  EXPECT_EQ(words[1].x, 12 + TextExtentOf(tips.pb->Font(), "Tg").cx + blank);
+  EXPECT_EQ(words[1].x, 12 + ScreenTextExtent(tips.pb->Font(), "Tg").cx + blank);
 }
 
 TEST(About, TextsIconLinksAndTheirPages) {
