@@ -32,8 +32,7 @@ void TPaneTest::SetUp() {
   RememberedFolders.Clear();
   DriveList.clear();
   FillDriveList(DriveList, DriveOptionBasket);
-  InitFileList(Basket, 10, 300, "*.*", 10000);
-  Basket.SortKind = 16384;
+  ResetBasket();
   form = std::make_unique<TForm>();
   form->SetBounds(20, 20, 900, 520);
   left = new TPanel(form.get());
@@ -48,13 +47,21 @@ void TPaneTest::SetUp() {
 void TPaneTest::TearDown() {
   panes.clear();
   form.reset();
+  ResetBasket();
+  FreeFileList(Basket);
+  for (TstateOfBrowser* list : {&LeftPaneList, &RightPaneList}) FreeFileList(*list);
+}
+
+void TPaneTest::ResetBasket() {
   // A view owns only its order block (and its flat directory blocks).
   for (TstateOfBrowser* view : {&LeftBasketView, &RightBasketView}) {
     RestoreDirBlocks(*view);
     if (view->OrderBlock) GlobalFree(view->OrderBlock);
     *view = TstateOfBrowser();
   }
-  for (TstateOfBrowser* list : {&LeftPaneList, &RightPaneList, &Basket}) FreeFileList(*list);
+  FreeFileList(Basket);
+  InitFileList(Basket, 10, 300, "*.*", 10000);
+  Basket.SortKind = 16384;
 }
 
 TBrowserForm& TPaneTest::MakePane(const std::string& name) {

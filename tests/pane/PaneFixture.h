@@ -59,6 +59,8 @@ class TPaneTest : public testing::Test {
   // Whether some pixel of the grid row (of the pane's numbering) shows the colour.
   bool RowShows(TBrowserForm& pane, int32_t index, COLORREF colour);
   void ClickHeader(TBrowserForm& pane, int column);
+  // An empty basket, its views let go.
+  void ResetBasket();
   // Entries of the folder marked in a list of their own and sent to the basket.
   void AddToBasket(const std::string& folder);
 
