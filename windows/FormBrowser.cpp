@@ -7,13 +7,16 @@
 #include "core/DirRegistry.h"
 #include "core/Drives.h"
 #include "core/FileUtils.h"
+#include "core/IconReader.h"
 #include "core/Formats.h"
 #include "core/ListLock.h"
 #include "core/ReadFolder.h"
 #include "core/RowTexts.h"
+#include "core/ShellActions.h"
 #include "core/Selection.h"
 #include "core/SortList.h"
 #include "core/translator.h"
+#include "framework/Cursors.h"
 #include "framework/IniFile.h"
 #include "windows/ChoiceDrive.h"
 #include "windows/Startup.h"
@@ -62,18 +65,6 @@ constexpr int ReadFlags = ReadFoldersSkipMasks;
 constexpr int MinRowHeight = 17;
 constexpr int TreeIndent = 15;
 constexpr COLORREF FolderRowGreen = RGB(0, 128, 0);
-
-// The hourglass for the life of the object.
-class TWaitCursor {
- public:
-  TWaitCursor() : old_(SetCursor(LoadCursor(nullptr, IDC_WAIT))) {}
-  ~TWaitCursor() { SetCursor(old_); }
-  TWaitCursor(const TWaitCursor&) = delete;
-  TWaitCursor& operator=(const TWaitCursor&) = delete;
-
- private:
-  HCURSOR old_;
-};
 
 std::vector<TBrowserForm*>& LivePanes() {
   static std::vector<TBrowserForm*> panes;
@@ -610,7 +601,7 @@ void TBrowserForm::UpdateView() {
         if (BasketMode == 1) {
           LayoutOneColumn();
           if (!flat) {
-            TWaitCursor wait;
+            THourglassCursor wait;
             FlattenDirBlocks(*BasketList, BasketList->FileCount);
             SortAllDirs(*BasketList);
           }
@@ -783,10 +774,19 @@ void TBrowserForm::sgBrowserDrawCell(int col, int row, const RECT& rect, unsigne
     UpdateStatus(index);
 }
 
-// Icons come with the icon reader; until then entries draw without one.
-int32_t TBrowserForm::IconOf(uint32_t, uint32_t, bool) { return 0; }
+// now: without the icon reader, which never runs over the basket's shared blocks.
+int32_t TBrowserForm::IconOf(uint32_t dir, uint32_t pos, bool now) {
+  TstateOfBrowser& list = ShownList();
+  return now ? GetItemIconIndexNow(dir, pos, list) : GetItemIconIndex(dir, pos, list, sgBrowser->Handle(), iconThread_);
+}
 
-void TBrowserForm::DrawIcon(TCanvas&, int, int, int32_t) {}
+void TBrowserForm::DrawIcon(TCanvas& c, int x, int y, int32_t icon) {
+  if (icon >= 0) {
+    if (SystemImageList) c.Draw(x, y, SystemImageList, icon);
+  } else if (HIMAGELIST own = host_.ImageListBrowser()) {
+    c.Draw(x, y, own, -icon - 1);
+  }
+}
 
 void TBrowserForm::UpdateStatus(int32_t index) {
   TstateOfBrowser& list = ShownList();
@@ -916,7 +916,7 @@ bool TBrowserForm::OpenEntry(uint32_t dir, uint32_t pos, int how) {
   }
   bool read = true;
   {
-    TWaitCursor wait;
+    THourglassCursor wait;
     TBusy busy(*this);
     StopIconThread();
     if (pos == 0) {
@@ -1262,7 +1262,7 @@ void TBrowserForm::ChangeSortColumn(int column) {
   FolderList->SortKind = kind;
   sgTitle->SetKindOfSort(kind);
   {
-    TWaitCursor wait;
+    THourglassCursor wait;
     TBusy busy(*this);
     StopIconThread();
     const std::string name = Mode == PaneBrief || Mode == PaneFull ? CurrentName() : std::string();
@@ -1341,7 +1341,7 @@ int32_t TBrowserForm::FindNextByText(const std::string& text, bool backwards) {
   return row;
 }
 
-void TBrowserForm::StopIconThread() {}
+void TBrowserForm::StopIconThread() { StopIconReader(iconThread_); }
 
 // ---- keys and mouse
 
@@ -1353,7 +1353,7 @@ void TBrowserForm::MarkCurrentItem(int how, bool computeSize) {
   TstateOfBrowser& list = ShownList();
   uint32_t dir = 0, pos = 0;
   if (!GetCurrentItem(dir, pos) || pos == 0) return;
-  ChangeItemSelection(dir, int32_t(pos) + (GetDirLevel(dir, list) > 0 ? 1 : 0), list, how, computeSize);
+  MarkEntry(list, dir, pos, how, computeSize);
   RepaintRow(CurrentIndex);
   UpdateListTotals(list);
   UpdateStatus(CurrentIndex);
@@ -1361,6 +1361,10 @@ void TBrowserForm::MarkCurrentItem(int how, bool computeSize) {
 }
 
 void TBrowserForm::MarkCurrent(int how) { MarkCurrentItem(how, false); }
+
+void TBrowserForm::MarkEntry(TstateOfBrowser& list, uint32_t dir, uint32_t pos, int how, bool computeSize) {
+  ChangeItemSelection(dir, int32_t(pos) + (GetDirLevel(dir, list) > 0 ? 1 : 0), list, how, computeSize);
+}
 
 void TBrowserForm::RepaintRow(int32_t index) {
   const int h = sgBrowser->DefaultRowHeight;
@@ -1393,9 +1397,19 @@ void TBrowserForm::InvertMarks() {
 }
 
 void TBrowserForm::ShellAction(uint32_t dir, uint32_t pos, int how) {
-  (void)dir;
-  (void)pos;
-  (void)how;
+  TstateOfBrowser& list = ShownList();
+  switch (how) {
+    case 1:
+      ShowFileProperties(dir, pos, list);
+      break;
+    case 2:
+    case 3:
+      ViewOrEditFile(dir, pos, list, how == 3);
+      break;
+    default:
+      ExecuteFileEntry(dir, pos, list);
+      break;
+  }
 }
 
 void TBrowserForm::sgBrowserKeyDown(WORD& key, unsigned shift) {
@@ -1475,7 +1489,7 @@ void TBrowserForm::sgBrowserKeyDown(WORD& key, unsigned shift) {
       break;
     }
     case VK_SPACE: {
-      TWaitCursor wait;
+      THourglassCursor wait;
       MarkCurrentItem(SelToggle, !basket && (GeneralCheckContainer & OptSpaceSizesFolders));
       break;
     }
@@ -1562,7 +1576,36 @@ void TBrowserForm::sgBrowserMouseWheelDown() { SendMessageA(sgBrowser->Handle(),
 
 void TBrowserForm::sgBrowserMouseWheelUp() { SendMessageA(sgBrowser->Handle(), WM_KEYDOWN, VK_UP, 0); }
 
-void TBrowserForm::timerForCMTimer() { timerForCM.SetEnabled(false); }
+void TBrowserForm::timerForCMTimer() {
+  // First: the layer's timer repeats, and the menu's own loop dispatches
+  // timer messages, which would open a second menu inside this one.
+  timerForCM.SetEnabled(false);
+  if (!CMList) return;
+  TstateOfBrowser& list = *CMList;
+  bool invoked = false;
+  {
+    // No refresh may rebuild the list while the menu is open over its entry.
+    TBusyScope busy(list);
+    MarkEntry(list, CMDir, CMPos, SelSet, false);
+    RepaintRow(CurrentIndex);
+    POINT at{CMPointX, CMPointY};
+    ClientToScreen(sgBrowser->Handle(), &at);
+    ShowShellContextMenu(
+        sgBrowser->Handle(), sgBrowser->ICM,
+        [&invoked](const std::string&) {
+          invoked = true;
+          return false;
+        },
+        at.x, at.y, CMDir, CMPos, list);
+    MarkEntry(list, CMDir, CMPos, RightDragAction == 2 ? SelClear : SelSet, false);
+  }
+  CMList = nullptr;
+  UpdateListTotals(list);
+  RepaintRow(CurrentIndex);
+  UpdateStatus(CurrentIndex);
+  // The command may have deleted, copied or linked entries.
+  if (invoked) Refresh();
+}
 
 // ---- other handlers
 

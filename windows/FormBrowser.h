@@ -12,6 +12,7 @@
 #include "controls/OrvStatusBar.h"
 #include "controls/PylStringGrid.h"
 #include "core/FileList.h"
+#include "core/IconReader.h"
 #include "framework/Forms.h"
 #include "framework/StringList.h"
 #include "windows/SelectionWalk.h"
@@ -218,6 +219,7 @@ class TBrowserForm : public TForm, public ISelectionPane {
   std::string CurrentName();
   void MakeCurrentByName(const std::string& name);
   void MarkCurrentItem(int how, bool computeSize);
+  void MarkEntry(TstateOfBrowser& list, uint32_t dir, uint32_t pos, int how, bool computeSize);
   void RepaintRow(int32_t index);
   void InvertMarks();
   void EnterCurrent(bool properties);
@@ -227,6 +229,7 @@ class TBrowserForm : public TForm, public ISelectionPane {
 
   std::string name_;
   IPaneHost& host_;
+  TIconThread iconThread_;
   // The brief-mode column width (0: to be measured) and the font it is for.
   int briefWidth_ = 0;
   TFont briefFont_;

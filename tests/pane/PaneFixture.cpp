@@ -1,6 +1,8 @@
 #include "PaneFixture.h"
 
+#include "controls/BrowserImages.h"
 #include "core/DirRegistry.h"
+#include "core/IconReader.h"
 #include "core/Drives.h"
 #include "core/ReadFolder.h"
 #include "core/RowTexts.h"
@@ -8,22 +10,18 @@
 #include "framework/IniFile.h"
 #include "windows/Startup.h"
 
-TRecordingHost::TRecordingHost() {
-  for (TImageList* list : {&Images, &Sorts}) {
-    for (COLORREF colour : {RGB(0, 128, 0), RGB(128, 0, 0), RGB(0, 0, 128), RGB(128, 128, 0)}) {
-      TBitmap b(16, 16);
-      b.Paint([colour](TCanvas& c) {
-        c.SetBrushColor(RGB(255, 0, 255));
-        c.FillRect({0, 0, 16, 16});
-        c.SetBrushColor(colour);
-        c.FillRect({3, 3, 13, 13});
-      });
-      list->Add(b, RGB(255, 0, 255));
-    }
-  }
-}
+TRecordingHost::TRecordingHost() : Images(MakeImageListBrowser()), Sorts(MakeUpDownImages()) {}
 
 void TPaneTest::SetUp() {
+  // What the start-up does once, before the main window.
+  static const bool started = [] {
+    OleInitialize(nullptr);
+    LoadRegisteredExtensions(RegisteredExtensions);
+    GetShellIconIndexes();
+    SHGetDesktopFolder(&DesktopFolder);
+    return true;
+  }();
+  (void)started;
   ini = settings / "kvt.ini";
   SettingsFilePath = ini;
   FilesFont.reset();
@@ -41,6 +39,7 @@ void TPaneTest::SetUp() {
   right = new TPanel(form.get());
   right->SetAlign(TAlign::Client);
   form->Show();
+  ShellOwnerWindow = form->Handle();
   Pump();
 }
 

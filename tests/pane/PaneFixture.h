@@ -24,8 +24,8 @@ class TRecordingHost : public IPaneHost {
   }
   void EvenPaneTops() override {}
   TPopupMenu* DriveMenu() override { return &Menu; }
-  HIMAGELIST ImageListBrowser() override { return Images.Handle(); }
-  HIMAGELIST UpDownImages() override { return Sorts.Handle(); }
+  HIMAGELIST ImageListBrowser() override { return Images->Handle(); }
+  HIMAGELIST UpDownImages() override { return Sorts->Handle(); }
 
   int StartActions = 0;
   int SendToBasketCalls = 0;
@@ -33,8 +33,8 @@ class TRecordingHost : public IPaneHost {
   TBrowserForm* Followed = nullptr;
   bool BriefDown = false, FullDown = false, JumpsEnabled = false;
   TPopupMenu Menu;
-  TImageList Images{16, 16};
-  TImageList Sorts{16, 16};
+  std::unique_ptr<TImageList> Images;
+  std::unique_ptr<TImageList> Sorts;
 };
 
 // A top-level form with two panels, each holding a pane; the lists, the

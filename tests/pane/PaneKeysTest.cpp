@@ -34,7 +34,7 @@ constexpr TAt Last(int minus = 0) { return {0, -minus, true}; }
 
 TEST_F(PaneKeys, BriefModeWalksColumns) {
   std::vector<std::string> names;
-  for (int i = 0; i < 60; ++i) names.push_back("f" + std::to_string(100 + i) + ".txt");
+  for (int i = 0; i < 60; ++i) names.push_back(std::to_string(100 + i) + ".txt");
   MakeTree(names);
   WriteSetting("BROWSER_LEFT", "Directory", temp.Path());
   WriteSetting("BROWSER_LEFT", "BrowserMode", "1");
@@ -115,9 +115,13 @@ TEST_F(PaneKeys, FullModeKeys) {
     ASSERT_TRUE(pane.MoveTo(c.start, 0, 0));
     Key(pane, c.key, c.shift);
     const std::string what = "key " + std::to_string(c.key) + " from " + std::to_string(c.start);
-    if (c.want >= 0) EXPECT_EQ(pane.CurrentIndex, c.want) << what;
+    if (c.want >= 0) {
+      EXPECT_EQ(pane.CurrentIndex, c.want) << what;
+    }
     EXPECT_EQ(Marked(pane), c.marks) << what;
-    if (*c.folder) EXPECT_EQ(_stricmp(Folder(pane).c_str(), c.folder), 0) << what << ": " << Folder(pane);
+    if (*c.folder) {
+      EXPECT_EQ(_stricmp(Folder(pane).c_str(), c.folder), 0) << what << ": " << Folder(pane);
+    }
   }
 }
 
