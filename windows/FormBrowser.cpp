@@ -293,6 +293,8 @@ TBrowserForm::TBrowserForm(TWinControl* parent, const std::string& name, IPaneHo
   sgBrowser->OnMouseMove = [this](unsigned shift, int x, int y) { sgBrowserMouseMove(shift, x, y); };
   sgBrowser->OnMouseUp = [this](TMouseButton b, unsigned shift, int x, int y) { sgBrowserMouseUp(b, shift, x, y); };
   sgBrowser->OnDblClick = [this] { sgBrowserDblClick(); };
+  sgBrowser->OnMouseWheelDown = [this](unsigned, POINT, bool& handled) { sgBrowserMouseWheelDown(handled); };
+  sgBrowser->OnMouseWheelUp = [this](unsigned, POINT, bool& handled) { sgBrowserMouseWheelUp(handled); };
 
   timerForCM.Interval = 400;
   timerForCM.OnTimer = [this] { timerForCMTimer(); };
@@ -586,6 +588,7 @@ void TBrowserForm::UpdateView() {
     sgBrowser->SetColor(MainColors[1]);
     TextHeight = ScreenTextExtent(font, "Tg").cy;
     sgBrowser->DefaultRowHeight = std::max(TextHeight, MinRowHeight);
+    sgBrowser->SetScrollBars(Mode == PaneBrief ? ssHorizontal : ssVertical);
     switch (Mode) {
       case PaneTree:
         TreeRowCount = CountExpandedFiles(*FolderList);
@@ -1372,7 +1375,7 @@ void TBrowserForm::RepaintRow(int32_t index) {
   if (Mode == PaneBrief) {
     const int rows = std::max(sgBrowser->RowCount, 1);
     const int width = sgBrowser->ColWidths.empty() ? 0 : sgBrowser->ColWidths[0];
-    r.left = (index / rows) * width;
+    r.left = (index / rows - sgBrowser->LeftCol()) * width;
     r.right = r.left + width;
     r.top = (index % rows) * h;
   } else {
@@ -1514,26 +1517,15 @@ void TBrowserForm::EnterCurrent(bool properties) {
   OpenEntry(dir, pos, properties ? 1 : 0);
 }
 
-bool TBrowserForm::MouseCell(int x, int y, int& col, int& row) const {
-  if (x < 0 || y < 0 || sgBrowser->DefaultRowHeight <= 0) return false;
-  row = sgBrowser->TopRow() + y / sgBrowser->DefaultRowHeight;
-  int left = 0;
-  for (col = 0; col < sgBrowser->ColCount && col < int(sgBrowser->ColWidths.size()); ++col) {
-    left += sgBrowser->ColWidths[size_t(col)];
-    if (x < left) return row < sgBrowser->RowCount;
-  }
-  return false;
-}
-
 void TBrowserForm::sgBrowserMouseDown(TMouseButton button, unsigned, int x, int y) {
   int col = 0, row = 0;
   if (button == TMouseButton::Left) {
-    if (MouseCell(x, y, col, row)) MoveTo(-1, col, row);
+    if (sgBrowser->MouseToCell(x, y, col, row)) MoveTo(-1, col, row);
     return;
   }
   if (button != TMouseButton::Right) return;
   RightDragAction = 8;
-  if (!MouseCell(x, y, col, row) || !MoveTo(-1, col, row)) return;
+  if (!sgBrowser->MouseToCell(x, y, col, row) || !MoveTo(-1, col, row)) return;
   MarkCurrentItem(SelToggle, false);
   uint32_t dir = 0, pos = 0;
   if (!GetCurrentItem(dir, pos) || pos == 0) {
@@ -1554,7 +1546,7 @@ void TBrowserForm::sgBrowserMouseMove(unsigned shift, int x, int y) {
   if (!(shift & ssRight) || !sgBrowser->Focused()) return;
   int col = 0, row = 0;
   const int32_t before = CurrentIndex;
-  if (!MouseCell(x, y, col, row) || !MoveTo(-1, col, row) || CurrentIndex == before) return;
+  if (!sgBrowser->MouseToCell(x, y, col, row) || !MoveTo(-1, col, row) || CurrentIndex == before) return;
   if (RightDragAction != 2 && RightDragAction != 4) return;
   // A quick drag skips rows between two moves; they are passed over all the same.
   const int32_t target = CurrentIndex, step = target > before ? 1 : -1;
@@ -1572,9 +1564,16 @@ void TBrowserForm::sgBrowserDblClick() {
   sgBrowserKeyDown(key, CurrentShiftState());
 }
 
-void TBrowserForm::sgBrowserMouseWheelDown() { SendMessageA(sgBrowser->Handle(), WM_KEYDOWN, VK_DOWN, 0); }
+// A notch of the wheel is the Down or Up key, with the grid's own move first.
+void TBrowserForm::sgBrowserMouseWheelDown(bool& handled) {
+  handled = true;
+  SendMessageA(sgBrowser->Handle(), WM_KEYDOWN, VK_DOWN, 0);
+}
 
-void TBrowserForm::sgBrowserMouseWheelUp() { SendMessageA(sgBrowser->Handle(), WM_KEYDOWN, VK_UP, 0); }
+void TBrowserForm::sgBrowserMouseWheelUp(bool& handled) {
+  handled = true;
+  SendMessageA(sgBrowser->Handle(), WM_KEYDOWN, VK_UP, 0);
+}
 
 void TBrowserForm::timerForCMTimer() {
   // First: the layer's timer repeats, and the menu's own loop dispatches
@@ -1592,9 +1591,9 @@ void TBrowserForm::timerForCMTimer() {
     ClientToScreen(sgBrowser->Handle(), &at);
     ShowShellContextMenu(
         sgBrowser->Handle(), sgBrowser->ICM,
-        [&invoked](const std::string&) {
+        [this, &invoked](const std::string& verb) {
           invoked = true;
-          return false;
+          return sgBrowser->OnShellVerb && sgBrowser->OnShellVerb(verb);
         },
         at.x, at.y, CMDir, CMPos, list);
     MarkEntry(list, CMDir, CMPos, RightDragAction == 2 ? SelClear : SelSet, false);

@@ -159,8 +159,8 @@ class TBrowserForm : public TForm, public ISelectionPane {
   void sgBrowserMouseMove(unsigned shift, int x, int y);
   void sgBrowserMouseUp(TMouseButton button, unsigned shift, int x, int y);
   void sgBrowserDblClick();
-  void sgBrowserMouseWheelDown();
-  void sgBrowserMouseWheelUp();
+  void sgBrowserMouseWheelDown(bool& handled);
+  void sgBrowserMouseWheelUp(bool& handled);
   void sgBrowserSelectCell(int col, int row, bool& canSelect);
   void timerForCMTimer();
   void pnlAddressLineClick();
@@ -225,7 +225,6 @@ class TBrowserForm : public TForm, public ISelectionPane {
   void EnterCurrent(bool properties);
   // how: 1 properties, 2 view, 3 edit, otherwise open with its program.
   void ShellAction(uint32_t dir, uint32_t pos, int how);
-  bool MouseCell(int x, int y, int& col, int& row) const;
 
   std::string name_;
   IPaneHost& host_;

@@ -167,7 +167,7 @@ bool TPaneTest::RowShows(TBrowserForm& pane, int32_t index, COLORREF colour) {
   const int rows = pane.Mode == PaneBrief ? grid.RowCount : 1 << 30;
   const int col = index / rows, row = index % rows - (pane.Mode == PaneBrief ? 0 : grid.TopRow());
   int left = 0;
-  for (int c = 0; c < col; ++c) left += grid.ColWidths[size_t(c)];
+  for (int c = grid.LeftCol(); c < col; ++c) left += grid.ColWidths[size_t(c)];
   const int right = pane.Mode == PaneBrief ? left + grid.ColWidths[size_t(col)] : grid.ClientRect().right;
   TWindowDC dc(grid.Handle());
   bool found = false;
