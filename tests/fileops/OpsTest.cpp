@@ -695,3 +695,39 @@ TEST_F(FileOps, DISABLED_UnusableBin) {
 }
 
 }  // namespace
+
+namespace {
+
+// On one drive a move is a rename: a case-only one goes through a free
+// name (a direct one does nothing under Wine), and one over an existing
+// target replaces it in one step, or keeps it when refused.
+TEST_F(FileOps, MovesOnOneDrive) {
+  struct TCase {
+    const char* target;
+    int answer;
+    const char* wantNames;
+    const char* wantContent;  // of the file that bears the target's name
+  };
+  static const TCase cases[] = {
+      {"A.TXT", 0, "A.TXT,old.txt", "a"},
+      {"old.txt", qrYes, "old.txt", "a"},
+      {"old.txt", qrNo, "a.txt,old.txt", "old"},
+  };
+  for (const TCase& c : cases) {
+    TTempFolder dir;
+    Put(dir / "a.txt", "a", TimeAt(1));
+    Put(dir / "old.txt", "old", TimeAt(0), FILE_ATTRIBUTE_READONLY);
+    GeneralCheckContainer = OptShowHidden | OptConfirmOverwrite;
+    TTestList l;
+    l.ReadDir(dir.Path(), {"a.txt"});
+    TScriptedView v;
+    if (c.answer) v.Answers = {c.answer};
+    ASSERT_TRUE(RunOperation(l.List(), c.target, opMove, v, At(dir.Path())));
+    EXPECT_EQ(v.Kinds(), c.answer ? "1.0.2" : "") << c.target;
+    EXPECT_EQ(TreeNames(dir.Path()), c.wantNames) << c.target;
+    EXPECT_EQ(ReadTestFile(dir / c.target), c.wantContent) << c.target;
+    EXPECT_TRUE(v.Messages.empty()) << v.Messages[0].Caption;
+  }
+}
+
+}  // namespace
