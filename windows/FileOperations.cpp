@@ -674,11 +674,17 @@ bool TOperations::CopyBytes(HANDLE source, HANDLE target) {
   return true;
 }
 
-// Times, close and attributes of the written file; a failure of any makes
-// the copy a failed one, and a copy whose size is not the source's too.
+// Size, times, close and attributes of the written file: a copy whose size
+// is not the source's, or a failure of any step, makes a failed copy.
 bool TOperations::FinishCopy(THandle& target, const std::string& written) {
   using OperationsTesting::TFault;
   bool ok = answer_;
+  LARGE_INTEGER writtenSize;
+  if (ok && (!GetFileSizeEx(target.Get(), &writtenSize) ||
+             uint64_t(writtenSize.QuadPart) != SizeOf(sourceInfo_))) {
+    Warn("WRITE TO FILE: Error ", ERROR_WRITE_FAULT);
+    ok = false;
+  }
   if (ok && (!SetFileTime(target.Get(), &sourceTimes_[0], &sourceTimes_[1], &sourceTimes_[2]) ||
              Hit(TFault::FailTimes))) {
     Warn("SetFileTime: Error ", Hit(TFault::FailTimes) ? ERROR_ACCESS_DENIED : GetLastError());
@@ -693,10 +699,6 @@ bool TOperations::FinishCopy(THandle& target, const std::string& written) {
              Hit(TFault::FailAttributes))) {
     Warn("SetFileAttributes: Error ",
          Hit(TFault::FailAttributes) ? ERROR_ACCESS_DENIED : GetLastError());
-    ok = false;
-  }
-  if (ok && uint64_t(GetEntrySize(written)) != SizeOf(sourceInfo_)) {
-    Warn("WRITE TO FILE: Error ", ERROR_WRITE_FAULT);
     ok = false;
   }
   return ok;
