@@ -3,6 +3,7 @@
 #include <string>
 
 #include "PaneFixture.h"
+#include "core/Drives.h"
 #include "core/FileList.h"
 #include "core/RowTexts.h"
 
@@ -172,6 +173,53 @@ TEST_F(PaneKeys, BasketModeKeys) {
     EXPECT_EQ(Marked(pane), c.marks) << what;
     EXPECT_EQ(pane.Mode, PaneBasket) << what;
   }
+}
+
+
+// The focus moving among a pane's own controls is no leaving of the pane;
+// Enter and Esc in its drive combo are the combo's, not a dialog's.
+TEST_F(PaneKeys, FocusAndTheDriveCombo) {
+  SmallTree();
+  WriteSetting("BROWSER_LEFT", "Directory", temp.Path());
+  WriteSetting("BROWSER_RIGHT", "Directory", temp.Path());
+  TBrowserForm& pane = MakePane();
+  TBrowserForm& other = MakePane("RightBrowser");
+  pane.ApplyLayout(0xF9);
+  pane.sgBrowser->SetFocus();
+  Pump();
+  EXPECT_EQ(ActivePane, &pane);
+  EXPECT_EQ(host.Entered, &pane);
+  EXPECT_EQ(pane.pnlAddressLine->Color(), clActiveCaption);
+  host.Entered = nullptr;
+  pane.cmbDrives->SetFocus();
+  Pump();
+  EXPECT_EQ(host.Entered, nullptr);
+  EXPECT_EQ(pane.pnlAddressLine->Color(), clActiveCaption);
+  auto comboKey = [&](WORD vk) {
+    PostMessageA(pane.cmbDrives->Handle(), WM_KEYDOWN, vk, 1);
+    PostMessageA(pane.cmbDrives->Handle(), WM_KEYUP, vk, 0xC0000001);
+    Pump();
+  };
+  comboKey(VK_ESCAPE);
+  EXPECT_EQ(GetFocus(), pane.sgBrowser->Handle());
+  pane.cmbDrives->SetFocus();
+  Pump();
+  const int z = FindDriveIndex('z', DriveList);
+  ASSERT_LT(z, int(DriveList.size()));
+  pane.cmbDrives->SetItemIndex(z);
+  comboKey(VK_RETURN);
+  EXPECT_EQ(pane.DriveLetter, 'z');
+  EXPECT_EQ(_stricmp(GetDirPath(1, *pane.FolderList).c_str(), "Z:"), 0) << GetDirPath(1, *pane.FolderList);
+  other.sgBrowser->SetFocus();
+  Pump();
+  EXPECT_EQ(ActivePane, &other);
+  EXPECT_EQ(pane.pnlAddressLine->Color(), clInactiveCaption);
+  // Leaving the combo puts back the drive shown; a letter typed chooses a drive.
+  pane.cmbDrives->SetFocus();
+  Pump();
+  PostMessageA(pane.cmbDrives->Handle(), WM_CHAR, 'c', 1);
+  Pump();
+  EXPECT_EQ(pane.DriveLetter, 'c');
 }
 
 }  // namespace

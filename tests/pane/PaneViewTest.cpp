@@ -139,4 +139,59 @@ TEST_F(PaneView, BriefMode) {
   EXPECT_TRUE(SaveWindowShot(form->Handle(), "pane_brief.bmp"));
 }
 
+
+// Tree rows: the folders alpha and beta open, the files of the root after them.
+TEST_F(PaneView, TreeOpensFoldersAndJoinsThemWithLines) {
+  WriteSetting("BROWSER_LEFT", "BrowserMode", "3");
+  TBrowserForm& pane = PaneOnTree();
+  ASSERT_EQ(pane.Mode, PaneTree);
+  auto rowOf = [&](const std::string& name) {
+    for (int32_t i = 0; i < pane.RowTotal(); ++i)
+      if (NameAt(pane, i) == name) return i;
+    return -1;
+  };
+  const int32_t roots = pane.RowTotal();
+  for (const char* folder : {"alpha", "beta"}) {
+    ASSERT_TRUE(pane.MoveTo(rowOf(folder), 0, 0)) << folder;
+    Key(pane, VK_RETURN);
+  }
+  EXPECT_EQ(pane.RowTotal(), roots + 3);
+  ASSERT_EQ(rowOf("a1.txt"), rowOf("alpha") + 1);
+  ASSERT_EQ(rowOf("b1.doc"), rowOf("beta") + 1);
+  // Closing a folder hides its entries; opening it again shows them without a new read.
+  ASSERT_TRUE(pane.MoveTo(rowOf("alpha"), 0, 0));
+  Key(pane, VK_RETURN);
+  EXPECT_EQ(pane.RowTotal(), roots + 1);
+  Key(pane, VK_RETURN);
+  EXPECT_EQ(pane.RowTotal(), roots + 3);
+  // Marking and going up do nothing in the tree.
+  ASSERT_TRUE(pane.MoveTo(rowOf("a2.txt"), 0, 0));
+  Key(pane, VK_SPACE);
+  Key(pane, VK_BACK);
+  EXPECT_EQ(Marked(pane), "");
+  EXPECT_EQ(CurrentName(pane), "a2.txt");
+  EXPECT_FALSE(pane.btnRUpOneLevel->Enabled());
+  ASSERT_TRUE(pane.MoveTo(pane.RowTotal() - 1, 0, 0));
+  TPylStringGrid& grid = *pane.sgBrowser;
+  RedrawWindow(grid.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+  // A line at a level's x runs through the whole row while its folder holds
+  // entries below it, and stops halfway at the folder's last entry.
+  const int h = grid.DefaultRowHeight;
+  const struct {
+    const char* name;
+    int level;
+    bool through;
+  } lines[] = {{"alpha", 0, true}, {"a1.txt", 1, true}, {"a1.txt", 0, true}, {"a2.txt", 1, false},
+               {"a2.txt", 0, true}, {"b1.doc", 1, false}, {"README", 0, true}};
+  HDC dc = GetDC(grid.Handle());
+  for (const auto& l : lines) {
+    const int top = (rowOf(l.name) - grid.TopRow()) * h;
+    const int x = l.level * 15 + 7;
+    EXPECT_EQ(GetPixel(dc, x, top), RGB(0, 0, 0)) << l.name << " " << l.level;
+    EXPECT_EQ(GetPixel(dc, x, top + h - 1) == RGB(0, 0, 0), l.through) << l.name << " " << l.level;
+  }
+  ReleaseDC(grid.Handle(), dc);
+  EXPECT_TRUE(SaveWindowShot(form->Handle(), "pane_tree.bmp"));
+}
+
 }  // namespace
