@@ -177,19 +177,8 @@ TEST(Install, InstallsInFrenchStartsFromTheLinkAndUninstalls) {
   for (const std::string& name : BuildFileList())
     EXPECT_TRUE(ReadTestFile(kFolder + name) == ReadTestFile(build + "program" + name)) << name;
 
-  const struct {
-    std::string link, target;
-  } links[] = {
-      {machine.DesktopLink, kFolder + "\\Kelvanto.exe"},
-      {machine.Group + "\\Start Kelvanto.lnk", kFolder + "\\Kelvanto.exe"},
-      {machine.Group + "\\KVT help.lnk", kFolder + "\\kvt.chm"},
-      {machine.Group + "\\Uninstall Kelvanto.lnk", kFolder + "\\UninstKVT.exe"},
-  };
-  for (const auto& l : links) {
-    const TLinkRead read = ReadShellLink(l.link);
-    EXPECT_STRCASEEQ(read.Target.c_str(), l.target.c_str()) << l.link;
-    EXPECT_STRCASEEQ(read.Folder.c_str(), kFolder.c_str()) << l.link;
-  }
+  const std::vector<TInstallerLink> links = InstallerLinks(machine.DesktopLink, machine.Group, kFolder);
+  EXPECT_TRUE(LinksReadBack(links, kFolder));
 
   const struct {
     const char* name;
@@ -198,10 +187,10 @@ TEST(Install, InstallsInFrenchStartsFromTheLinkAndUninstalls) {
       {"DisplayName", "Kelvanto (remove only)"},
       {"UninstallString", "\"" + kFolder + "\\UninstKVT.exe\""},
       {"FolderName", machine.Group},
-      {"LinkKELVO", links[1].link},
-      {"LinkUninstall", links[3].link},
-      {"LinkHelp", links[2].link},
-      {"LinkDeskTop", links[0].link},
+      {"LinkKELVO", links[1].Link},
+      {"LinkUninstall", links[3].Link},
+      {"LinkHelp", links[2].Link},
+      {"LinkDeskTop", links[0].Link},
       {"SourceDirectory", kFolder},
   };
   TRegistry reg(HKEY_LOCAL_MACHINE, KEY_READ);
@@ -219,7 +208,7 @@ TEST(Install, InstallsInFrenchStartsFromTheLinkAndUninstalls) {
   run.cbSize = sizeof run;
   run.fMask = SEE_MASK_FLAG_NO_UI;
   run.lpVerb = "open";
-  const std::string startLink = links[1].link;
+  const std::string startLink = links[1].Link;
   run.lpFile = startLink.c_str();
   run.nShow = SW_SHOWNORMAL;
   ASSERT_TRUE(ShellExecuteExA(&run));
@@ -242,7 +231,7 @@ TEST(Install, InstallsInFrenchStartsFromTheLinkAndUninstalls) {
                                 {"Uninstall Kelvanto", "Do you want to remove Kelvanto from your computer?"}}));
   for (const std::string& name : BuildFileList()) EXPECT_FALSE(Exists(kFolder + name)) << name;
   EXPECT_TRUE(Exists(kFolder + "\\kvt.ini"));
-  for (const auto& l : links) EXPECT_FALSE(Exists(l.link)) << l.link;
+  for (const auto& l : links) EXPECT_FALSE(Exists(l.Link)) << l.Link;
   EXPECT_FALSE(Exists(machine.Group));
   EXPECT_FALSE(KeyExists(ProgramRegistryKey));
   EXPECT_FALSE(KeyExists("Software\\Tarnwick"));

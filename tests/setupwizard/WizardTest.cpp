@@ -93,6 +93,19 @@ class TSharedLinkPlaces {
   }
 };
 
+// A wizard that proposes a fresh folder, its copy held until the gate opens.
+struct TGatedRun {
+  TGatedRun() {
+    W.ProgramFilesDir = Dir.Path();
+    W.Gate = Gate.Get();
+  }
+  TSharedLinkPlaces Places;
+  TTempFolder Dir;
+  THandle Gate{CreateEventA(nullptr, TRUE, FALSE, nullptr)};
+  TTestWizard W;
+  const std::string Folder = Dir / "KVT";
+};
+
 bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 10000) {
@@ -156,13 +169,10 @@ std::vector<TValue> Values(const TRegistryKey& key) {
 // start while Next is pressed twice, then let go; the links, the registry
 // values and the files; Finish over a program that cannot start.
 TEST(Wizard, InstallsWithEveryLinkAndFinishes) {
-  TSharedLinkPlaces places;
-  TTempFolder dir;
-  THandle gate(CreateEventA(nullptr, TRUE, FALSE, nullptr));
-  TTestWizard w;
-  w.ProgramFilesDir = dir.Path();
-  w.Gate = gate.Get();
-  const std::string folder = dir / "KVT";
+  TGatedRun run;
+  TTestWizard& w = run.W;
+  const TSharedLinkPlaces& places = run.Places;
+  const std::string& folder = run.Folder;
 
   w.Show();
   EXPECT_EQ(w.Caption(), "Install");
@@ -217,7 +227,7 @@ TEST(Wizard, InstallsWithEveryLinkAndFinishes) {
   EXPECT_FALSE(Exists(places.Group));
   EXPECT_TRUE(Shot(w, "copy"));
 
-  SetEvent(gate.Get());
+  SetEvent(run.Gate.Get());
   ASSERT_TRUE(PumpUntil([&] { return w.Step == 2; }));
   ExpectPage(w, w.tsThird, 2);
   EXPECT_EQ(w.Copies, 1);
@@ -233,19 +243,8 @@ TEST(Wizard, InstallsWithEveryLinkAndFinishes) {
     EXPECT_TRUE(ReadTestFile(folder + names[n - 1]) == ResourceBytes(int(n))) << names[n - 1];
 
   TComApartment com;
-  const struct {
-    std::string link, target;
-  } links[] = {
-      {places.DesktopLink, folder + "\\Kelvanto.exe"},
-      {places.Group + "\\Start Kelvanto.lnk", folder + "\\Kelvanto.exe"},
-      {places.Group + "\\KVT help.lnk", folder + "\\kvt.chm"},
-      {places.Group + "\\Uninstall Kelvanto.lnk", folder + "\\UninstKVT.exe"},
-  };
-  for (const auto& l : links) {
-    const TLinkRead read = ReadShellLink(l.link);
-    EXPECT_STRCASEEQ(read.Target.c_str(), l.target.c_str()) << l.link;
-    EXPECT_STRCASEEQ(read.Folder.c_str(), folder.c_str()) << l.link;
-  }
+  const std::vector<TInstallerLink> links = InstallerLinks(places.DesktopLink, places.Group, folder);
+  EXPECT_TRUE(LinksReadBack(links, folder));
 
   ASSERT_EQ(w.Written.size(), 2u);
   EXPECT_EQ(w.Written[0].Path, UninstallRegistryKey);
@@ -253,9 +252,9 @@ TEST(Wizard, InstallsWithEveryLinkAndFinishes) {
                                       {"DisplayName", REG_SZ, "Kelvanto (remove only)"},
                                       {"UninstallString", REG_SZ, "\"" + folder + "\\UninstKVT.exe\""},
                                       {"FolderName", REG_SZ, places.Group},
-                                      {"LinkKELVO", REG_SZ, links[1].link},
-                                      {"LinkUninstall", REG_SZ, links[3].link},
-                                      {"LinkHelp", REG_SZ, links[2].link},
+                                      {"LinkKELVO", REG_SZ, links[1].Link},
+                                      {"LinkUninstall", REG_SZ, links[3].Link},
+                                      {"LinkHelp", REG_SZ, links[2].Link},
                                       {"LinkDeskTop", REG_SZ, places.DesktopLink},
                                       {"SourceDirectory", REG_SZ, folder},
                                   }));
@@ -395,12 +394,8 @@ TEST(Wizard, QuitQuestion) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    TSharedLinkPlaces places;
-    TTempFolder dir;
-    THandle gate(CreateEventA(nullptr, TRUE, FALSE, nullptr));
-    TTestWizard w;
-    w.ProgramFilesDir = dir.Path();
-    w.Gate = gate.Get();
+    TGatedRun run;
+    TTestWizard& w = run.W;
     if (c.when == OnTheLicence) {
       w.Show();
     } else {
@@ -410,26 +405,25 @@ TEST(Wizard, QuitQuestion) {
     }
     TBoxAnswers boxes({{"Confirmation", c.answer, [&] {
                           if (c.when != AfterTheCopy) return;
-                          SetEvent(gate.Get());
+                          SetEvent(run.Gate.Get());
                           for (int i = 0; i < 1000 && !w.Copy->Finished(); ++i) Sleep(10);
                         }}});
     Click(w.btnCancel);
     EXPECT_EQ(boxes.Finish(), (std::vector<TShown>{{"Confirmation", "Are you sure you want to quit?"}}));
     EXPECT_EQ(w.Visible(), c.answer == IDNO);
-    const std::string folder = dir / "KVT";
     if (c.when == OnTheLicence) {
       EXPECT_EQ(w.SetupPages->ActivePage(), w.tsLicense);
     } else if (c.answer == IDNO) {
       ExpectPage(w, w.tsThird, 2);
       EXPECT_EQ(w.Written.size(), 2u);
-      EXPECT_TRUE(Exists(places.DesktopLink));
+      EXPECT_TRUE(Exists(run.Places.DesktopLink));
       EXPECT_EQ(Values(w.Written[1]).back(), (TValue{"LanguageId", REG_SZ, "spanish.lng"}));
     } else {
       EXPECT_TRUE(w.Written.empty());
-      EXPECT_FALSE(Exists(places.DesktopLink));
+      EXPECT_FALSE(Exists(run.Places.DesktopLink));
       EXPECT_EQ(w.Copy->Status, c.when == AfterTheCopy ? TOperations::stDone : TOperations::stCancelled);
-      EXPECT_EQ(Exists(folder + "\\Kelvanto.exe"), c.when == AfterTheCopy);
-      EXPECT_EQ(Exists(folder + "\\Russian.lng.tip"), c.when == AfterTheCopy);
+      EXPECT_EQ(Exists(run.Folder + "\\Kelvanto.exe"), c.when == AfterTheCopy);
+      EXPECT_EQ(Exists(run.Folder + "\\Russian.lng.tip"), c.when == AfterTheCopy);
     }
   }
 }

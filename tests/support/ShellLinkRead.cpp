@@ -22,3 +22,20 @@ TLinkRead ReadShellLink(const std::string& path) {
   if (SUCCEEDED(link->GetWorkingDirectory(text, MAX_PATH))) r.Folder = text;
   return r;
 }
+
+std::vector<TInstallerLink> InstallerLinks(const std::string& desktopLink, const std::string& group,
+                                           const std::string& folder) {
+  return {{desktopLink, folder + "\\Kelvanto.exe"},
+          {group + "\\Start Kelvanto.lnk", folder + "\\Kelvanto.exe"},
+          {group + "\\KVT help.lnk", folder + "\\kvt.chm"},
+          {group + "\\Uninstall Kelvanto.lnk", folder + "\\UninstKVT.exe"}};
+}
+
+testing::AssertionResult LinksReadBack(const std::vector<TInstallerLink>& links, const std::string& folder) {
+  for (const TInstallerLink& l : links) {
+    const TLinkRead read = ReadShellLink(l.Link);
+    if (lstrcmpiA(read.Target.c_str(), l.Target.c_str()) != 0 || lstrcmpiA(read.Folder.c_str(), folder.c_str()) != 0)
+      return testing::AssertionFailure() << l.Link << " leads to " << read.Target << " in " << read.Folder;
+  }
+  return testing::AssertionSuccess();
+}
