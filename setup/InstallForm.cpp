@@ -3,6 +3,7 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include "controls/JustifiedText.h"
 #include "core/FileUtils.h"
 #include "core/Formats.h"
 #include "framework/Registry.h"
@@ -234,8 +235,7 @@ void TfrmInstall::btnBrowseClick() {
 void TfrmInstall::pbPaint(TCanvas& canvas) {
   canvas.SetFont(pb->Font());
   SetBkMode(canvas.Handle(), TRANSPARENT);
-  RECT r{12, 22, pb->Width() - 16, pb->Height()};
-  DrawTextA(canvas.Handle(), PageText.c_str(), -1, &r, DT_WORDBREAK | DT_NOPREFIX);
+  PaintJustifiedText(canvas, PageText, pb->Width(), 22);
 }
 
 void TfrmInstall::tsLanguageShow() {

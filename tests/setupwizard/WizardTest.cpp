@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "controls/JustifiedText.h"
 #include "framework/SystemError.h"
 #include "setup/InstallForm.h"
 #include "setup/InstalledFiles.h"
@@ -148,6 +149,33 @@ testing::AssertionResult Shot(const TTestWizard& w, const char* name) {
   return SaveWindowShot(w.Handle(), TestProgramFolder() + "setupwizard_" + name + ".bmp");
 }
 
+// The page's text as the paint box draws it: justified from y = 22, every
+// line but the last ending at the right margin within the gaps' rounding.
+void ExpectPaintedText(const TTestWizard& w, const std::string& text) {
+  struct TWord {
+    std::string text;
+    int x, y;
+  };
+  std::vector<TWord> words;
+  JustifiedWordHook = [&](const std::string& word, int x, int y) { words.push_back({word, x, y}); };
+  w.pb->Invalidate();
+  UpdateWindow(w.pb->Parent()->Handle());
+  JustifiedWordHook = nullptr;
+  ASSERT_FALSE(words.empty());
+  EXPECT_EQ(words[0].x, 12);
+  EXPECT_EQ(words[0].y, 22);
+  std::string drawn;
+  const int margin = w.pb->Width() - 16;
+  for (size_t i = 0; i < words.size(); ++i) {
+    drawn += (i ? " " : "") + words[i].text;
+    if (i + 1 == words.size() || words[i + 1].y == words[i].y) continue;
+    const int right = words[i].x + ScreenTextExtent(w.pb->Font(), words[i].text).cx;
+    EXPECT_LE(right, margin) << words[i].text;
+    EXPECT_GE(right, margin - 12) << words[i].text;
+  }
+  EXPECT_EQ(drawn, text);
+}
+
 struct TValue {
   std::string Name;
   DWORD Type;
@@ -211,6 +239,9 @@ TEST(Wizard, InstallsWithEveryLinkAndFinishes) {
   EXPECT_EQ(w.InstallDirectory, folder);
   EXPECT_EQ(w.lblPath->Caption(), folder);
   EXPECT_EQ(GetFocus(), w.btnNext->Handle());
+  ExpectPaintedText(w,
+                    "Welcome to the Kelvanto Setup program. This program will install Kelvanto on your computer. "
+                    "Click Next to continue or Cancel to quit from Setup program.");
   EXPECT_TRUE(Shot(w, "folder"));
 
   // Two presses waiting in the queue: the first starts the copy and takes
@@ -225,6 +256,7 @@ TEST(Wizard, InstallsWithEveryLinkAndFinishes) {
   EXPECT_TRUE(w.Written.empty());
   EXPECT_FALSE(Exists(places.DesktopLink));
   EXPECT_FALSE(Exists(places.Group));
+  ExpectPaintedText(w, "Files copy to selected disk.");
   EXPECT_TRUE(Shot(w, "copy"));
 
   SetEvent(run.Gate.Get());
@@ -236,6 +268,9 @@ TEST(Wizard, InstallsWithEveryLinkAndFinishes) {
   EXPECT_TRUE(IsWindowEnabled(w.btnNext->Handle()));
   EXPECT_FALSE(IsWindowEnabled(w.btnCancel->Handle()));
   EXPECT_EQ(GetFocus(), w.btnNext->Handle());
+  ExpectPaintedText(w,
+                    "Setup has finished installing the application on your computer. You may launch the "
+                    "application by selecting the icons installed. Click Finish to continue.");
   EXPECT_TRUE(Shot(w, "finish"));
 
   const std::vector<std::string> names = BuildFileList();
