@@ -68,20 +68,22 @@ HWND TopWindow(const char* cls, const std::string& caption, DWORD pid = 0) {
   return find.found;
 }
 
-// The visible child window below top of the class (nullptr: any) and the
-// text (nullptr: any), as a user sees it.
-HWND Child(HWND top, const char* cls, const char* text) {
+// The child window below top of the class (nullptr: any) and the text
+// (nullptr: any); by default only one a user sees.
+HWND Child(HWND top, const char* cls, const char* text, bool visible = true) {
   struct TFind {
     const char *cls, *text;
+    bool visible;
     HWND found;
-  } find{cls, text, nullptr};
+  } find{cls, text, visible, nullptr};
   EnumChildWindows(
       top,
       [](HWND w, LPARAM p) {
         auto* f = reinterpret_cast<TFind*>(p);
         char name[64] = "";
         GetClassNameA(w, name, sizeof name);
-        if (!IsWindowVisible(w) || (f->cls && lstrcmpiA(name, f->cls) != 0) || (f->text && TextOf(w) != f->text))
+        if ((f->visible && !IsWindowVisible(w)) || (f->cls && lstrcmpiA(name, f->cls) != 0) ||
+            (f->text && TextOf(w) != f->text))
           return TRUE;
         f->found = w;
         return FALSE;
@@ -95,6 +97,16 @@ void Press(HWND top, const char* text) {
   HWND button = nullptr;
   ASSERT_TRUE(WaitUntil([&] { return (button = Child(top, nullptr, text)) && IsWindowEnabled(button); })) << text;
   SendMessageA(button, BM_CLICK, 0, 0);
+}
+
+// The text of the id's line in a language file, in the file's own bytes.
+std::string LanguageLine(const std::string& file, int id) {
+  const std::string bytes = "\r\n" + ReadTestFile(file);
+  const std::string start = "\r\n" + std::to_string(id) + "=";
+  const size_t at = bytes.find(start);
+  if (at == std::string::npos) return {};
+  const size_t from = at + start.size();
+  return bytes.substr(from, bytes.find("\r\n", from) - from);
 }
 
 bool KeyExists(const char* key) { return TRegistry(HKEY_LOCAL_MACHINE).KeyExists(key); }
@@ -218,6 +230,11 @@ TEST(Install, InstallsInFrenchStartsFromTheLinkAndUninstalls) {
   DWORD pid = 0;
   GetWindowThreadProcessId(main, &pid);
   THandle kelvanto(OpenProcess(SYNCHRONIZE, FALSE, pid));
+  // It speaks French: the edit button (shown or not) says what french.lng
+  // says, byte for byte.
+  const std::string edit = LanguageLine(build + "program\\french.lng", 415);
+  ASSERT_EQ(edit.rfind("F4 \xC9", 0), 0u) << edit;
+  EXPECT_TRUE(WaitUntil([&] { return Child(main, "Button", edit.c_str(), false) != nullptr; })) << edit;
   EXPECT_TRUE(Exists(kFolder + "\\kvt.ini"));
   PostMessageA(main, WM_CLOSE, 0, 0);
   EXPECT_EQ(WaitForSingleObject(kelvanto.Get(), 20000), WAIT_OBJECT_0);
