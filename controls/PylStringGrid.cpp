@@ -3,6 +3,7 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <utility>
 
 #include "framework/StdCtrls.h"
 
@@ -349,7 +350,57 @@ void TPylStringGrid::DoKeyDown(WORD& key, unsigned shift) {
   if (OnKeyDown) OnKeyDown(key, shift);
 }
 
+int TPylStringGrid::SizingEdgeAt(int x) const {
+  constexpr int kGrip = 3;
+  for (int c = leftCol_, right = 0; c < ColCount; ++c) {
+    right += Width(c);
+    if (x >= right - kGrip && x <= right + kGrip) return c;
+    if (right > x + kGrip) break;
+  }
+  return -1;
+}
+
+bool TPylStringGrid::ColumnDrag(UINT msg, LPARAM lp) {
+  const int x = GET_X_LPARAM(lp);
+  switch (msg) {
+    case WM_SETCURSOR: {
+      POINT p;
+      GetCursorPos(&p);
+      ScreenToClient(hwnd_, &p);
+      if (sizingCol_ < 0 && SizingEdgeAt(p.x) < 0) return false;
+      ::SetCursor(LoadCursor(nullptr, IDC_SIZEWE));
+      return true;
+    }
+    case WM_LBUTTONDOWN:
+      sizingCol_ = SizingEdgeAt(x);
+      if (sizingCol_ >= static_cast<int>(ColWidths.size())) sizingCol_ = -1;
+      if (sizingCol_ < 0) return false;
+      sizingX_ = x;
+      sizingWidth_ = Width(sizingCol_);
+      SetCapture(hwnd_);
+      return true;
+    case WM_MOUSEMOVE:
+      if (sizingCol_ < 0) return false;
+      ColWidths[static_cast<size_t>(sizingCol_)] = std::max(sizingWidth_ + x - sizingX_, 8);
+      Invalidate();
+      return true;
+    case WM_LBUTTONUP:
+    case WM_CAPTURECHANGED: {
+      if (sizingCol_ < 0) return false;
+      const int col = std::exchange(sizingCol_, -1);
+      if (msg == WM_LBUTTONUP) ReleaseCapture();
+      UpdateScrollBars();
+      if (OnColumnResized) OnColumnResized(col);
+      return true;
+    }
+    default:
+      return false;
+  }
+}
+
 LRESULT TPylStringGrid::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
+  if (ColSizing && ColumnDrag(msg, lp))
+    return msg == WM_SETCURSOR ? TRUE : 0;
   switch (msg) {
     case WM_INITMENUPOPUP:
     case WM_DRAWITEM:

@@ -28,6 +28,10 @@ class TPylStringGrid : public TCustomControl {
   bool BeforeKeyDown = false;
   IContextMenu2* ICM = nullptr;  // the shell menu open over the grid, if any
   bool Editing = false;          // F2 or a typed character opens an editor over the cell
+  // The user may drag a column's right edge to resize it; the mouse events
+  // of a drag go to no handler, and OnColumnResized follows it.
+  bool ColSizing = false;
+  std::function<void(int col)> OnColumnResized;
 
   int Col() const { return col_; }
   int Row() const { return row_; }
@@ -103,4 +107,9 @@ class TPylStringGrid : public TCustomControl {
   TScrollStyle scrollBars_ = ssNone;
   SCROLLINFO shownScroll_[2]{};  // horizontal, vertical
   int wheelRest_ = 0;  // of a notch, from fine-grained wheels
+  // The column whose right edge lies within a few pixels of x, or -1.
+  int SizingEdgeAt(int x) const;
+  // True when the message belonged to a column drag.
+  bool ColumnDrag(UINT msg, LPARAM lp);
+  int sizingCol_ = -1, sizingX_ = 0, sizingWidth_ = 0;
 };

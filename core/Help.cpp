@@ -41,3 +41,7 @@ HWND CallHtmlHelp(HWND caller, const char* file, UINT command, DWORD_PTR data) {
 }
 
 bool HtmlHelpLoaded() { return HelpLibrary().module != nullptr; }
+
+void ShowHelpTopic(HWND caller, const std::string& topic) {
+  CallHtmlHelp(caller, (HelpFileName + topic).c_str(), HH_DISPLAY_TOPIC_COMMAND, 0);
+}

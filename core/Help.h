@@ -16,3 +16,5 @@ void LoadHtmlHelp();
 HWND CallHtmlHelp(HWND caller, const char* file, UINT command, DWORD_PTR data);
 // Whether the library has been loaded.
 bool HtmlHelpLoaded();
+// Shows a topic ("::/NAME.htm") of the current help file.
+void ShowHelpTopic(HWND caller, const std::string& topic);

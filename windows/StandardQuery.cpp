@@ -84,3 +84,21 @@ void TStandardQuery::btnBrowseClick() {
 }
 
 void TStandardQuery::chkSendClick() { edInfo->SetEnabled(!chkSend->Checked()); }
+
+bool AskForMask(const std::string& question, TOrv_RingList& ring, std::string& mask) {
+  TStandardQuery query;
+  query.SetCaption(question);
+  query.lblInfo->SetCaption(question);
+  query.edInfo->Hide();
+  query.cbForSelectFiles->Show();
+  TStringList items;
+  ring.GetItems(items);
+  for (const std::string& item : items) query.cbForSelectFiles->Items.Add(item);
+  query.cbForSelectFiles->SetText(items.Count() > 0 ? items[0] : "*.*");
+  query.ActiveControl = query.cbForSelectFiles;
+  if (query.ShowModal() != mrOk) return false;
+  mask = query.cbForSelectFiles->Text();
+  if (mask.empty()) return false;
+  ring.AddText(mask);
+  return true;
+}

@@ -1,6 +1,9 @@
 #pragma once
 #include <windows.h>
 
+#include <string>
+
+#include "core/RingList.h"
 #include "framework/Forms.h"
 
 // The small modal dialog that asks for one line: a target, a name, a mask, or
@@ -27,3 +30,8 @@ class TStandardQuery : public TForm {
  private:
   HWND mainWindow_;
 };
+
+// Asks for a mask list with the ring's texts to choose from (the newest, or
+// "*.*", to begin with); a non-empty answer joins the ring. False when
+// cancelled or empty.
+bool AskForMask(const std::string& question, TOrv_RingList& ring, std::string& mask);
