@@ -1,0 +1,237 @@
+// The finder tool docked in the real main window.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "core/ToolRegistry.h"
+#include "framework/Thread.h"
+#include "ResultsFixture.h"
+#include "mainwindow/MainWindowTest.h"
+#include "support/Screenshot.h"
+#include "windows/FormFinder.h"
+#include "windows/Settings.h"
+#include "windows/SrchRes.h"
+#include "windows/StandardQuery.h"
+
+namespace {
+
+// Closes each results window once its search has ended, recording what it
+// showed then.
+struct TResultsCloser {
+  TTimer timer;
+  TSrchRes* window = nullptr;
+  int shown = 0;
+  int32_t rows = -1;
+  uint32_t busy = 0;
+  TFileFilter filter;
+};
+TResultsCloser g_closer;
+
+void CloseWhenDone(TSrchRes& results) {
+  g_closer.window = &results;
+  ++g_closer.shown;
+  g_closer.busy = ToolBusy;
+  g_closer.filter = SearchList.Filter;
+  g_closer.timer.Interval = 20;
+  g_closer.timer.OnTimer = [] {
+    TSrchRes* w = g_closer.window;
+    if (!w || !w->SearchEnded()) return;
+    g_closer.rows = w->RowCount;
+    g_closer.window = nullptr;
+    PostMessageA(w->Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
+  };
+  g_closer.timer.SetEnabled(true);
+}
+
+void ClickBox(TWinControl* box) {
+  SendMessageA(box->Handle(), BM_CLICK, 0, 0);
+  Pump(20);
+}
+
+}  // namespace
+
+class FinderTool : public MainWindow {
+ protected:
+  void SetUp() override {
+    MainWindow::SetUp();
+    g_closer.window = nullptr;
+    g_closer.shown = 0;
+    g_closer.rows = -1;
+    TFinderForm::OnResultsShown = &CloseWhenDone;
+  }
+  void TearDown() override {
+    MainWindow::TearDown();
+    g_closer.timer.SetEnabled(false);
+    TFinderForm::OnResultsShown = nullptr;
+  }
+  TFinderForm& Open() {
+    if (!form_) {
+      WriteTestFile(Ini(), "[MainForm]\r\nShowTips=0\r\n");
+      Start();
+    }
+    PressKey(form_->Handle(), '2', true);
+    Pump(100);
+    auto* finder = dynamic_cast<TFinderForm*>(GetToolForm(ModeFinder));
+    EXPECT_TRUE(finder && finder->Visible());
+    return *finder;
+  }
+  TTempFolder tree;
+};
+
+TEST_F(FinderTool, ChecksKeepTheirCouplingsAndFillTheFilter) {
+  TFinderForm& f = Open();
+  EXPECT_EQ(f.pnlNameTools->Caption(), "Finder");
+  EXPECT_TRUE(SaveWindowShot(f.Handle(), ShotPath("finder_general.bmp")));
+  f.pcFinder->SetActivePage(f.tsAdvansed);
+  Pump(50);
+  EXPECT_EQ(f.chkSameName->State(), TCheckBoxState::Grayed);
+  EXPECT_FALSE(f.chkSameName->Enabled());
+  ClickBox(f.chkDuplicates);
+  EXPECT_TRUE(f.chkSameName->Checked() && f.chkSameSize->Checked());
+  EXPECT_TRUE(f.chkSameName->Enabled());
+  // The last remaining rule cannot go.
+  ClickBox(f.chkSameName);
+  EXPECT_EQ(f.chkSameName->State(), TCheckBoxState::Unchecked);
+  ClickBox(f.chkSameSize);
+  EXPECT_EQ(f.chkSameSize->State(), TCheckBoxState::Unchecked);
+  EXPECT_TRUE(f.chkSameName->Checked());
+
+  ClickBox(f.chkDateBetween);
+  EXPECT_TRUE(f.chkDateBetween->Checked());
+  EXPECT_TRUE(f.dtpDateFirst->Enabled());
+  ClickBox(f.chkNotOlderThen);
+  EXPECT_TRUE(f.chkNotOlderThen->Checked());
+  EXPECT_FALSE(f.chkDateBetween->Checked());
+  EXPECT_FALSE(f.dtpDateFirst->Enabled());
+  EXPECT_TRUE(f.spNotOlder->Enabled());
+  ClickBox(f.chkDateBetween);
+  EXPECT_FALSE(f.chkNotOlderThen->Checked());
+
+  // Grayed leaves an attribute free, checked requires it, unchecked forbids it.
+  f.chkArchive->SetState(TCheckBoxState::Checked);
+  f.chkDirectory->SetState(TCheckBoxState::Unchecked);
+  ClickBox(f.chkFindFilesSize);
+  f.cmbSign->SetItemIndex(1);
+  f.cmbSize->SetItemIndex(1);
+  f.spSize->SetText("-5");
+  EXPECT_TRUE(SaveWindowShot(f.Handle(), ShotPath("finder_advanced.bmp")));
+  f.pcFinder->SetActivePage(f.tsByText);
+  ClickBox(f.chkFindText);
+  EXPECT_TRUE(f.cmbTextToFind->Enabled());
+  EXPECT_TRUE(f.rbPhrase->Checked());
+  Pump(50);
+  EXPECT_TRUE(SaveWindowShot(f.Handle(), ShotPath("finder_content.bmp")));
+  ClickBox(f.chkFindText);
+
+  f.lbSearchPaths->Items.Add(tree.Path());
+  f.CanStart(nullptr);
+  f.StartOperation();
+  ASSERT_EQ(g_closer.shown, 1);
+  const TFileFilter& filter = g_closer.filter;
+  EXPECT_EQ(filter.Active, 1);
+  EXPECT_EQ(filter.Duplicates, 1);
+  EXPECT_EQ(filter.DuplicateRule, 1u);
+  EXPECT_EQ(filter.RequiredAttributes, uint32_t(FILE_ATTRIBUTE_ARCHIVE));
+  EXPECT_EQ(filter.ExcludedAttributes, uint32_t(FILE_ATTRIBUTE_DIRECTORY));
+  EXPECT_EQ(filter.SizeRule, 3u + 8u);
+  EXPECT_EQ(filter.SizeValue, 0u);
+  EXPECT_EQ(filter.DateMode, 1u);
+  // Whole days: From at the day's first tick, To at its last.
+  const uint64_t from = (uint64_t(filter.DateFrom.dwHighDateTime) << 32) | filter.DateFrom.dwLowDateTime;
+  const uint64_t to = (uint64_t(filter.DateTo.dwHighDateTime) << 32) | filter.DateTo.dwLowDateTime;
+  EXPECT_EQ(to - from + 1, 24ull * 3600 * 10000000);
+}
+
+TEST_F(FinderTool, SelectionOnlyFollowsTheActiveList) {
+  TFinderForm& f = Open();
+  ASSERT_EQ(f.lbSearchPaths->Items.Count(), 0);
+  TstateOfBrowser list;
+  list.SelectedCount = 1;
+  EXPECT_TRUE(f.CanStart(&list));
+  EXPECT_TRUE(f.chkFindInSelDirs->Enabled());
+  EXPECT_TRUE(f.chkFindInSelDirs->Checked());
+  EXPECT_EQ(f.chkFindInSelDirs->Caption(), "Onl&y search in selected directories and files");
+  list.SelectedCount = 0;
+  EXPECT_FALSE(f.CanStart(&list));
+  EXPECT_FALSE(f.chkFindInSelDirs->Enabled());
+  EXPECT_FALSE(f.chkFindInSelDirs->Checked());
+  EXPECT_FALSE(f.btnStartOperation->Enabled());
+}
+
+TEST_F(FinderTool, PathsEnterAndSettingsAcrossARestart) {
+  TFinderForm& f = Open();
+  tree.File("one.txt", 3);
+  tree.File("two.dat", 3);
+  {
+    TQueryAnswer answer("c:\\nowhere");
+    f.btnAdd->Click();
+    EXPECT_EQ(answer.Caption, "Add directory or drive for search in");
+    EXPECT_EQ(answer.Initial, "c:\\");
+  }
+  {
+    TQueryAnswer answer(tree.Path());
+    f.btnAdd->Click();
+  }
+  ASSERT_EQ(f.lbSearchPaths->Items.Count(), 2);
+  EXPECT_EQ(f.lbSearchPaths->ItemIndex(), 1);
+  EXPECT_TRUE(f.btnStartOperation->Enabled());
+  f.lbSearchPaths->SetItemIndex(0);
+  {
+    TQueryAnswer answer("c:\\elsewhere");
+    f.btnEdit->Click();
+    EXPECT_EQ(answer.Caption, "Edit directory or drive for search in");
+    EXPECT_EQ(answer.Initial, "c:\\nowhere");
+  }
+  EXPECT_EQ(f.lbSearchPaths->Items[0], "c:\\elsewhere");
+  f.btnDelete->Click();
+  ASSERT_EQ(f.lbSearchPaths->Items.Count(), 1);
+  EXPECT_EQ(f.lbSearchPaths->Items[0], tree.Path());
+  EXPECT_EQ(f.lbSearchPaths->ItemIndex(), 0);
+
+  // Enter in the mask box starts the search.
+  f.cmbSearchFor->SetText("*.txt");
+  f.cmbSearchFor->SetFocus();
+  PressKey(GetFocus(), VK_RETURN);
+  ASSERT_TRUE(PumpUntil([] { return g_closer.shown == 1 && g_closer.rows >= 0; }));
+  Pump(100);
+  EXPECT_EQ(g_closer.busy, 1u);
+  EXPECT_EQ(ToolBusy, 0u);
+  EXPECT_EQ(g_closer.rows, 2);  // the folder's header row and one.txt
+  EXPECT_EQ(SearchList.FileBlock, nullptr);
+
+  Stop();
+  const auto lines = SectionLines(Ini(), "Finder");
+  for (const char* key : {"MASK_FINDER=", "FIND_TEXT=", "SEARCH_PATHS="})
+    EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [key](const std::string& l) { return l.rfind(key, 0) == 0; }))
+        << key;
+  Start();
+  TFinderForm& again = Open();
+  ASSERT_EQ(again.lbSearchPaths->Items.Count(), 1);
+  EXPECT_EQ(again.lbSearchPaths->Items[0], tree.Path());
+  EXPECT_EQ(again.cmbSearchFor->Items[0], "*.txt");
+}
+
+TEST_F(FinderTool, BadPathSettingsGiveFewerPaths) {
+  // "ab" then a bad digit: reading stops there; an empty entry is dropped.
+  WriteTestFile(Ini(), "[MainForm]\r\nShowTips=0\r\n[Finder]\r\nSEARCH_PATHS=61620D0A0D0A6Z\r\n");
+  Start();
+  TFinderForm& f = Open();
+  ASSERT_EQ(f.lbSearchPaths->Items.Count(), 1);
+  EXPECT_EQ(f.lbSearchPaths->Items[0], "ab");
+}
+
+TEST_F(FinderTool, AHundredSearchesLeaveNothingBehind) {
+  TFinderForm& f = Open();
+  tree.File("a\\x.txt", 1);
+  f.lbSearchPaths->Items.Add(tree.Path());
+  f.CanStart(nullptr);
+  const int threads = TThread::LiveCount();
+  const DWORD gdi = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
+  for (int i = 0; i < 100; ++i) f.StartOperation();
+  EXPECT_EQ(g_closer.shown, 100);
+  EXPECT_EQ(g_closer.rows, 4);  // the root with folder a, then a with x.txt
+  EXPECT_EQ(TThread::LiveCount(), threads);
+  EXPECT_LE(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS), gdi + 5);
+  EXPECT_EQ(SearchList.FileBlock, nullptr);
+  EXPECT_EQ(SearchList.Names, nullptr);
+}
