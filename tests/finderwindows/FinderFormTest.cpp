@@ -24,6 +24,9 @@ struct TResultsCloser {
   int32_t rows = -1;
   uint32_t busy = 0;
   TFileFilter filter;
+  // The main window's mode actions while the window was open.
+  bool modesEnabled = true;
+  RECT bounds{};
 };
 TResultsCloser g_closer;
 
@@ -32,6 +35,8 @@ void CloseWhenDone(TSrchRes& results) {
   ++g_closer.shown;
   g_closer.busy = ToolBusy;
   g_closer.filter = SearchList.Filter;
+  g_closer.modesEnabled = MainForm->actFinder->Enabled;
+  g_closer.bounds = results.BoundsRect();
   g_closer.timer.Interval = 20;
   g_closer.timer.OnTimer = [] {
     TSrchRes* w = g_closer.window;
@@ -196,6 +201,14 @@ TEST_F(FinderTool, PathsEnterAndSettingsAcrossARestart) {
   Pump(100);
   EXPECT_EQ(g_closer.busy, 1u);
   EXPECT_EQ(ToolBusy, 0u);
+  // Laid over the main window below its bars, which were off meanwhile.
+  RECT main;
+  GetWindowRect(form_->Handle(), &main);
+  EXPECT_EQ(g_closer.bounds.left, main.left);
+  EXPECT_EQ(g_closer.bounds.top,
+            main.top + form_->ControlBarMain->Height() + GetSystemMetrics(SM_CYCAPTION) + 5);
+  EXPECT_FALSE(g_closer.modesEnabled);
+  EXPECT_TRUE(form_->actFinder->Enabled);
   EXPECT_EQ(g_closer.rows, 2);  // the folder's header row and one.txt
   EXPECT_EQ(SearchList.FileBlock, nullptr);
 

@@ -8,11 +8,12 @@
 #include "core/translator.h"
 #include "windows/StandardQuery.h"
 
-TQueryAnswer::TQueryAnswer(std::string text) : text_(std::move(text)) {
+TQueryAnswer::TQueryAnswer(std::string text, std::function<bool()> ready)
+    : text_(std::move(text)), ready_(std::move(ready)) {
   timer_.Interval = 30;
   timer_.OnTimer = [this] {
     auto* q = dynamic_cast<TStandardQuery*>(TWinControl::FromHandle(GetActiveWindow()));
-    if (!q || !q->Modal()) return;
+    if (!q || !q->Modal() || (ready_ && !ready_())) return;
     Caption = q->Caption();
     if (q->cbForSelectFiles->Visible()) {
       Initial = q->cbForSelectFiles->Text();

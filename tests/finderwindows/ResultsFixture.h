@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -16,11 +17,13 @@
 // whichever it shows, recording its caption and the text it offered.
 class TQueryAnswer {
  public:
-  explicit TQueryAnswer(std::string text);
+  // ready: the answer waits until it holds.
+  explicit TQueryAnswer(std::string text, std::function<bool()> ready = {});
   std::string Caption, Initial;
 
  private:
   std::string text_;
+  std::function<bool()> ready_;
   TTimer timer_;
 };
 

@@ -307,3 +307,20 @@ TEST_F(ResultsWindow, RenamePreviewShowsThePlanAndReportsTheChoice) {
   ResultsList = &SearchList;
   FreeFileList(plan);
 }
+
+TEST_F(ResultsWindow, TheSearchGoesOnWhileTheMaskQuestionIsOpen) {
+  WriteTestFile(tree / "a\\hit1.txt", "needle");
+  tree.File("m\\big.bin", kBig);
+  WriteTestFile(tree / "z\\hit2.txt", "needle");
+  TSearchSetup setup({tree.Path()});
+  setup.Text = "needle";
+  StartSearch(setup);
+  ASSERT_TRUE(PumpUntil([this] { return window->RowCount > 0; }, 20000));
+  ASSERT_FALSE(window->SearchEnded());
+  // Answered only once the rows of the last folder have come in.
+  TQueryAnswer answer("*.txt", [this] { return window->RowCount == 4; });
+  PressKey(Grid(), VK_ADD);
+  ASSERT_TRUE(PumpUntil([&answer] { return !answer.Caption.empty(); }, 60000));
+  EXPECT_EQ(SelectedNames(), "hit1.txt hit2.txt");
+  EXPECT_TRUE(WaitForEnd());
+}
