@@ -63,7 +63,7 @@ TfrmInstall::TfrmInstall() : TForm(nullptr, TFormBorder::Single) {
   brandIcon = new TPaintBox(this);
   brandIcon->SetBounds(12, 8, 32, 32);
   brandIcon->OnPaint = [this](TCanvas& c) {
-    if (icon_) DrawIconEx(c.Handle(), 0, 0, icon_, 32, 32, 0, nullptr, DI_NORMAL);
+    if (icon_) DrawIconEx(c.Handle(), 0, 0, icon_.Get(), 32, 32, 0, nullptr, DI_NORMAL);
   };
   lblMain = new TLabel(this);
   TFont big = Font();
@@ -140,12 +140,11 @@ TfrmInstall::TfrmInstall() : TForm(nullptr, TFormBorder::Single) {
 TfrmInstall::~TfrmInstall() {
   // The thread's events point into this form.
   operations_.reset();
-  if (icon_) DestroyIcon(icon_);
 }
 
 void TfrmInstall::FormCreate() {
   lblMain->SetCaption("Kelvanto Install ");
-  icon_ = static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), "programIcon", IMAGE_ICON, 32, 32, 0));
+  icon_.Reset(static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), "programIcon", IMAGE_ICON, 32, 32, 0)));
   chkDeskTop->SetCaption("Put shortcut on the desktop");
   chkDeskTop->SetChecked(true);
   chkCreateFolder->SetCaption("Create Group Menu Folder - \"Kelvanto\"");

@@ -127,7 +127,7 @@ class TfrmInstall : public TForm {
   std::unique_ptr<TOperations> operations_;
   // The links made, "" for those not made.
   std::string desktopLink_, startLink_, helpLink_, uninstallLink_;
-  HICON icon_ = nullptr;
+  TIcon icon_;
   // The quit question is open; a copy that ends meanwhile waits for its answer.
   bool asking_ = false;
   bool endedWhileAsking_ = false;

@@ -215,8 +215,7 @@ TEST_F(OperationWindows, ManyOperationsLeakNothing) {
     icon = dialog.imgIcon->Icon();
     ICONINFO info;
     ASSERT_TRUE(GetIconInfo(icon, &info));
-    DeleteObject(info.hbmColor);
-    DeleteObject(info.hbmMask);
+    TGdiObject colour(info.hbmColor), mask(info.hbmMask);
   }
   ICONINFO gone;
   EXPECT_FALSE(GetIconInfo(icon, &gone));
