@@ -1151,7 +1151,9 @@ void TBrowserForm::UpdateDriveInfo() {
     if (GetDiskFreeSpaceExA(root.c_str(), &available, &total, nullptr)) {
       text = FormatTx(TextFree, {KiloText(available.QuadPart), KiloText(total.QuadPart)});
     } else {
-      text = Tx(TextFreeSpaceError) + std::to_string(GetLastError());
+      // Taken before the text lookup, which may set an error of its own.
+      const DWORD error = GetLastError();
+      text = Tx(TextFreeSpaceError) + std::to_string(error);
     }
   }
   pnlInfo->SetCaption(text);

@@ -6,6 +6,7 @@
 #include "core/Drives.h"
 #include "core/FileList.h"
 #include "core/RowTexts.h"
+#include "support/BoxWatch.h"
 
 namespace {
 
@@ -220,6 +221,25 @@ TEST_F(PaneKeys, FocusAndTheDriveCombo) {
   PostMessageA(pane.cmbDrives->Handle(), WM_CHAR, 'c', 1);
   Pump();
   EXPECT_EQ(pane.DriveLetter, 'c');
+}
+
+// Alt+Enter asks the shell for the properties of a file or a folder: the
+// folder is not entered and no box of ours tells of a failure.
+TEST_F(PaneKeys, AltEnterShowsProperties) {
+  SmallTree();
+  WriteSetting("BROWSER_LEFT", "Directory", temp.Path());
+  TBrowserForm& pane = MakePane();
+  const std::string shown = GetDirPath(1, *pane.FolderList);
+  for (int row : {1, 3}) {
+    TBoxWatch watch(VK_ESCAPE);
+    ASSERT_TRUE(pane.MoveTo(row, 0, 0));
+    Key(pane, VK_RETURN, ssAlt);
+    EXPECT_EQ(GetDirPath(1, *pane.FolderList), shown) << row;
+    EXPECT_EQ(pane.CurrentIndex, row);
+    for (const TSeenBox& b : watch.Boxes) EXPECT_NE(b.Caption, "error!") << row << ": " << b.Text;
+  }
+  for (HWND w : ProcessWindowsOfClass("#32770")) PostMessageA(w, WM_CLOSE, 0, 0);
+  Pump();
 }
 
 }  // namespace

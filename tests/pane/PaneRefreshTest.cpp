@@ -5,6 +5,7 @@
 #include "core/ListLock.h"
 #include "core/RowTexts.h"
 #include "core/Selection.h"
+#include "core/translator.h"
 #include "support/WineDrive.h"
 
 namespace {
@@ -113,6 +114,11 @@ TEST_F(PaneRefresh, DriveThatIsGone) {
     ASSERT_EQ(pane.DriveLetter, 'q');
     EXPECT_EQ(NameAt(pane, 0), "apple.txt");
     again.Remove();
+    // The free space of a drive that is gone: the error, not stale numbers.
+    pane.UpdateDriveInfo();
+    const std::string info = pane.pnlInfo->Caption(), error = Tx(29);
+    ASSERT_EQ(info.substr(0, error.size()), error);
+    EXPECT_GT(atoi(info.c_str() + error.size()), 0) << info;
     TChoiceAnswer::seen = 0;
     TChoiceAnswer::choose = DriveIndex('c');
     pane.Refresh();
