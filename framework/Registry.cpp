@@ -2,18 +2,23 @@
 
 #include <cstring>
 
+bool TRegistry::Done(LONG result) {
+  if (result != ERROR_SUCCESS) error_ = result;
+  return result == ERROR_SUCCESS;
+}
+
 bool TRegistry::OpenKey(const std::string& path, bool canCreate) {
   CloseKey();
   LONG r = canCreate ? RegCreateKeyExA(root_, path.c_str(), 0, nullptr, 0, access_, nullptr,
                                        &key_, nullptr)
                      : RegOpenKeyExA(root_, path.c_str(), 0, access_, &key_);
-  if (r != ERROR_SUCCESS) key_ = nullptr;
+  if (!Done(r)) key_ = nullptr;
   return key_ != nullptr;
 }
 
 bool TRegistry::OpenKeyReadOnly(const std::string& path) {
   CloseKey();
-  if (RegOpenKeyExA(root_, path.c_str(), 0, KEY_READ, &key_) != ERROR_SUCCESS) key_ = nullptr;
+  if (!Done(RegOpenKeyExA(root_, path.c_str(), 0, KEY_READ, &key_))) key_ = nullptr;
   return key_ != nullptr;
 }
 
@@ -60,15 +65,15 @@ std::optional<DWORD> TRegistry::ReadInteger(const std::string& name) const {
 }
 
 bool TRegistry::WriteString(const std::string& name, const std::string& value) {
-  return key_ && RegSetValueExA(key_, name.c_str(), 0, REG_SZ,
-                                reinterpret_cast<const BYTE*>(value.c_str()),
-                                static_cast<DWORD>(value.size() + 1)) == ERROR_SUCCESS;
+  return Done(key_ ? RegSetValueExA(key_, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                                    static_cast<DWORD>(value.size() + 1))
+                   : ERROR_INVALID_HANDLE);
 }
 
 bool TRegistry::WriteInteger(const std::string& name, DWORD value) {
-  return key_ && RegSetValueExA(key_, name.c_str(), 0, REG_DWORD,
-                                reinterpret_cast<const BYTE*>(&value), sizeof value) ==
-                     ERROR_SUCCESS;
+  return Done(key_ ? RegSetValueExA(key_, name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+                                    sizeof value)
+                   : ERROR_INVALID_HANDLE);
 }
 
 bool TRegistry::ValueExists(const std::string& name) const {

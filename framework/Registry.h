@@ -30,9 +30,14 @@ class TRegistry {
   bool DeleteValue(const std::string& name);
   std::vector<std::string> GetKeyNames() const;
   std::vector<std::string> GetValueNames() const;
+  // The system's code for the last open or write that failed.
+  LONG LastError() const { return error_; }
 
  private:
+  bool Done(LONG result);
+
   HKEY root_;
   REGSAM access_;
   HKEY key_ = nullptr;
+  LONG error_ = ERROR_SUCCESS;
 };

@@ -427,20 +427,13 @@ std::string TfrmInstall::BrowseInstallFolder() {
 bool TfrmInstall::CreateFolder(const std::string& path) { return CreateDirectoryA(path.c_str(), nullptr); }
 
 DWORD TfrmInstall::WriteRegistryKey(const TRegistryKey& key) {
-  HKEY handle = nullptr;
-  LONG r = RegCreateKeyExA(HKEY_LOCAL_MACHINE, key.Path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &handle,
-                           nullptr);
-  for (size_t i = 0; r == ERROR_SUCCESS && i < key.Values.size(); ++i) {
+  TRegistry reg(HKEY_LOCAL_MACHINE, KEY_SET_VALUE);
+  bool ok = reg.OpenKey(key.Path, true);
+  for (size_t i = 0; ok && i < key.Values.size(); ++i) {
     const TRegistryValue& v = key.Values[i];
-    if (v.Type == REG_DWORD)
-      r = RegSetValueExA(handle, v.Name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&v.Number),
-                         sizeof v.Number);
-    else
-      r = RegSetValueExA(handle, v.Name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(v.Text.c_str()),
-                         DWORD(v.Text.size() + 1));
+    ok = v.Type == REG_DWORD ? reg.WriteInteger(v.Name, v.Number) : reg.WriteString(v.Name, v.Text);
   }
-  if (handle) RegCloseKey(handle);
-  return DWORD(r);
+  return ok ? ERROR_SUCCESS : DWORD(reg.LastError());
 }
 
 std::unique_ptr<TOperations> TfrmInstall::NewOperations(const std::vector<std::string>& fileList) {

@@ -38,14 +38,14 @@ bool RemoveFile(const std::string& path) {
   return DeleteFileA(path.c_str());
 }
 
-bool KeyIsEmpty(HKEY root, const std::string& path) {
-  HKEY key;
-  if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+bool KeyIsEmpty(const std::string& path) {
+  TRegistry reg(HKEY_LOCAL_MACHINE, KEY_READ);
   DWORD subkeys = 0, values = 0;
-  const LONG r = RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr,
-                                  &values, nullptr, nullptr, nullptr, nullptr);
-  RegCloseKey(key);
-  return r == ERROR_SUCCESS && subkeys == 0 && values == 0;
+  // A key that cannot be read counts as full: it is then never deleted.
+  return reg.OpenKeyReadOnly(path) &&
+         RegQueryInfoKeyA(reg.CurrentKey(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values,
+                          nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS &&
+         subkeys == 0 && values == 0;
 }
 
 void RemoveProgramKey() {
@@ -56,7 +56,7 @@ void RemoveProgramKey() {
   for (size_t cut = parent.rfind('\\'); cut != std::string::npos && cut > 8;
        cut = parent.rfind('\\')) {
     parent.resize(cut);
-    if (!KeyIsEmpty(HKEY_LOCAL_MACHINE, parent) || !reg.DeleteKey(parent)) break;
+    if (!KeyIsEmpty(parent) || !reg.DeleteKey(parent)) break;
   }
 }
 
