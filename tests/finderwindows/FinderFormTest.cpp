@@ -27,6 +27,8 @@ struct TResultsCloser {
   // The main window's mode actions while the window was open.
   bool modesEnabled = true;
   RECT bounds{};
+  HANDLE thread = nullptr;
+  HGLOBAL patterns = nullptr;
 };
 TResultsCloser g_closer;
 
@@ -37,6 +39,8 @@ void CloseWhenDone(TSrchRes& results) {
   g_closer.filter = SearchList.Filter;
   g_closer.modesEnabled = MainForm->actFinder->Enabled;
   g_closer.bounds = results.BoundsRect();
+  g_closer.thread = results.Finder->Handle();
+  g_closer.patterns = results.Finder->PatternBlock.Handle();
   g_closer.timer.Interval = 20;
   g_closer.timer.OnTimer = [] {
     TSrchRes* w = g_closer.window;
@@ -235,16 +239,22 @@ TEST_F(FinderTool, BadPathSettingsGiveFewerPaths) {
 
 TEST_F(FinderTool, AHundredSearchesLeaveNothingBehind) {
   TFinderForm& f = Open();
-  tree.File("a\\x.txt", 1);
+  WriteTestFile(tree / "a\\x.txt", "x");
   f.lbSearchPaths->Items.Add(tree.Path());
+  f.pcFinder->SetActivePage(f.tsByText);
+  ClickBox(f.chkFindText);
+  f.cmbTextToFind->SetText("x");
   f.CanStart(nullptr);
   const int threads = TThread::LiveCount();
-  const DWORD gdi = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
   for (int i = 0; i < 100; ++i) f.StartOperation();
   EXPECT_EQ(g_closer.shown, 100);
-  EXPECT_EQ(g_closer.rows, 4);  // the root with folder a, then a with x.txt
+  EXPECT_EQ(g_closer.rows, 2);  // a's header row and x.txt
   EXPECT_EQ(TThread::LiveCount(), threads);
-  EXPECT_LE(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS), gdi + 5);
+  // The last search's thread handle is closed and its pattern block freed.
+  DWORD flags = 0;
+  ASSERT_TRUE(g_closer.thread && g_closer.patterns);
+  EXPECT_FALSE(GetHandleInformation(g_closer.thread, &flags));
+  EXPECT_EQ(GlobalFlags(g_closer.patterns), UINT(GMEM_INVALID_HANDLE));
   EXPECT_EQ(SearchList.FileBlock, nullptr);
   EXPECT_EQ(SearchList.Names, nullptr);
 }
