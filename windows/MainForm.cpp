@@ -3,6 +3,7 @@
 #include <shlobj.h>
 
 #include <cmath>
+#include <utility>
 
 #include "core/DirRegistry.h"
 #include "core/Drives.h"
@@ -616,10 +617,7 @@ void TMainForm::FormClose() {}
 
 void TMainForm::FormDestroy() {
   if (GeneralCheckContainer & OptSaveSettings) WriteAllSettings();
-  if (DesktopFolder) {
-    DesktopFolder->Release();
-    DesktopFolder = nullptr;
-  }
+  TComPtr<IShellFolder> desktop(std::exchange(DesktopFolder, nullptr));
   FreeFileList(Basket);
   FreeFileList(LeftPaneList);
   FreeFileList(RightPaneList);

@@ -216,11 +216,10 @@ TEST_F(SlowSearch, FilesNotFoundOnlyAfterTheEnd) {
   ASSERT_FALSE(window->SearchEnded());
   // Not one text pixel in the grid while the search runs.
   auto textShown = [this] {
-    HDC dc = GetDC(Grid());
+    TWindowDC dc(Grid());
     bool found = false;
     for (int x = 0; x < window->sgFinder->ClientRect().right && !found; x += 1)
-      for (int y = 0; y < window->RowHeight && !found; ++y) found = GetPixel(dc, x, y) == RGB(0, 0, 0);
-    ReleaseDC(Grid(), dc);
+      for (int y = 0; y < window->RowHeight && !found; ++y) found = GetPixel(dc.Get(), x, y) == RGB(0, 0, 0);
     return found;
   };
   window->sgFinder->Invalidate();

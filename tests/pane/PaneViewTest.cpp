@@ -183,14 +183,13 @@ TEST_F(PaneView, TreeOpensFoldersAndJoinsThemWithLines) {
     bool through;
   } lines[] = {{"alpha", 0, true}, {"a1.txt", 1, true}, {"a1.txt", 0, true}, {"a2.txt", 1, false},
                {"a2.txt", 0, true}, {"b1.doc", 1, false}, {"README", 0, true}};
-  HDC dc = GetDC(grid.Handle());
+  TWindowDC dc(grid.Handle());
   for (const auto& l : lines) {
     const int top = (rowOf(l.name) - grid.TopRow()) * h;
     const int x = l.level * 15 + 7;
-    EXPECT_EQ(GetPixel(dc, x, top), RGB(0, 0, 0)) << l.name << " " << l.level;
-    EXPECT_EQ(GetPixel(dc, x, top + h - 1) == RGB(0, 0, 0), l.through) << l.name << " " << l.level;
+    EXPECT_EQ(GetPixel(dc.Get(), x, top), RGB(0, 0, 0)) << l.name << " " << l.level;
+    EXPECT_EQ(GetPixel(dc.Get(), x, top + h - 1) == RGB(0, 0, 0), l.through) << l.name << " " << l.level;
   }
-  ReleaseDC(grid.Handle(), dc);
   EXPECT_TRUE(SaveWindowShot(form->Handle(), "pane_tree.bmp"));
 }
 
