@@ -1352,17 +1352,24 @@ void TBrowserForm::StopIconThread() { StopIconReader(iconThread_); }
 
 void TBrowserForm::FollowGrid() { MoveTo(-1, -1, -1); }
 
-void TBrowserForm::MarkCurrentItem(int how, bool computeSize) {
-  if (Mode == PaneTree) return;
-  if (Mode != PaneBasket && FolderList->FileCount == 0) return;
-  TstateOfBrowser& list = ShownList();
+bool TBrowserForm::MarkCurrentEntry(int how, bool computeSize) {
+  if (Mode == PaneTree) return false;
+  if (Mode != PaneBasket && FolderList->FileCount == 0) return false;
   uint32_t dir = 0, pos = 0;
-  if (!GetCurrentItem(dir, pos) || pos == 0) return;
-  MarkEntry(list, dir, pos, how, computeSize);
+  if (!GetCurrentItem(dir, pos) || pos == 0) return false;
+  MarkEntry(ShownList(), dir, pos, how, computeSize);
   RepaintRow(CurrentIndex);
-  UpdateListTotals(list);
+  return true;
+}
+
+void TBrowserForm::AfterMarking() {
+  UpdateListTotals(ShownList());
   UpdateStatus(CurrentIndex);
   host_.UpdateStartAction();
+}
+
+void TBrowserForm::MarkCurrentItem(int how, bool computeSize) {
+  if (MarkCurrentEntry(how, computeSize)) AfterMarking();
 }
 
 void TBrowserForm::MarkCurrent(int how) { MarkCurrentItem(how, false); }
@@ -1550,13 +1557,16 @@ void TBrowserForm::sgBrowserMouseMove(unsigned shift, int x, int y) {
   const int32_t before = CurrentIndex;
   if (!sgBrowser->MouseToCell(x, y, col, row) || !MoveTo(-1, col, row) || CurrentIndex == before) return;
   if (RightDragAction != 2 && RightDragAction != 4) return;
-  // A quick drag skips rows between two moves; they are passed over all the same.
+  // A quick drag skips rows between two moves; they are passed over all the
+  // same, and the totals, a walk over the whole list, recounted once.
   const int32_t target = CurrentIndex, step = target > before ? 1 : -1;
+  bool marked = false;
   for (int32_t i = before + step;; i += step) {
     CurrentIndex = i;
-    MarkCurrentItem(RightDragAction, false);
+    marked |= MarkCurrentEntry(RightDragAction, false);
     if (i == target) break;
   }
+  if (marked) AfterMarking();
 }
 
 void TBrowserForm::sgBrowserMouseUp(TMouseButton, unsigned, int, int) { timerForCM.SetEnabled(false); }

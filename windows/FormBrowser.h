@@ -219,6 +219,10 @@ class TBrowserForm : public TForm, public ISelectionPane {
   std::string CurrentName();
   void MakeCurrentByName(const std::string& name);
   void MarkCurrentItem(int how, bool computeSize);
+  // The mark alone, repainted; false when the current row has no entry to mark.
+  bool MarkCurrentEntry(int how, bool computeSize);
+  // Totals, status line and Start action after marks changed.
+  void AfterMarking();
   void MarkEntry(TstateOfBrowser& list, uint32_t dir, uint32_t pos, int how, bool computeSize);
   void RepaintRow(int32_t index);
   void InvertMarks();

@@ -100,7 +100,7 @@ int main(int argc, char** argv) {
     auto at = [&](int row) { return MAKELPARAM(40, row * h + h / 2); };
     SendMessageA(grid.Handle(), WM_RBUTTONDOWN, MK_RBUTTON, at(0));
     const double drag = Worst(30, [&](int i) {
-      SendMessageA(grid.Handle(), WM_MOUSEMOVE, MK_RBUTTON, at(1 + i % 20));
+      SendMessageA(grid.Handle(), WM_MOUSEMOVE, MK_RBUTTON, at(1 + i));
       UpdateWindow(grid.Handle());
     });
     SendMessageA(grid.Handle(), WM_RBUTTONUP, 0, at(1));

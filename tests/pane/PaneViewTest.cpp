@@ -193,4 +193,17 @@ TEST_F(PaneView, TreeOpensFoldersAndJoinsThemWithLines) {
   EXPECT_TRUE(SaveWindowShot(form->Handle(), "pane_tree.bmp"));
 }
 
+TEST_F(PaneView, TextsFollowTheLanguage) {
+  TBrowserForm& pane = PaneOnTree();
+  EXPECT_EQ(Tx(703), "Save Basket list to file...");
+  Translator().SetTranslation(702, "Envoyer au panier");
+  Translator().SetTranslation(84, "Nom");
+  pane.ApplyTexts();
+  EXPECT_EQ(pane.btnSendTobasket->Caption(), "Envoyer au panier");
+  EXPECT_EQ(pane.sgTitle->HeaderItems[0].Text, "Nom");
+  Translator().ClearTranslations();
+  pane.ApplyTexts();
+  EXPECT_EQ(pane.sgTitle->HeaderItems[0].Text, "Name");
+}
+
 }  // namespace
