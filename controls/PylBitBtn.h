@@ -22,6 +22,7 @@ class TPylBitBtn : public TButton {
   bool LoadGlyph(const char* resourceName, int numGlyphs = 0);
   bool HasGlyph() const { return !glyph_.Glyph.Empty(); }
   int NumGlyphs() const { return glyph_.NumGlyphs; }
+  HBITMAP GlyphHandle() const { return glyph_.Glyph.Handle(); }
   int Spacing = 4;
   int Margin = -1;  // -1: glyph and caption centred together
 

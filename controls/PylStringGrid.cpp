@@ -415,7 +415,7 @@ LRESULT TPylStringGrid::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_GETDLGCODE:
       // Enter and Esc are the grid's (the pane opens and leaves with them),
       // never a button's of the form; Tab still moves on.
-      return DLGC_WANTARROWS | (wp == VK_RETURN || wp == VK_ESCAPE ? DLGC_WANTALLKEYS : 0);
+      return DLGC_WANTARROWS | (WantsEnterAndEsc && (wp == VK_RETURN || wp == VK_ESCAPE) ? DLGC_WANTALLKEYS : 0);
     case WM_CHAR:
       if (Editing && !editorShown_ && wp >= ' ' && wp != 127) {
         ShowEditor();

@@ -32,6 +32,9 @@ class TPylStringGrid : public TCustomControl {
   // of a drag go to no handler, and OnColumnResized follows it.
   bool ColSizing = false;
   std::function<void(int col)> OnColumnResized;
+  // Enter and Esc are the grid's own keys (a pane opens and leaves with
+  // them); otherwise they go on to the form's preview and its buttons.
+  bool WantsEnterAndEsc = true;
 
   int Col() const { return col_; }
   int Row() const { return row_; }
@@ -82,11 +85,13 @@ class TPylStringGrid : public TCustomControl {
   // After the counts shrank: the current cell and the top row back inside,
   // without asking OnSelectCell.
   void KeepCurrentInside();
+  void UpdateScrollBars();
+  void InvalidateRow(int row);
+  bool RowShown(int row) const { return row < FixedRows || (row >= topRow_ && row <= topRow_ + VisibleRowCount()); }
 
  private:
   // Reports a top row or left column that moved since the last report.
   void TopLeftMoved();
-  void UpdateScrollBars();
   void Scrolled(int bar, WORD code);
   void Wheel(int delta, LPARAM at);
   bool SelectCell(int col, int row);
@@ -96,7 +101,6 @@ class TPylStringGrid : public TCustomControl {
   int ColX(int col) const;
   int RowY(int row) const;
   RECT CellRect(int col, int row) const;
-  void InvalidateRow(int row);
   int MaxLeftCol() const;
   void ScrollIntoView(int col, int row);
   int col_ = 0, row_ = 0, topRow_ = 0, leftCol_ = 0;

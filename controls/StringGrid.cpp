@@ -1,10 +1,12 @@
 #include "controls/StringGrid.h"
 
 #include <algorithm>
+#include <climits>
 
 #include "controls/GridCell.h"
 
 TStringGrid::TStringGrid(TWinControl* parent) : TPylStringGrid(parent) {
+  WantsEnterAndEsc = false;
   OnDrawCell = [this](int col, int row, const RECT& r, unsigned state, TCanvas& c) {
     DrawGridCell(c, *this, col, row, AlignWord, state, r, Cells(col, row));
   };
@@ -22,7 +24,27 @@ void TStringGrid::SetCells(int col, int row, const std::string& text) {
   auto& r = cells_[static_cast<size_t>(row)];
   if (col >= static_cast<int>(r.size())) r.resize(static_cast<size_t>(col) + 1);
   r[static_cast<size_t>(col)] = text;
-  Invalidate();
+  RowChanged(row);
+}
+
+void TStringGrid::RowChanged(int row) {
+  if (held_) {
+    dirtyFrom_ = std::min(dirtyFrom_, row);
+    dirtyTo_ = std::max(dirtyTo_, row);
+  } else if (RowShown(row)) {
+    InvalidateRow(row);
+  }
+}
+
+void TStringGrid::HoldPaint(bool hold) {
+  held_ = hold;
+  if (hold) return;
+  if (countChanged_) UpdateScrollBars();
+  countChanged_ = false;
+  for (int r = std::max(dirtyFrom_, 0); r <= dirtyTo_ && r < RowCount; ++r)
+    if (RowShown(r)) InvalidateRow(r);
+  dirtyFrom_ = INT_MAX;
+  dirtyTo_ = -1;
 }
 
 std::vector<std::string> TStringGrid::Rows(int row) const {
@@ -44,7 +66,20 @@ void TStringGrid::SetColCount(int n) {
 }
 
 void TStringGrid::SetRowCount(int n) {
-  RowCount = std::max(n, 0);
+  n = std::max(n, 0);
+  if (n > RowCount && RowCount > FixedRows) {
+    // Rows added below leave the current cell and the top row where they are.
+    const int old = RowCount;
+    RowCount = n;
+    // The scroll bars cost the system a redraw: a held grid sets them once.
+    if (held_)
+      countChanged_ = true;
+    else
+      UpdateScrollBars();
+    for (int r = old; r < n; ++r) RowChanged(r);
+    return;
+  }
+  RowCount = n;
   if (static_cast<int>(cells_.size()) > RowCount) cells_.resize(static_cast<size_t>(RowCount));
   KeepCurrentInside();
 }

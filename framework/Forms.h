@@ -93,6 +93,13 @@ class TApplication {
   // Handles every message waiting now and returns.
   void ProcessMessages();
   void Terminate() { PostQuitMessage(0); }
+  // Minimises the main form, and with it every window it owns; false when
+  // there is no main form.
+  bool Minimize() {
+    if (!MainForm) return false;
+    ShowWindow(MainForm->Handle(), SW_MINIMIZE);
+    return true;
+  }
   // Every exception that reaches a window procedure, a timer or the loop
   // comes here once. Without OnException: a message box with its text,
   // titled with Title (else the main form's caption).

@@ -152,6 +152,11 @@ class TComboBox : public TStdControl {
   int DropDownCount() const { return dropDownCount_; }
   void SetDropDownCount(int n);
   bool DroppedDown() const { return SendMessageA(hwnd_, CB_GETDROPPEDSTATE, 0, 0) != 0; }
+  // A drop-down combo's focus is its inner edit's.
+  bool Focused() const {
+    HWND f = GetFocus();
+    return f && (f == hwnd_ || IsChild(hwnd_, f));
+  }
   bool ClaimKey(WORD& key, unsigned shift) override;
   TNotifyEvent OnChange;
   TNotifyEvent OnSelect;

@@ -82,10 +82,7 @@ LRESULT TViewProcess::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
         if (Modal()) Close();
         return 0;
       case SC_MINIMIZE:
-        if (TForm* main = Application().MainForm) {
-          ShowWindow(main->Handle(), SW_MINIMIZE);
-          return 0;
-        }
+        if (Application().Minimize()) return 0;
         break;
     }
   }

@@ -4,23 +4,9 @@
 #include <string>
 
 #include "core/FileList.h"
+#include "support/HeapBlocks.h"
 
 namespace {
-
-// Busy blocks over every heap of the process: a leak or a double free moves it.
-long CountHeapBlocks() {
-  HANDLE heaps[64];
-  DWORD n = GetProcessHeaps(64, heaps);
-  long busy = 0;
-  for (DWORD i = 0; i < n && i < 64; ++i) {
-    PROCESS_HEAP_ENTRY e{};
-    HeapLock(heaps[i]);
-    while (HeapWalk(heaps[i], &e))
-      if (e.wFlags & PROCESS_HEAP_ENTRY_BUSY) ++busy;
-    HeapUnlock(heaps[i]);
-  }
-  return busy;
-}
 
 // A one-item id list of the given bytes, from the shell allocator.
 LPITEMIDLIST MakeIdList(const char* bytes) {

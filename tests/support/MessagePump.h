@@ -1,0 +1,7 @@
+#pragma once
+#include <functional>
+
+// Handles every message for about ms, idle steps included.
+void Pump(int ms);
+// Pumps until done() holds or ms pass; whether it held.
+bool PumpUntil(const std::function<bool()>& done, int ms = 5000);
