@@ -258,3 +258,19 @@ TEST_F(FinderTool, AHundredSearchesLeaveNothingBehind) {
   EXPECT_EQ(SearchList.FileBlock, nullptr);
   EXPECT_EQ(SearchList.Names, nullptr);
 }
+
+TEST_F(FinderTool, MinimisingTheResultsMinimisesTheProgram) {
+  Open();
+  {
+    TSrchRes results;
+    results.InitForFinder();
+    results.Show();
+    Pump(50);
+    PostMessageA(results.Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    Pump(200);
+    EXPECT_TRUE(IsIconic(form_->Handle()));
+  }
+  ShowWindow(form_->Handle(), SW_RESTORE);
+  Pump(100);
+  EXPECT_FALSE(IsIconic(form_->Handle()));
+}
