@@ -606,6 +606,10 @@ void TWinControl::PaintTo(HDC dc, const RECT& area) {
     c.SetFont(font_);
     Paint(c);
   }
+  PaintGraphicChildren(dc, area);
+}
+
+void TWinControl::PaintGraphicChildren(HDC dc, const RECT& area) {
   for (TControl* child : std::vector<TControl*>(controls_)) {
     RECT r;
     if (child->IsWindowed() || !child->visible_ || !IntersectRect(&r, &child->bounds_, &area)) continue;

@@ -254,6 +254,8 @@ class TWinControl : public TControl {
   WORD keyEventDone_ = 0;  // its key event already ran for this key press
 
  private:
+  // A system control that paints itself and then our windowless children.
+  friend class TGroupBox;
   static LRESULT CALLBACK OwnClassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
   static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR ref);
   // Every message of our windows comes through here; no exception leaves.
@@ -265,6 +267,7 @@ class TWinControl : public TControl {
   void PaintWindow();
   // Background, Paint, then the windowless children, for a client area.
   void PaintTo(HDC dc, const RECT& area);
+  void PaintGraphicChildren(HDC dc, const RECT& area);
   bool RouteMouse(UINT msg, LPARAM lp);
   TControl* GraphicAt(int x, int y) const;
   void AddControl(TControl* c) { controls_.push_back(c); }

@@ -149,7 +149,14 @@ LRESULT TGroupBox::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     c.FillRect(ClientRect());
     return 1;
   }
-  return TStdControl::WndProc(msg, wp, lp);
+  if (msg != WM_PAINT) return TStdControl::WndProc(msg, wp, lp);
+  // The system paints the frame; the labels inside are ours to paint.
+  const LRESULT result = TStdControl::WndProc(msg, wp, lp);
+  if (HDC dc = GetDC(hwnd_)) {
+    PaintGraphicChildren(dc, ClientRect());
+    ReleaseDC(hwnd_, dc);
+  }
+  return result;
 }
 
 TEdit::TEdit(TWinControl* parent, DWORD extraStyle)

@@ -10,6 +10,7 @@
 #include "core/Formats.h"
 #include "core/Help.h"
 #include "core/ListLock.h"
+#include "core/RenameName.h"
 #include "core/RowTexts.h"
 #include "core/Selection.h"
 #include "core/SortList.h"
@@ -401,7 +402,7 @@ void TSrchRes::sgFinderDrawCell(int col, int row, const RECT& rect, unsigned, TC
     return;
   }
   const int kind = KindOf(col);
-  GetColumnText(kind, dir, pos, value, list);
+  value = ColumnText(col, dir, pos);
   if (kind == ColLocation) {
     ShortenPathToWidth(value, c.Handle(), width, shown);
   } else {
@@ -409,6 +410,16 @@ void TSrchRes::sgFinderDrawCell(int col, int row, const RECT& rect, unsigned, TC
   }
   const int x = kind == ColSize ? rect.right - 3 - c.TextWidth(shown) : rect.left + 3;
   c.TextRect(rect, x, textY, shown);
+}
+
+std::string TSrchRes::ColumnText(int col, uint32_t dir, uint32_t pos) const {
+  const int kind = KindOf(col);
+  // A new name's counter is the entry's number as the rename thread counts:
+  // the plan is one flat folder without shell items, so its place.
+  if (preview_ && (kind == ColNewName || kind == ColNewExtension)) RenamerFileStructure.FileNumber = int32_t(pos);
+  std::string text;
+  GetColumnText(kind, dir, pos, text, *ResultsList);
+  return text;
 }
 
 void TSrchRes::sgTitleDrawCell(int col, int, const RECT& rect, unsigned, TCanvas& c) {

@@ -76,6 +76,9 @@ class TSrchRes : public TForm, public IFinderWindow {
   // The list entry a grid row shows (position 0: a folder's header row);
   // false for none. Call it holding ResultsLock.
   bool RowItem(int row, uint32_t& dir, uint32_t& pos) const;
+  // A full view column's text for a list entry, as the grid shows it. Call
+  // it holding ResultsLock.
+  std::string ColumnText(int col, uint32_t dir, uint32_t pos) const;
 
   // IFinderWindow
   bool FullView() const override { return ViewMode == ResultsFull; }
