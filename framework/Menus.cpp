@@ -38,6 +38,19 @@ TShortCut ShortCutOfKey(WORD key) {
   return sc;
 }
 
+std::string KeyCharacters(WORD key) {
+  BYTE state[256];
+  if (!GetKeyboardState(state)) return {};
+  // With Ctrl and Alt down the layout gives control codes or AltGr letters.
+  state[VK_CONTROL] = state[VK_LCONTROL] = state[VK_RCONTROL] = 0;
+  state[VK_MENU] = state[VK_LMENU] = state[VK_RMENU] = 0;
+  WORD chars[2] = {};
+  const int n = ToAscii(key, MapVirtualKeyA(key, MAPVK_VK_TO_VSC), state, chars, 0);
+  std::string s;
+  for (int i = 0; i < n && i < 2; ++i) s += static_cast<char>(chars[i] & 0xFF);
+  return s;
+}
+
 std::string ShortCutToText(TShortCut sc) {
   if (!sc) return {};
   std::string s;
@@ -119,6 +132,7 @@ void TMenuItem::InitPopup(HMENU popup) {
   if (!GetMenuInfo(popup, &info)) return;
   auto found = LiveItems().find(static_cast<UINT>(info.dwMenuData));
   if (found == LiveItems().end()) return;
+  if (found->second->OnPopup) found->second->OnPopup();
   while (GetMenuItemCount(popup) > 0) DeleteMenu(popup, 0, MF_BYPOSITION);
   found->second->FillMenu(popup);
 }

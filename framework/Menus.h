@@ -14,6 +14,9 @@ constexpr TShortCut scShift = 0x2000, scCtrl = 0x4000, scAlt = 0x8000;
 constexpr TShortCut ShortCut(WORD key, TShortCut mods = 0) { return static_cast<TShortCut>(key | mods); }
 // The shortcut a key press with the current modifier state makes.
 TShortCut ShortCutOfKey(WORD key);
+// The characters a key press gives with the keyboard layout and the Shift and
+// Caps Lock state, as if Ctrl and Alt were up; "" for a key that types nothing.
+std::string KeyCharacters(WORD key);
 // Text for a menu ("Ctrl+Shift+F5").
 std::string ShortCutToText(TShortCut sc);
 
@@ -65,6 +68,8 @@ class TMenuItem {
   intptr_t Tag = 0;
   TAction* Action = nullptr;
   std::function<void()> OnClick;
+  // Its popup is opening: the handler may set the sub-items' states first.
+  std::function<void()> OnPopup;
   // Drawn beside the caption; the item owns it.
   void SetBitmap(HBITMAP bmp) { bitmap_.Reset(bmp); }
   HBITMAP Bitmap() const { return static_cast<HBITMAP>(bitmap_.Get()); }

@@ -912,7 +912,7 @@ bool TBrowserForm::OpenEntry(uint32_t dir, uint32_t pos, int how) {
     ShellAction(dir, pos, how);
     return true;
   }
-  if (Mode == PaneBasket) return true;
+  if (Mode == PaneBasket || ListTaken()) return true;
   if (Mode == PaneTree) {
     ToggleTreeFolder(dir, pos);
     return true;
@@ -981,6 +981,7 @@ void TBrowserForm::ToggleTreeFolder(uint32_t dir, uint32_t pos) {
 }
 
 void TBrowserForm::OpenFolder(const std::string& path, const std::string& name) {
+  if (ListTaken()) return;
   {
     TBusy busy(*this);
     StopIconThread();
@@ -1022,6 +1023,7 @@ void TBrowserForm::MakeCurrentByName(const std::string& name) {
 }
 
 void TBrowserForm::Refresh() {
+  if (ListTaken()) return;
   bool driveGone = false;
   {
     TBusy busy(*this);
@@ -1080,6 +1082,7 @@ void TBrowserForm::Refresh() {
 }
 
 void TBrowserForm::SelectDrive(int index) {
+  if (ListTaken()) return;
   if (!pnlBrowserToolbar->Visible() && cmbDrives->Visible() && cmbDrives->Parent() != pnlBrowserToolbar)
     PostMessageA(hwnd_, WM_RESTORECOMBO, 0, 0);
   const TDriveRecord* drive = DriveAt(DriveList, index);
@@ -1098,6 +1101,7 @@ void TBrowserForm::SelectDrive(int index) {
 }
 
 void TBrowserForm::OpenCurrentDriveRoot() {
+  if (ListTaken()) return;
   {
     TBusy busy(*this);
     StopIconThread();
@@ -1250,6 +1254,7 @@ void TBrowserForm::LeaveBasketDrive() {
 }
 
 void TBrowserForm::ChangeSortColumn(int column) {
+  if (ListTaken()) return;
   TstateOfBrowser& list = ShownList();
   if (column == -1) column = int(list.SortKind & 7);
   uint32_t kind;

@@ -188,6 +188,9 @@ class TBrowserForm : public TForm, public ISelectionPane {
  private:
   class TBusy;
   // The list the grid shows: the basket view in basket mode.
+  // A walk or a worker holds the list: rebuilding it would free or reorder
+  // the blocks that it has locked.
+  bool ListTaken() const { return FolderList && FolderList->Busy; }
   TstateOfBrowser& ShownList() const { return Mode == PaneBasket ? *BasketList : *FolderList; }
   bool RootHasUpRow() const;
   int32_t FolderRows() const;

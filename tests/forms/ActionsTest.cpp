@@ -64,8 +64,12 @@ TEST(Actions, AMenuItemShowsItsActionsStateWhenItsPopupOpens) {
     bool allowed, checked;
     const char* caption;
   } const states[] = {{false, true, "&Stop"}, {true, false, "&Run"}};
+  // The opening menu's own handler comes first: it may set what the items show.
+  bool nextAllowed = false;
+  f.menu.Items.Item(0)->OnPopup = [&] { f.allowed = nextAllowed; };
   for (const auto& c : states) {
-    f.allowed = c.allowed;
+    nextAllowed = c.allowed;
+    f.allowed = !c.allowed;
     f.run->Checked = c.checked;
     f.run->Caption = c.caption;
     SendMessageA(f.form.Handle(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(file), 0);
@@ -123,6 +127,30 @@ TEST(Actions, TheLoopUpdatesLinkedControlsWhenIdle) {
   f.form.ShowModal();
   EXPECT_TRUE(enabledSeen);
   EXPECT_EQ(WindowText(f.button->Handle()), "Run &again");
+}
+
+// Ctrl and Alt held do not change the character a key gives; Shift does.
+TEST(Keys, KeyCharactersIgnoreCtrlAndAlt) {
+  BYTE saved[256];
+  GetKeyboardState(saved);
+  const struct {
+    std::vector<int> down;
+    WORD key;
+    const char* expected;
+  } cases[] = {
+      {{}, 'R', "r"},
+      {{VK_CONTROL, VK_MENU}, 'R', "r"},
+      {{VK_SHIFT, VK_MENU}, 'R', "R"},
+      {{}, '5', "5"},
+      {{}, VK_F5, ""},
+  };
+  for (const auto& c : cases) {
+    BYTE keys[256] = {};
+    for (int k : c.down) keys[k] = 0x80;
+    SetKeyboardState(keys);
+    EXPECT_EQ(KeyCharacters(c.key), c.expected) << c.key;
+  }
+  SetKeyboardState(saved);
 }
 
 }  // namespace

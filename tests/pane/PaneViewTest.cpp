@@ -207,3 +207,30 @@ TEST_F(PaneView, TextsFollowTheLanguage) {
 }
 
 }  // namespace
+
+namespace {
+
+// A walk or a worker holds the list (its Busy byte): the pane keeps it as it
+// is until the byte clears.
+TEST_F(PaneView, AListInUseIsNeitherReplacedNorReordered) {
+  TBrowserForm& pane = PaneOnTree();
+  const std::string root = GetDirPath(1, *pane.FolderList);
+  const uint32_t kind = pane.FolderList->SortKind;
+  pane.FolderList->Busy = 1;
+  ASSERT_TRUE(pane.MoveTo(1, 0, 0));
+  ASSERT_EQ(CurrentName(pane), "alpha");
+  Key(pane, VK_RETURN);
+  pane.OpenFolder(temp / "beta", "");
+  pane.Refresh();
+  pane.SelectDrive(0);
+  pane.OpenCurrentDriveRoot();
+  ClickHeader(pane, 2);
+  EXPECT_EQ(GetDirPath(1, *pane.FolderList), root);
+  EXPECT_EQ(pane.FolderList->SortKind, kind);
+  EXPECT_EQ(pane.FolderList->Busy, 1);
+  pane.FolderList->Busy = 0;
+  Key(pane, VK_RETURN);
+  EXPECT_EQ(lstrcmpiA(GetDirPath(1, *pane.FolderList).c_str(), (temp / "alpha").c_str()), 0);
+}
+
+}  // namespace
