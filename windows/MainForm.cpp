@@ -13,6 +13,8 @@
 #include "core/SortList.h"
 #include "core/ToolRegistry.h"
 #include "core/translator.h"
+#include "controls/BrowserImages.h"
+#include "framework/Dialogs.h"
 #include "windows/About.h"
 #include "windows/DidYouKnow.h"
 #include "windows/FormBatchReplacer.h"
@@ -427,6 +429,7 @@ void TMainForm::FormCreate() {
     item->SetBitmap(LoadMenuBitmap((std::string(name) + "1").c_str()));
   }
   LoadToolSettings();
+  CreatePanes();
 
   FirstPaint = 1;
   Application().OnActivate = [this] { AppMessage(); };
@@ -557,6 +560,8 @@ void TMainForm::RefreshPanes() {
   if (ToolBusy) return;
   TQuietErrors quiet(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
   UpdateDriveList(DriveList, DriveOptionNetwork | DriveOptionBasket);
+  for (TBrowserForm* pane : {LeftBrowser, RightBrowser})
+    if (pane && pane->Visible()) pane->Refresh();
 }
 
 void TMainForm::pnlWithImgDrivesResize() { pnlTop->SetHeight(pnlWithImgDrives->Height() + 6); }
@@ -613,11 +618,61 @@ void TMainForm::mnuAboutClick() {
   if (frmAbout) frmAbout->ShowModal();
 }
 
-void TMainForm::FormClose() {}
+void TMainForm::CreatePanes() {
+  imageListBrowser_ = MakeImageListBrowser();
+  upDownImages_ = MakeUpDownImages();
+  LeftBrowser = new TBrowserForm(pnlLeft, "LeftBrowser", *this);
+  LeftBrowser->LoadSettings("BROWSER_LEFT");
+  RightBrowser = new TBrowserForm(pnlRight, "RightBrowser", *this);
+  RightBrowser->LoadSettings("BROWSER_RIGHT");
+  ActivePanel = ToolsInRightSide ? LeftBrowser : RightBrowser;
+  SelectionHost = this;
+}
+
+void TMainForm::UpdateStartAction() { ::UpdateStartAction(); }
+
+void TMainForm::PaneEntered(TBrowserForm& pane) {
+  ActivePanel = &pane;
+  if (CurrentMode == ModeBrowser) ToolsInRightSide = &pane == LeftBrowser;
+  ::UpdateStartAction();
+}
+
+void TMainForm::FollowActivePane(TBrowserForm& pane) { pnlInfo->SetCaption(pane.pnlInfo->Caption()); }
+
+void TMainForm::UpdateMainModeButtons(bool briefDown, bool fullDown, bool jumpsEnabled) {
+  btnSetModeBrief->SetDown(briefDown);
+  btnSetModeFull->SetDown(fullDown);
+  btnRJumpToRoot->SetEnabled(jumpsEnabled);
+  btnRUpOneLevel->SetEnabled(jumpsEnabled);
+}
+
+HIMAGELIST TMainForm::ImageListBrowser() { return imageListBrowser_ ? imageListBrowser_->Handle() : nullptr; }
+
+HIMAGELIST TMainForm::UpDownImages() { return upDownImages_ ? upDownImages_->Handle() : nullptr; }
+
+ISelectionPane* TMainForm::GetActivePane() {
+  auto* pane = dynamic_cast<TBrowserForm*>(ActivePanel);
+  return pane && IsPane(pane) && pane->Visible() ? pane : nullptr;
+}
+
+void TMainForm::ShowCheckMessage(const std::string& text) {
+  ShowMessageBox(Handle(), text, Caption(), MB_OK | MB_ICONWARNING);
+}
+
+// The right pane's icon thread stops first, as the panes were made.
+void TMainForm::FormClose() {
+  for (TBrowserForm* pane : {RightBrowser, LeftBrowser})
+    if (pane) pane->StopIconThread();
+}
 
 void TMainForm::FormDestroy() {
   if (GeneralCheckContainer & OptSaveSettings) WriteAllSettings();
   TComPtr<IShellFolder> desktop(std::exchange(DesktopFolder, nullptr));
+  // No pane may outlive the lists it shows.
+  delete LeftBrowser;
+  delete RightBrowser;
+  LeftBrowser = RightBrowser = nullptr;
+  if (SelectionHost == this) SelectionHost = nullptr;
   FreeFileList(Basket);
   FreeFileList(LeftPaneList);
   FreeFileList(RightPaneList);

@@ -2,12 +2,15 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <memory>
 
 #include "controls/ButtonsNew.h"
 #include "controls/PylBitBtn.h"
 #include "controls/PylSplitterMouse.h"
 #include "framework/Forms.h"
 #include "framework/ToolBars.h"
+#include "windows/FormBrowser.h"
+#include "windows/SelectionWalk.h"
 
 // Messages the main window posts itself: focus the active panel; show the
 // tip of the day.
@@ -17,7 +20,7 @@ constexpr UINT WM_SHOWTIPOFDAY = WM_USER + 16;
 // Kelvanto's main window: two browser panes with a splitter, or one pane
 // and a docked tool, under the menu toolbar and the toolbars, above the
 // function-key buttons.
-class TMainForm : public TForm {
+class TMainForm : public TForm, public IPaneHost, public ISelectionHost {
  public:
   TMainForm();
   ~TMainForm() override;
@@ -133,8 +136,8 @@ class TMainForm : public TForm {
   TAction* actHelpContents;
 
   // The panes.
-  TForm* LeftBrowser = nullptr;
-  TForm* RightBrowser = nullptr;
+  TBrowserForm* LeftBrowser = nullptr;
+  TBrowserForm* RightBrowser = nullptr;
   // A plug-in owns the screen while this is 1 (set by the plug-in host).
   uint8_t PluginRunning = 0;
   HMODULE PluginModule = nullptr;
@@ -168,6 +171,20 @@ class TMainForm : public TForm {
   void PlugClick(TMenuItem& item);
   bool IsPane(const TWinControl* panel) const { return panel && (panel == LeftBrowser || panel == RightBrowser); }
 
+  // IPaneHost
+  void UpdateStartAction() override;
+  void SendToBasket() override {}
+  void PaneEntered(TBrowserForm& pane) override;
+  void FollowActivePane(TBrowserForm& pane) override;
+  void UpdateMainModeButtons(bool briefDown, bool fullDown, bool jumpsEnabled) override;
+  void EvenPaneTops() override {}
+  TPopupMenu* DriveMenu() override { return &popFavoritesFolders; }
+  HIMAGELIST ImageListBrowser() override;
+  HIMAGELIST UpDownImages() override;
+  // ISelectionHost
+  ISelectionPane* GetActivePane() override;
+  void ShowCheckMessage(const std::string& text) override;
+
  protected:
   LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
 
@@ -177,6 +194,9 @@ class TMainForm : public TForm {
   void CreateActions();
   void BindTexts();
   TSpeedButtonNew* ToolbarButton(TPanel* panel, intptr_t tag);
+  void CreatePanes();
+  std::unique_ptr<TImageList> imageListBrowser_;
+  std::unique_ptr<TImageList> upDownImages_;
 };
 
 // The one main window (nil outside its life).

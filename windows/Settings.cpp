@@ -146,6 +146,8 @@ bool WriteAllSettings() {
   auto passOk = [failedBefore] { return TIniFile::FailedWrites() == failedBefore; };
 
   SaveToolSettings();
+  if (f.LeftBrowser) f.LeftBrowser->SaveSettings("BROWSER_LEFT");
+  if (f.RightBrowser) f.RightBrowser->SaveSettings("BROWSER_RIGHT");
   if (passOk()) {
     TWritePass pass(SettingsFilePath);
     const int status = WindowStatus(f.Handle());
@@ -189,6 +191,8 @@ void ApplyLayoutOptions() {
   f.pnlInfo->SetVisible(!(bits & LayoutDriveCombo));
   SetToolsAlignPanel(bits);
   f.pnlTop->SetVisible(bits & LayoutSharedDriveBar);
+  for (TBrowserForm* pane : {f.LeftBrowser, f.RightBrowser})
+    if (pane) pane->ApplyLayout(bits);
   f.pnlFreeLeft->SetHeight(0);
   f.pnlFreeRight->SetHeight(0);
 }
