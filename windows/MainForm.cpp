@@ -21,6 +21,7 @@
 #include "windows/FormFinder.h"
 #include "windows/FormRenamer.h"
 #include "windows/FormReplacer.h"
+#include "windows/PluginHost.h"
 #include "windows/Settings.h"
 
 TMainForm* MainForm = nullptr;
@@ -110,6 +111,7 @@ TMainForm::TMainForm() : TForm(nullptr, TFormBorder::Sizeable) {
   CreateMenus();
   CreateControls();
   BindTexts();
+  BindKeysAndMenus();
   OnShow = [this] { FormShow(); };
   OnResize = [this] { FormResize(); };
   OnApplyTexts = [this] {
@@ -143,7 +145,9 @@ void TMainForm::CreateActions() {
   mode(ModeRenamer, actRenamer);
   mode(ModeReplacer, actReplacer);
   mode(ModeBatchReplacer, actBatchReplacer);
-  actLaunchOperation = mainAction.Add("", ShortCut('S', scCtrl), [] { StartToolOperation(CurrentMode); });
+  actLaunchOperation = mainAction.Add("", ShortCut('S', scCtrl), [this] {
+    if (!CommandsHeld()) StartToolOperation(CurrentMode);
+  });
   actHelp = mainAction.Add("", ShortCut(VK_F1), nullptr);
   actHelpContents = mainAction.Add("", ShortCut(VK_F1, scShift), nullptr);
 }
@@ -468,7 +472,11 @@ void TMainForm::FormFirstPaint() {
   PostMessageA(Handle(), WM_SHOWTIPOFDAY, 0, 0);
 }
 
-void TMainForm::PlugClick(TMenuItem&) {}
+void TMainForm::PlugClick(TMenuItem& item) {
+  if (CommandsHeld() || !PluginList) return;
+  for (size_t i = 3; i < mnuPlugins->Count(); ++i)
+    if (mnuPlugins->Item(i) == &item && i - 3 < PluginList->Count()) RunPlugin(*this, (*PluginList)[i - 3]);
+}
 
 LRESULT TMainForm::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
@@ -478,6 +486,9 @@ LRESULT TMainForm::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
         TWinControl* target = form && form->ActiveControl ? form->ActiveControl : ActivePanel;
         if (target->CanFocus()) target->SetFocus();
       }
+      return 0;
+    case KvtPlugin::WM_KVT_REQUEST:
+      ServePluginRequest(*this, wp, lp);
       return 0;
     case WM_SHOWTIPOFDAY:
       if (ShowTips != 0) mnuItemShowTipsClick();
@@ -498,6 +509,7 @@ LRESULT TMainForm::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 void TMainForm::actBrowserExecute(TAction& sender) {
+  if (CommandsHeld()) return;
   ActionModesTag = sender.Tag;
   for (const auto& a : ActionModes.Actions()) a->Checked = a.get() == &sender;
   SwitchMode(static_cast<int32_t>(sender.Tag));
@@ -567,6 +579,7 @@ void TMainForm::RefreshPanes() {
 void TMainForm::pnlWithImgDrivesResize() { pnlTop->SetHeight(pnlWithImgDrives->Height() + 6); }
 
 void TMainForm::AppMessage() {
+  KeepPluginWindowOrder(*this);
   if (!Activated) {
     Activated = true;
     return;
@@ -574,13 +587,9 @@ void TMainForm::AppMessage() {
   RefreshPanes();
 }
 
-void TMainForm::OnMinimizeMainForm() {
-  if (PluginRunning == 1) ShowWindow(Application().Handle(), SW_HIDE);
-}
+void TMainForm::OnMinimizeMainForm() { KeepPluginWindowOrder(*this); }
 
-void TMainForm::OnRestoreMainForm() {
-  if (PluginRunning == 1) ShowWindow(Application().Handle(), SW_HIDE);
-}
+void TMainForm::OnRestoreMainForm() { KeepPluginWindowOrder(*this); }
 
 // The named children share the width; the last one also takes what the
 // division leaves.

@@ -167,8 +167,42 @@ class TMainForm : public TForm, public IPaneHost, public ISelectionHost {
   void ArrangeMenuToolbar();
   void mnuItemShowTipsClick();
   void mnuAboutClick();
-  // A plug-in's item was chosen (the plug-in host runs it).
+  // A plug-in's item was chosen: the host runs it.
   void PlugClick(TMenuItem& item);
+
+  // Keys, menus, bottom buttons and the quick search.
+  void BindKeysAndMenus();
+  // A job or a plug-in runs: commands wait, shortcuts are swallowed.
+  bool CommandsHeld() const;
+  // The active panel when it is a visible pane, else nil.
+  TBrowserForm* ActivePaneForm() const;
+  void FocusSidePane();
+  void FormShortCut(TShortCut sc, bool& handled);
+  void FormKeyDown(WORD& key, unsigned shift);
+  bool OpenQuickSearch(TBrowserForm* pane, TShortCut sc);
+  bool SearchKeyDown(WORD& key);
+  void edSearchEnter();
+  void edSearchExit();
+  void edSearchKeyPress(char& key);
+  void edSearchChange();
+  void MarkCommand(WORD key, bool ctrl);
+  void SelectGroup(TBrowserForm& pane, bool select);
+  void ChangeSelectionOfAll(TBrowserForm& pane, bool select);
+  void RecountPane(TBrowserForm& pane);
+  void CustomMask(TBrowserForm& pane);
+  void SetPaneMask(TBrowserForm& pane, const std::string& mask);
+  void mnuAllFilesClick();
+  void btnSetModeBriefClick(intptr_t tag);
+  void btnInvertSelClick();
+  void btnClearBasketClick();
+  void bottomButtonsClick(intptr_t tag);
+  void GeneralMenuChange();
+  void SortMenuClick(intptr_t tag);
+  void NetworkDriveClick(bool connect);
+  void SpecialFolderClick(intptr_t tag);
+  void actOptionsExecute();
+  void actHelpExecute();
+  void ShowHelpTopic(const char* topic);
   bool IsPane(const TWinControl* panel) const { return panel && (panel == LeftBrowser || panel == RightBrowser); }
 
   // IPaneHost
@@ -197,6 +231,10 @@ class TMainForm : public TForm, public IPaneHost, public ISelectionHost {
   void CreatePanes();
   std::unique_ptr<TImageList> imageListBrowser_;
   std::unique_ptr<TImageList> upDownImages_;
+  // The pane the quick search moves in.
+  TBrowserForm* searchPane_ = nullptr;
+  // The pane whose drive bar dropped the favourites menu.
+  TBrowserForm* popupOwner_ = nullptr;
 };
 
 // The one main window (nil outside its life).

@@ -1,5 +1,7 @@
 #include "MainWindowTest.h"
 
+#include <algorithm>
+
 #include "core/FileUtils.h"
 #include "core/Plugins.h"
 #include "core/translator.h"
@@ -64,6 +66,19 @@ void PressKey(HWND target, WORD vk, bool ctrl) {
   PostMessageA(target, WM_KEYUP, vk, 0xC0000001);
   Pump(50);
   keys[VK_CONTROL] = 0;
+  SetKeyboardState(keys);
+}
+
+void PressKeys(HWND target, WORD vk, const std::vector<int>& modifiers) {
+  BYTE keys[256];
+  GetKeyboardState(keys);
+  for (int m : modifiers) keys[m] = 0x80;
+  SetKeyboardState(keys);
+  const bool alt = std::find(modifiers.begin(), modifiers.end(), VK_MENU) != modifiers.end();
+  PostMessageA(target, alt ? WM_SYSKEYDOWN : WM_KEYDOWN, vk, alt ? 0x20000001 : 1);
+  PostMessageA(target, alt ? WM_SYSKEYUP : WM_KEYUP, vk, alt ? 0xE0000001 : 0xC0000001);
+  Pump(50);
+  for (int m : modifiers) keys[m] = 0;
   SetKeyboardState(keys);
 }
 

@@ -19,6 +19,9 @@ void Pump(int ms);
 bool PumpUntil(const std::function<bool()>& done, int ms = 3000);
 // A key as the loop gets it from the focused window, with Ctrl held.
 void PressKey(HWND target, WORD vk, bool ctrl = false);
+// A key posted to target with the modifier keys (VK_CONTROL, VK_SHIFT,
+// VK_MENU) held: with Alt it comes as a system key.
+void PressKeys(HWND target, WORD vk, const std::vector<int>& modifiers);
 // The visible top-level window of this process with that caption.
 HWND FindOwnWindow(const char* caption);
 // The lines of one section of an ini file, in file order ("key=value").
