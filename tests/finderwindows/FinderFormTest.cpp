@@ -247,8 +247,15 @@ TEST_F(FinderTool, AHundredSearchesLeaveNothingBehind) {
   ClickBox(f.chkFindText);
   f.cmbTextToFind->SetText("x");
   f.CanStart(nullptr);
+  // The panes' icon readers come and go with their paints: they are not counted.
+  const auto stopIconReaders = [] {
+    for (TBrowserForm* pane : {MainForm->LeftBrowser, MainForm->RightBrowser})
+      if (pane) pane->StopIconThread();
+  };
+  stopIconReaders();
   const int threads = TThread::LiveCount();
   for (int i = 0; i < 100; ++i) f.StartOperation();
+  stopIconReaders();
   EXPECT_EQ(g_closer.shown, 100);
   EXPECT_EQ(g_closer.rows, 2);  // a's header row and x.txt
   // Other threads of the program (the panes' icon readers) may end meanwhile.
