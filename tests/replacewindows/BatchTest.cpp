@@ -202,7 +202,8 @@ TEST_F(ReplaceWindows, ABadRowAtStartIsShownAndTheWalkEnds) {
   }
   EXPECT_EQ(b.sgBatch->Row(), 2);
   EXPECT_EQ(b.cmbFindString->Text(), "#65");
-  EXPECT_TRUE(b.cmbFindString->Focused());
+  // The activation comes back from the closed box through the window manager.
+  EXPECT_TRUE(PumpUntil([&] { return b.cmbFindString->Focused(); }));
   EXPECT_EQ(EditSelection(*b.cmbFindString), std::make_pair(2, 3));
   EXPECT_EQ(ReadTestFile(data_ / "a.txt"), "foo");
   EXPECT_EQ(ToolBusy, 0u);
