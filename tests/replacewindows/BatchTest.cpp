@@ -73,7 +73,7 @@ TEST_F(ReplaceWindows, TableRowsAreCheckedAddedModifiedAndDeleted) {
     ASSERT_EQ(watch.Boxes.size(), 1u);
     EXPECT_EQ(watch.Boxes[0].Text, Tx(219));
     EXPECT_EQ(watch.Boxes[0].Caption, Application().Title);
-    EXPECT_TRUE(b.cmbFindString->Focused());
+    EXPECT_TRUE(PumpUntil([&] { return b.cmbFindString->Focused(); }));
     EXPECT_EQ(EditSelection(*b.cmbFindString), std::make_pair(2, 3));
     EXPECT_EQ(b.RowsInTable, 0);
     SetBox(*b.cmbFindString, "");
@@ -202,7 +202,7 @@ TEST_F(ReplaceWindows, ABadRowAtStartIsShownAndTheWalkEnds) {
   }
   EXPECT_EQ(b.sgBatch->Row(), 2);
   EXPECT_EQ(b.cmbFindString->Text(), "#65");
-  // The activation comes back from the closed box through the window manager.
+  // The activation comes back from a closed box through the window manager.
   EXPECT_TRUE(PumpUntil([&] { return b.cmbFindString->Focused(); }));
   EXPECT_EQ(EditSelection(*b.cmbFindString), std::make_pair(2, 3));
   EXPECT_EQ(ReadTestFile(data_ / "a.txt"), "foo");
