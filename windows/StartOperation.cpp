@@ -5,6 +5,8 @@
 #include "core/FileUtils.h"
 #include "core/Selection.h"
 #include "core/translator.h"
+#include "framework/Cursors.h"
+#include "framework/Dialogs.h"
 #include "windows/BasketList.h"
 #include "windows/ViewProcess.h"
 
@@ -75,7 +77,12 @@ bool PrepareFileOperation(const std::string& target, uint32_t code, const TOpera
   TOperations& t = *op.Thread;
   t.Code = code;
   int64_t files = 0;
-  t.TotalBytes = GetSelectionSize(files, list, code != opRemoveFromBasket);
+  {
+    // Only the sizing, which may walk large folders, shows the hourglass:
+    // a refusal's box is never shown under it.
+    THourglassCursor wait;
+    t.TotalBytes = GetSelectionSize(files, list, code != opRemoveFromBasket);
+  }
   t.TotalFiles = uint32_t(files);
   if (code == opMove) {
     t.SameDrive = folder.empty() || SameDrive(walk.RootPath, folder);
@@ -142,16 +149,9 @@ void PlaceOverMainWindow(TForm& form) {
 
 void StartFileOperation(const std::string& target, uint32_t code) {
   const std::string caption = MainCaption();
-  auto warn = [&](const std::string& text) {
-    MessageBoxA(MainWindow(), text.c_str(), caption.c_str(), MB_OK | MB_ICONWARNING);
-  };
+  auto warn = [&](const std::string& text) { ShowMessageBox(MainWindow(), text, caption, MB_OK | MB_ICONWARNING); };
   TFileOperation op;
-  {
-    const HCURSOR old = SetCursor(LoadCursor(nullptr, IDC_WAIT));
-    const bool ready = PrepareFileOperation(target, code, warn, op);
-    SetCursor(old);
-    if (!ready) return;
-  }
+  if (!PrepareFileOperation(target, code, warn, op)) return;
   const std::string savedTitle = Application().Title;
   {
     TCopyConfirmationForm confirmation;
