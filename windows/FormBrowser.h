@@ -142,6 +142,8 @@ class TBrowserForm : public TForm, public ISelectionPane {
   // The row found and made current, or -1 when nothing matched.
   int32_t FindNextByText(const std::string& text, bool backwards);
 
+  // The list the grid shows: the basket view in basket mode.
+  TstateOfBrowser& ShownList() const { return Mode == PaneBasket ? *BasketList : *FolderList; }
   // Rows of the pane's own numbering (Rows): of the mode's list.
   int32_t RowTotal() const;
 
@@ -187,11 +189,9 @@ class TBrowserForm : public TForm, public ISelectionPane {
 
  private:
   class TBusy;
-  // The list the grid shows: the basket view in basket mode.
   // A walk or a worker holds the list: rebuilding it would free or reorder
   // the blocks that it has locked.
   bool ListTaken() const { return FolderList && FolderList->Busy; }
-  TstateOfBrowser& ShownList() const { return Mode == PaneBasket ? *BasketList : *FolderList; }
   bool RootHasUpRow() const;
   int32_t FolderRows() const;
   // The row of the pane's numbering that a grid cell shows.

@@ -112,6 +112,7 @@ TMainForm::TMainForm() : TForm(nullptr, TFormBorder::Sizeable) {
   CreateControls();
   BindTexts();
   BindKeysAndMenus();
+  BindFileCommands();
   OnShow = [this] { FormShow(); };
   OnResize = [this] { FormResize(); };
   OnApplyTexts = [this] {
@@ -659,13 +660,15 @@ HIMAGELIST TMainForm::ImageListBrowser() { return imageListBrowser_ ? imageListB
 
 HIMAGELIST TMainForm::UpDownImages() { return upDownImages_ ? upDownImages_->Handle() : nullptr; }
 
+// A docked tool with the focus works on the pane beside it.
 ISelectionPane* TMainForm::GetActivePane() {
-  auto* pane = dynamic_cast<TBrowserForm*>(ActivePanel);
-  return pane && IsPane(pane) && pane->Visible() ? pane : nullptr;
+  TBrowserForm* pane = IsPane(ActivePanel) ? dynamic_cast<TBrowserForm*>(ActivePanel)
+                                           : ToolsInRightSide ? LeftBrowser : RightBrowser;
+  return pane && pane->Visible() ? pane : nullptr;
 }
 
 void TMainForm::ShowCheckMessage(const std::string& text) {
-  ShowMessageBox(Handle(), text, Caption(), MB_OK | MB_ICONWARNING);
+  ShowMessageBox(Handle(), text, Caption(), MB_OK | MB_ICONINFORMATION);
 }
 
 // The right pane's icon thread stops first, as the panes were made.

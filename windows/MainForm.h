@@ -205,9 +205,20 @@ class TMainForm : public TForm, public IPaneHost, public ISelectionHost {
   void ShowHelpTopic(const char* topic);
   bool IsPane(const TWinControl* panel) const { return panel && (panel == LeftBrowser || panel == RightBrowser); }
 
+  // The file commands (FileCommands.cpp); each does nothing while a job or
+  // a plug-in runs. Codes are those of the file operation.
+  void CopyMoveFiles(uint32_t code, bool sameFolder);
+  void DeleteFiles(bool toRecycleBin);
+  void btnMkDirClick();
+  void EditNamedFile();
+  void SelectByStatus(bool select, TFileStatus status);
+  void mnuSaveBasketListClick();
+  void mnuLoadBasketListClick();
+  void BindFileCommands();
+
   // IPaneHost
   void UpdateStartAction() override;
-  void SendToBasket() override {}
+  void SendToBasket() override;
   void PaneEntered(TBrowserForm& pane) override;
   void FollowActivePane(TBrowserForm& pane) override;
   void UpdateMainModeButtons(bool briefDown, bool fullDown, bool jumpsEnabled) override;

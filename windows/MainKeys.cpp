@@ -15,6 +15,7 @@
 #include "core/ToolRegistry.h"
 #include "core/translator.h"
 #include "framework/SystemError.h"
+#include "windows/FileOperations.h"
 #include "windows/FormBrowser.h"
 #include "windows/MainForm.h"
 #include "windows/Options.h"
@@ -50,12 +51,29 @@ void PaneKey(TBrowserForm* pane, WORD vk, unsigned shift) {
   pane->sgBrowserKeyDown(key, shift);
 }
 
+// The pane's grid takes the focus before the command runs.
+void Focused(TBrowserForm* pane) { pane->sgBrowser->SetFocus(); }
+
 const TKeyRow kKeyTable[] = {
     {ShortCut(VK_F4, scAlt), TKeyScope::Anywhere, [](TMainForm& f, TBrowserForm*) { f.Close(); }},
     {ShortCut('A', scCtrl), TKeyScope::Anywhere, [](TMainForm& f, TBrowserForm*) { f.mnuSelAll->Click(); }},
     {ShortCut('O', scCtrl), TKeyScope::Anywhere, [](TMainForm& f, TBrowserForm*) { f.actOptionsExecute(); }},
     {ShortCut('L', scAlt), TKeyScope::NoPane, [](TMainForm& f, TBrowserForm*) { f.FocusSidePane(); }},
     {ShortCut(VK_F4), TKeyScope::Pane, [](TMainForm&, TBrowserForm* p) { PaneKey(p, VK_F4, 0); }},
+    {ShortCut(VK_F4, scShift), TKeyScope::Pane, [](TMainForm& f, TBrowserForm*) { f.EditNamedFile(); }},
+    {ShortCut(VK_F5), TKeyScope::Pane,
+     [](TMainForm& f, TBrowserForm* p) { Focused(p); f.CopyMoveFiles(opCopy, false); }},
+    {ShortCut(VK_F5, scShift), TKeyScope::Pane,
+     [](TMainForm& f, TBrowserForm* p) { Focused(p); f.CopyMoveFiles(opCopy, true); }},
+    {ShortCut(VK_F6), TKeyScope::Pane,
+     [](TMainForm& f, TBrowserForm* p) { Focused(p); f.CopyMoveFiles(opMove, false); }},
+    {ShortCut(VK_F6, scShift), TKeyScope::Pane,
+     [](TMainForm& f, TBrowserForm* p) { Focused(p); f.CopyMoveFiles(opMove, true); }},
+    {ShortCut(VK_F7), TKeyScope::Pane, [](TMainForm& f, TBrowserForm* p) { Focused(p); f.btnMkDirClick(); }},
+    {ShortCut(VK_F8), TKeyScope::Pane, [](TMainForm& f, TBrowserForm*) { f.DeleteFiles(false); }},
+    {ShortCut(VK_DELETE), TKeyScope::Pane, [](TMainForm& f, TBrowserForm*) { f.DeleteFiles(false); }},
+    {ShortCut(VK_F8, scShift), TKeyScope::Pane, [](TMainForm& f, TBrowserForm*) { f.DeleteFiles(true); }},
+    {ShortCut(VK_DELETE, scShift), TKeyScope::Pane, [](TMainForm& f, TBrowserForm*) { f.DeleteFiles(true); }},
     {ShortCut(VK_RETURN, scAlt), TKeyScope::Pane, [](TMainForm&, TBrowserForm* p) { PaneKey(p, VK_RETURN, ssAlt); }},
     {ShortCut(VK_F1, scCtrl), TKeyScope::Pane, [](TMainForm& f, TBrowserForm*) { f.btnSetModeBriefClick(1); }},
     {ShortCut(VK_F2, scCtrl), TKeyScope::Pane, [](TMainForm& f, TBrowserForm*) { f.btnSetModeBriefClick(2); }},
@@ -346,6 +364,15 @@ void TMainForm::bottomButtonsClick(intptr_t tag) {
       break;
     case 2:
       if (pane) PaneKey(pane, VK_F4, 0);
+      break;
+    case 3:
+      CopyMoveFiles(opCopy, false);
+      break;
+    case 4:
+      CopyMoveFiles(opMove, false);
+      break;
+    case 6:
+      DeleteFiles(false);
       break;
     case 7:
       Close();

@@ -53,7 +53,8 @@ void CALLBACK TBoxWatch::Tick(HWND, UINT, UINT_PTR, DWORD) {
     for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
       if (ClassOf(c) != "Static") continue;
       if (GetWindowLongA(c, GWL_STYLE) & SS_ICON) {
-        seen.HasIcon = seen.HasIcon || SendMessageA(c, STM_GETICON, 0, 0) != 0;
+        if (auto icon = reinterpret_cast<HICON>(SendMessageA(c, STM_GETICON, 0, 0))) seen.Icon = icon;
+        seen.HasIcon = seen.HasIcon || seen.Icon;
         continue;
       }
       const std::string t = TextOf(c);

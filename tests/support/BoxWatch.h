@@ -11,6 +11,7 @@ struct TSeenBox {
   HWND Owner = nullptr;
   bool OwnerEnabled = true;
   bool HasIcon = false;
+  HICON Icon = nullptr;  // compare with LoadIcon(nullptr, IDI_WARNING) and the like
 };
 
 // While code under test runs a modal box on this thread, a timer finds each
