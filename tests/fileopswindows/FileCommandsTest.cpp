@@ -1,6 +1,8 @@
 // The main window's file commands driven by their keys and buttons over the
 // real panes on a generated tree: what the query or the warning shows, and
 // what is on disk, in the panes and in the basket afterwards.
+#include <windows.h>
+#include <dlgs.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -184,6 +186,30 @@ class FileCommands : public MainWindow {
     return seen;
   }
   std::string src_, dst_;
+};
+
+// Types a full path into the next file dialog of this process and presses
+// its OK.
+class AnswerFileDialog {
+ public:
+  explicit AnswerFileDialog(std::string path) : path_(std::move(path)) {
+    timer_.Interval = 30;
+    timer_.OnTimer = [this] {
+      for (HWND d : ProcessWindowsOfClass("#32770")) {
+        HWND edit = GetDlgItem(d, edt1) ? GetDlgItem(d, edt1) : GetDlgItem(d, cmb13);
+        if (!edit || Answered) continue;
+        Answered = true;
+        SetWindowTextA(edit, path_.c_str());
+        PostMessageA(d, WM_COMMAND, IDOK, 0);
+      }
+    };
+    timer_.SetEnabled(true);
+  }
+  bool Answered = false;
+
+ private:
+  std::string path_;
+  TTimer timer_;
 };
 
 // The user's answer: an optional text typed over the edit, the check box
@@ -452,8 +478,9 @@ TEST_F(FileCommands, AFocusedToolWorksOnThePaneBesideIt) {
 }
 
 // A job's per-item statuses, as the replacer leaves them, survive a
-// reread; the Mark menu's items then mark by status.
-TEST_F(FileCommands, SelectByStatusAfterAJob) {
+// reread; the Mark menu's items then mark by status. The File menu saves
+// the basket list and loads it back without the file that went meanwhile.
+TEST_F(FileCommands, MarkAndFileMenuItems) {
   StartOnSource();
   for (const char* name : {"a.txt", "b.txt", "sub"}) {
     CursorOn(name);
@@ -484,6 +511,26 @@ TEST_F(FileCommands, SelectByStatusAfterAJob) {
   }
   EXPECT_EQ(Left()->FolderList->SelectedCount, 3);
   EXPECT_NE(Left()->sbFilesComment->SimpleText(), statusLine);
+
+  CursorOn("sub");
+  Left()->MarkCurrent(SelClear);
+  Left()->btnSendTobasket->Click();
+  ASSERT_EQ(Basket.FileCount, 2);
+  const std::string file = dir_ / "basket.lst";
+  const auto menu = [&](TMenuItem* item) {
+    AnswerFileDialog answer(file);
+    SendMessageA(form_->Handle(), WM_COMMAND, item->Command(), 0);
+    EXPECT_TRUE(answer.Answered) << item->Caption;
+  };
+  menu(form_->mnuSaveBasketList);
+  std::string expected = src_ + "\\a.txt\r\n" + src_ + "\\b.txt\r\n", saved = ReadTestFile(file);
+  CharLowerA(expected.data());
+  CharLowerA(saved.data());
+  EXPECT_EQ(saved, expected);
+  form_->btnClearBasketClick();
+  ASSERT_TRUE(DeleteFileA((src_ + "\\b.txt").c_str()));
+  menu(form_->mnuLoadBasketList);
+  EXPECT_EQ(Basket.FileCount, 1);
 }
 
 }  // namespace
