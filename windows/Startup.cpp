@@ -8,6 +8,7 @@
 
 #include "core/FileUtils.h"
 #include "core/Help.h"
+#include "core/IconReader.h"
 #include "core/translator.h"
 #include "framework/OleAuto.h"
 #include "framework/Registry.h"
@@ -87,6 +88,11 @@ void PrepareStartup() {
   HelpFileName = ChooseHelpFile(folder, t.LanguageFileName);
 }
 
+void PrepareShellIcons() {
+  LoadRegisteredExtensions(RegisteredExtensions);
+  GetShellIconIndexes();
+}
+
 int RunGuarded(const std::function<int()>& run) {
   char reason[400] = "unknown error";
   try {
@@ -110,6 +116,7 @@ int RunKelvanto() {
     // Without OLE the shell's copy verb reports success and leaves the
     // clipboard empty.
     TOleScope ole;
+    PrepareShellIcons();
     return RunMainForm();
   });
 }

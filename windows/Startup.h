@@ -26,6 +26,11 @@ std::string ChooseHelpFile(const std::string& programFolder, const std::string& 
 // line, shared texts, language and help file.
 void PrepareStartup();
 
+// The icon reader's extension list, then the shell's image list and folder
+// indexes: made once, before the first window, or the panes draw no file
+// icons.
+void PrepareShellIcons();
+
 // Runs the program's body as its last line of defence: anything it throws
 // ends the program with exit code 1 and a message box that gives the reason.
 int RunGuarded(const std::function<int()>& run);

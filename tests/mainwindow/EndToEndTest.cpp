@@ -1,5 +1,8 @@
 #include "MainWindowTest.h"
 
+#include <algorithm>
+#include <map>
+
 #include "core/FileUtils.h"
 #include "framework/Handles.h"
 
@@ -24,6 +27,30 @@ BOOL CALLBACK FindProcessWindow(HWND w, LPARAM p) {
   return TRUE;
 }
 
+// Pixels of the left pane's icon column, below its first two rows, that
+// differ from the column's most common colour: the drawn file icons.
+int IconPixels(HWND main) {
+  RECT client;
+  GetClientRect(main, &client);
+  POINT centre{client.right / 4, client.bottom / 2};
+  ClientToScreen(main, &centre);
+  HWND grid = WindowFromPoint(centre);
+  if (!grid || GetAncestor(grid, GA_ROOT) != main) return -1;
+  RECT g;
+  GetWindowRect(grid, &g);
+  std::map<COLORREF, int> colours;
+  HDC screen = GetDC(nullptr);
+  for (LONG y = g.top + 40; y < std::min(g.top + 140, g.bottom); ++y)
+    for (LONG x = g.left; x < g.left + 16; ++x) ++colours[GetPixel(screen, x, y)];
+  ReleaseDC(nullptr, screen);
+  int all = 0, most = 0;
+  for (const auto& [colour, count] : colours) {
+    all += count;
+    most = std::max(most, count);
+  }
+  return all - most;
+}
+
 HWND WaitForWindow(DWORD pid, const char* caption, int ms) {
   TProcessWindow f{pid, caption};
   for (int waited = 0; waited < ms; waited += 50) {
@@ -44,7 +71,9 @@ TEST_F(MainWindow, ProgramStartsAndKeepsItsSettingsAtExit) {
     if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
     ASSERT_TRUE(CopyFileA((from + fd.cFileName).c_str(), (dir_ / fd.cFileName).c_str(), FALSE));
   } while (FindNextFileA(find.Get(), &fd));
-  DeleteFileA(Ini().c_str());
+  // The panes on a folder of text files, whose shell icons they draw.
+  for (int i = 0; i < 10; ++i) dir_.File("files\\doc" + std::to_string(i) + ".txt", 10);
+  ASSERT_TRUE(WriteTestFile(Ini(), "[BROWSER_LEFT]\r\nDirectory=" + (dir_ / "files") + "\r\n[BROWSER_RIGHT]\r\n"));
 
   STARTUPINFOA si{};
   si.cb = sizeof si;
@@ -58,7 +87,9 @@ TEST_F(MainWindow, ProgramStartsAndKeepsItsSettingsAtExit) {
   HWND main = WaitForWindow(pi.dwProcessId, "Kelvanto", 15000);
   ASSERT_TRUE(main);
   if (HWND tip = WaitForWindow(pi.dwProcessId, "The Tip of The Day", 3000)) PostMessageA(tip, WM_CLOSE, 0, 0);
-  Sleep(300);
+  // Time for the icon reader: its icons replace the first ones drawn.
+  Sleep(1500);
+  EXPECT_GT(IconPixels(main), 40);
   PostMessageA(main, WM_CLOSE, 0, 0);
   ASSERT_EQ(WaitForSingleObject(process.Get(), 15000), WAIT_OBJECT_0);
   DWORD code = 1;

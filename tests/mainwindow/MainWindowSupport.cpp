@@ -6,6 +6,7 @@
 #include "core/Plugins.h"
 #include "core/translator.h"
 #include "framework/StringList.h"
+#include "windows/FormBrowser.h"
 #include "windows/Startup.h"
 
 namespace {
@@ -100,6 +101,15 @@ std::vector<std::string> SectionLines(const std::string& file, const std::string
 }
 
 void MainWindow::SetUp() {
+  // What the start does once, before the first window.
+  static const bool started = [] {
+    OleInitialize(nullptr);
+    PrepareShellIcons();
+    return true;
+  }();
+  (void)started;
+  // The first pane of a run reads the font.
+  FilesFont.reset();
   RegDeleteTreeA(HKEY_CURRENT_USER, PluginTitleCacheKey);
   RegDeleteTreeA(HKEY_LOCAL_MACHINE, ProgramRegistryKey);
   PluginList.reset();
