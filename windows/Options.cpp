@@ -587,10 +587,8 @@ void TOptions::PressedApply() {
   ViewerPath = edtViewer->Text();
   GeneralCheckContainer = general;
   const auto lists = ColorLists();
-  for (size_t i = 0; i < lists.size(); ++i) {
-    MainColorIndexes[i] = std::max(lists[i]->ItemIndex(), 0);
-    MainColors[i] = MainColorValue(MainColorIndexes[i], static_cast<int>(i) + 1);
-  }
+  for (size_t i = 0; i < lists.size(); ++i) MainColorIndexes[i] = std::max(lists[i]->ItemIndex(), 0);
+  MainColorsFromIndexes();
   if ((ChangeFlags & 2) && MainForm) MainForm->RefreshPanes();
   EachVisiblePane([](TBrowserForm& pane) { pane.UpdateView(); });
   const int chosen = lstLanguage->ItemIndex();

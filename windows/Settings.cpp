@@ -51,36 +51,96 @@ class TWritePass {
   bool ok_ = true;
 };
 
-// A copy of the settings file beside it while a pass writes; put back when
-// the pass failed. Without a file before the pass, a failed pass leaves none.
+int failingBackupStep = 0;
+
+// A copy of the settings file beside it while a pass writes, put back when
+// the pass failed. A file that cannot be copied is not safe to write: the
+// pass must leave it alone. Without a file before the pass, a failed pass
+// leaves none.
 class TSettingsBackup {
  public:
   explicit TSettingsBackup(std::string file) : file_(std::move(file)) {
     if (!PathExists(file_)) return;
-    THandle h(CreateFileUnderFreeName([this](int i) { return file_ + ".~" + std::to_string(i); }, copy_,
+    std::string name;
+    THandle h(CreateFileUnderFreeName([this](int i) { return file_ + ".~" + std::to_string(i); }, name,
                                       GENERIC_WRITE, 0, FILE_ATTRIBUTE_NORMAL));
-    if (!h || (h.Reset(), !CopyFileA(file_.c_str(), copy_.c_str(), FALSE))) {
-      if (!copy_.empty()) DeleteFileA(copy_.c_str());
-      copy_.clear();
+    if (!h) {
+      safe_ = false;
+      return;
     }
+    h.Reset();
+    if (failingBackupStep == 1 || !CopyFileA(file_.c_str(), name.c_str(), FALSE)) {
+      DeleteFileA(name.c_str());
+      safe_ = false;
+      return;
+    }
+    copy_ = std::move(name);
   }
+  bool Safe() const { return safe_; }
   void Finish(bool ok) {
-    if (!ok) {
-      if (!copy_.empty()) CopyFileA(copy_.c_str(), file_.c_str(), FALSE);
-      else DeleteFileA(file_.c_str());
+    if (copy_.empty()) {
+      if (!ok && safe_) DeleteFileA(file_.c_str());
+      return;
     }
-    if (!copy_.empty()) DeleteFileA(copy_.c_str());
+    if (ok) {
+      DeleteFileA(copy_.c_str());
+      return;
+    }
+    // A rename needs no room on the disk. When even that fails, the copy
+    // stays beside the file: it is the only whole one left.
+    if (failingBackupStep != 2) MoveFileExA(copy_.c_str(), file_.c_str(), MOVEFILE_REPLACE_EXISTING);
   }
 
  private:
   std::string file_;
   std::string copy_;
+  bool safe_ = true;
 };
 
 int WindowStatus(HWND hwnd) {
   if (IsIconic(hwnd)) return 2;
   if (IsZoomed(hwnd)) return 3;
   return 1;
+}
+
+// Every section, in the order a new file then shows; the writes stop at the
+// first failure.
+void WriteSettingsSections(TMainForm& f) {
+  const unsigned failedBefore = TIniFile::FailedWrites();
+  SaveToolSettings();
+  if (f.LeftBrowser) f.LeftBrowser->SaveSettings("BROWSER_LEFT");
+  if (f.RightBrowser) f.RightBrowser->SaveSettings("BROWSER_RIGHT");
+  if (TIniFile::FailedWrites() == failedBefore) {
+    TWritePass pass(SettingsFilePath);
+    const int status = WindowStatus(f.Handle());
+    if (status == 1) {
+      RECT r;
+      GetWindowRect(f.Handle(), &r);
+      pass.Int(kMain, "Top", r.top);
+      pass.Int(kMain, "Left", r.left);
+      pass.Int(kMain, "Width", r.right - r.left);
+      pass.Int(kMain, "Height", r.bottom - r.top);
+    }
+    if (CurrentMode == ModeBrowser && f.IsPane(ActivePanel)) ToolsInRightSide = ActivePanel == f.LeftBrowser;
+    pass.Int(kMain, "ToolsInRightSide", ToolsInRightSide);
+    pass.Int(kMain, "CurrentMode", CurrentMode);
+    pass.Int(kMain, "Status", status);
+    pass.Int(kMain, "Layout", static_cast<int>(LayoutOptions));
+    pass.Str(kMain, "Viewer", ViewerPath);
+    pass.Str(kMain, "Editor", EditorPath);
+    pass.Int(kMain, "MustSwapPanels", MustSwapPanels ? 1 : 0);
+    pass.Int(kMain, "VerticalSplitter", f.SplitterMain->Ratio());
+    pass.Int(kMain, "GeneralCheckContainer", static_cast<int>(GeneralCheckContainer));
+    pass.Int(kMain, "ShowTips", ShowTips);
+    if (FilesFont) {
+      pass.Str(kBrowser, "FilesFontName", FilesFont->Name);
+      pass.Int(kBrowser, "FilesFontSize", FilesFont->Size);
+      pass.Int(kBrowser, "FilesFontStyle", StyleToBits(*FilesFont));
+    }
+    pass.Ring(MaskSelectionRing, "MASK_SELECTION");
+    pass.Ring(BrowserFiltersRing, "BROWSER_FILTRES");
+    for (size_t i = 0; i < MainColorIndexes.size(); ++i) pass.Int(kMain, ColorKey(i), MainColorIndexes[i]);
+  }
 }
 
 }  // namespace
@@ -137,45 +197,25 @@ void ReadAllSettings() {
   LoadRingList(ini, BrowserFiltersRing, kMain, "BROWSER_FILTRES");
   for (size_t i = 0; i < MainColorIndexes.size(); ++i)
     MainColorIndexes[i] = ini.ReadInteger(kMain, ColorKey(i), 0);
+  MainColorsFromIndexes();
 }
 
-bool WriteAllSettings() {
-  TMainForm& f = *MainForm;
-  TSettingsBackup backup(SettingsFilePath);
-  const unsigned failedBefore = TIniFile::FailedWrites();
-  auto passOk = [failedBefore] { return TIniFile::FailedWrites() == failedBefore; };
+void MainColorsFromIndexes() {
+  for (size_t i = 0; i < MainColorIndexes.size(); ++i)
+    MainColors[i] = MainColorValue(MainColorIndexes[i], static_cast<int>(i) + 1);
+}
 
-  SaveToolSettings();
-  if (f.LeftBrowser) f.LeftBrowser->SaveSettings("BROWSER_LEFT");
-  if (f.RightBrowser) f.RightBrowser->SaveSettings("BROWSER_RIGHT");
-  if (passOk()) {
-    TWritePass pass(SettingsFilePath);
-    const int status = WindowStatus(f.Handle());
-    if (status == 1) {
-      RECT r;
-      GetWindowRect(f.Handle(), &r);
-      pass.Int(kMain, "Top", r.top);
-      pass.Int(kMain, "Left", r.left);
-      pass.Int(kMain, "Width", r.right - r.left);
-      pass.Int(kMain, "Height", r.bottom - r.top);
-    }
-    if (CurrentMode == ModeBrowser && f.IsPane(ActivePanel)) ToolsInRightSide = ActivePanel == f.LeftBrowser;
-    pass.Int(kMain, "ToolsInRightSide", ToolsInRightSide);
-    pass.Int(kMain, "CurrentMode", CurrentMode);
-    pass.Int(kMain, "Status", status);
-    pass.Int(kMain, "Layout", static_cast<int>(LayoutOptions));
-    pass.Str(kMain, "Viewer", ViewerPath);
-    pass.Str(kMain, "Editor", EditorPath);
-    pass.Int(kMain, "MustSwapPanels", MustSwapPanels ? 1 : 0);
-    pass.Int(kMain, "VerticalSplitter", f.SplitterMain->Ratio());
-    pass.Int(kMain, "GeneralCheckContainer", static_cast<int>(GeneralCheckContainer));
-    pass.Int(kMain, "ShowTips", ShowTips);
-    pass.Ring(MaskSelectionRing, "MASK_SELECTION");
-    pass.Ring(BrowserFiltersRing, "BROWSER_FILTRES");
-    for (size_t i = 0; i < MainColorIndexes.size(); ++i) pass.Int(kMain, ColorKey(i), MainColorIndexes[i]);
+void FailSettingsBackupStep(int step) { failingBackupStep = step; }
+
+bool WriteAllSettings() {
+  bool ok = false;
+  TSettingsBackup backup(SettingsFilePath);
+  if (backup.Safe()) {
+    const unsigned failedBefore = TIniFile::FailedWrites();
+    WriteSettingsSections(*MainForm);
+    ok = TIniFile::FailedWrites() == failedBefore;
+    backup.Finish(ok);
   }
-  const bool ok = passOk();
-  backup.Finish(ok);
   WriteProgramSetting("LanguageId", Translator().LanguageFileName);
   return ok;
 }
@@ -193,8 +233,7 @@ void ApplyLayoutOptions() {
   f.pnlTop->SetVisible(bits & LayoutSharedDriveBar);
   for (TBrowserForm* pane : {f.LeftBrowser, f.RightBrowser})
     if (pane) pane->ApplyLayout(bits);
-  f.pnlFreeLeft->SetHeight(0);
-  f.pnlFreeRight->SetHeight(0);
+  f.EvenPaneTops();
 }
 
 int StyleToBits(const TFont& font) {

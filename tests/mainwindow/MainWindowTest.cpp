@@ -36,6 +36,15 @@ TEST_F(MainWindow, FreshStartWritesEveryKeyInOrder) {
   EXPECT_EQ(lines[14].substr(0, 15), "MASK_SELECTION=");
   EXPECT_EQ(lines[15].substr(0, 16), "BROWSER_FILTRES=");
   for (int i = 0; i < 5; ++i) EXPECT_EQ(lines[16 + i], "MainColor" + std::to_string(i + 1) + "=0");
+  EXPECT_EQ(SectionLines(Ini(), "Browser"),
+            (std::vector<std::string>{"FilesFontName=MS Sans Serif", "FilesFontSize=8", "FilesFontStyle=1"}));
+  for (const char* section : {"BROWSER_LEFT", "BROWSER_RIGHT"}) {
+    std::vector<std::string> keys;
+    for (const std::string& line : SectionLines(Ini(), section)) keys.push_back(line.substr(0, line.find('=')));
+    EXPECT_EQ(keys, (std::vector<std::string>{"KindOfSort", "BrowserMode", "OldBrowserMode", "BasketMode",
+                                              "ColumnsWidth", "MaskFiles", "Directory"}))
+        << section;
+  }
   EXPECT_EQ(ReadProgramSetting("LanguageId"), "");
   TRegistry reg(HKEY_LOCAL_MACHINE, KEY_READ);
   ASSERT_TRUE(reg.OpenKeyReadOnly(ProgramRegistryKey));

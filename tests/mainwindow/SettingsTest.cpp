@@ -1,9 +1,12 @@
 #include "MainWindowTest.h"
 
+#include <map>
+
 #include "core/FileList.h"
 #include "core/RingList.h"
 #include "framework/IniFile.h"
 #include "support/Screenshot.h"
+#include "windows/FormBrowser.h"
 #include "windows/Settings.h"
 
 namespace {
@@ -25,19 +28,29 @@ void WritePreparedIni(const std::string& file, int options) {
   ASSERT_TRUE(SaveRingList(ini, masks, "MainForm", "MASK_SELECTION"));
   ASSERT_TRUE(SaveRingList(ini, filters, "MainForm", "BROWSER_FILTRES"));
   for (int i = 1; i <= 5; ++i) ASSERT_TRUE(ini.WriteInteger("MainForm", "MainColor" + std::to_string(i), i + 5));
+  ASSERT_TRUE(ini.WriteString("Browser", "FilesFontName", "Courier New"));
+  ASSERT_TRUE(ini.WriteInteger("Browser", "FilesFontSize", 11));
+  ASSERT_TRUE(ini.WriteInteger("Browser", "FilesFontStyle", 6));
 }
 
 TEST_F(MainWindow, EveryKeyReadsBackAsItWas) {
   WritePreparedIni(Ini(), 0x0F8B | OptSaveSettings);
-  const std::vector<std::string> before = SectionLines(Ini(), "MainForm");
+  std::map<std::string, std::vector<std::string>> before;
+  for (const char* section : {"MainForm", "Browser"}) before[section] = SectionLines(Ini(), section);
   Start();
   EXPECT_EQ(CurrentMode, ModeRenamer);
   EXPECT_EQ(ViewerPath, "view.exe");
   EXPECT_EQ(form_->SplitterMain->Ratio(), 3333);
+  // The stored colours reach the grids; the font is the stored one.
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(MainColors[size_t(i)], MainColorValue(i + 6, i + 1)) << i;
+  EXPECT_EQ(form_->LeftBrowser->sgBrowser->Color(), MainColorValue(7, 2));
+  EXPECT_EQ(form_->LeftBrowser->sgBrowser->Font().Name, "Courier New");
   Stop();
-  const std::vector<std::string> after = SectionLines(Ini(), "MainForm");
-  ASSERT_EQ(after.size(), before.size());
-  for (size_t i = 0; i < before.size(); ++i) EXPECT_EQ(after[i], before[i]);
+  for (const char* section : {"MainForm", "Browser"}) {
+    const std::vector<std::string> after = SectionLines(Ini(), section);
+    ASSERT_EQ(after.size(), before[section].size()) << section;
+    for (size_t i = 0; i < after.size(); ++i) EXPECT_EQ(after[i], before[section][i]);
+  }
 }
 
 TEST_F(MainWindow, WithoutSaveOnExitTheFileStaysByteForByte) {
@@ -49,19 +62,33 @@ TEST_F(MainWindow, WithoutSaveOnExitTheFileStaysByteForByte) {
 }
 
 // A write that fails in the middle of a pass (a full disk) must not cost the
-// settings of the last good pass.
+// settings of the last good pass, nor may a pass that could not keep a copy
+// of them, or could not put the copy back.
 TEST_F(MainWindow, FailedPassKeepsTheOldFile) {
-  for (int failing : {1, 2, 9, 21}) {
+  const struct {
+    int failingWrite, failingBackupStep;
+  } cases[] = {{1, 0}, {2, 0}, {9, 0}, {21, 0}, {0, 1}, {5, 1}, {5, 2}};
+  for (const auto& c : cases) {
     WritePreparedIni(Ini(), 0x0F8B | OptSaveSettings);
     TIniFile(Ini()).WriteString("MainForm", "Viewer", "old.exe");
     const std::string before = ReadTestFile(Ini());
     Start();
     ViewerPath = "new.exe";
-    TIniFile::FailWriteAfter(failing);
+    TIniFile::FailWriteAfter(c.failingWrite);
+    FailSettingsBackupStep(c.failingBackupStep);
     Stop();
     TIniFile::FailWriteAfter(0);
-    EXPECT_EQ(ReadTestFile(Ini()), before) << failing;
-    EXPECT_EQ(dir_.Names(), (std::vector<std::string>{"Attrelle.plgn", "kvt.ini"})) << failing;
+    FailSettingsBackupStep(0);
+    const std::string what = std::to_string(c.failingWrite) + "/" + std::to_string(c.failingBackupStep);
+    if (c.failingBackupStep == 2) {
+      // The copy that could not go back stays beside the cut file.
+      EXPECT_EQ(dir_.Names(), (std::vector<std::string>{"Attrelle.plgn", "kvt.ini", "kvt.ini.~0"})) << what;
+      EXPECT_EQ(ReadTestFile(dir_ / "kvt.ini.~0"), before) << what;
+      DeleteFileA((dir_ / "kvt.ini.~0").c_str());
+      continue;
+    }
+    EXPECT_EQ(ReadTestFile(Ini()), before) << what;
+    EXPECT_EQ(dir_.Names(), (std::vector<std::string>{"Attrelle.plgn", "kvt.ini"})) << what;
   }
   // The same pass without a fault does write.
   Start();
