@@ -381,6 +381,7 @@ void TBrowserForm::Init(const std::string& directory, const std::string& mask, u
     RememberFolder();
   }
   SetAddressLine();
+  PlaceBasketInfo();
   CurrentIndex = 0;
   FolderList->Busy = 0;
   BasketList->Busy = 0;
@@ -406,6 +407,13 @@ int32_t TBrowserForm::FolderRows() const {
   const TDirRecord* root = lock.Dir(1);
   if (!root) return 0;
   return int32_t(root->FileCount) + (root->Depth > 0 ? 1 : 0);
+}
+
+int TBrowserForm::TopAreaHeight() const {
+  int height = 0;
+  for (const TPanel* bar : {pnlDisks, SspRMain, pnlBrowserToolbar})
+    if (bar->Visible()) height += bar->Height();
+  return height;
 }
 
 int32_t TBrowserForm::RowTotal() const {

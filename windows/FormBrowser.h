@@ -146,6 +146,12 @@ class TBrowserForm : public TForm, public ISelectionPane {
   TstateOfBrowser& ShownList() const { return Mode == PaneBasket ? *BasketList : *FolderList; }
   // Rows of the pane's own numbering (Rows): of the mode's list.
   int32_t RowTotal() const;
+  // The height of the bars above the address line: a tool docked beside the
+  // pane starts that far down.
+  int TopAreaHeight() const;
+  // A walk or a worker holds the list: rebuilding it would free or reorder
+  // the blocks that it has locked.
+  bool ListTaken() const { return FolderList && FolderList->Busy; }
 
   // ISelectionPane
   TstateOfBrowser& OwnList() override { return *FolderList; }
@@ -189,9 +195,6 @@ class TBrowserForm : public TForm, public ISelectionPane {
 
  private:
   class TBusy;
-  // A walk or a worker holds the list: rebuilding it would free or reorder
-  // the blocks that it has locked.
-  bool ListTaken() const { return FolderList && FolderList->Busy; }
   bool RootHasUpRow() const;
   int32_t FolderRows() const;
   // The row of the pane's numbering that a grid cell shows.

@@ -14,6 +14,7 @@
 #include "core/ToolRegistry.h"
 #include "core/translator.h"
 #include "controls/BrowserImages.h"
+#include "framework/Cursors.h"
 #include "framework/Dialogs.h"
 #include "windows/About.h"
 #include "windows/DidYouKnow.h"
@@ -116,9 +117,12 @@ TMainForm::TMainForm() : TForm(nullptr, TFormBorder::Sizeable) {
   OnShow = [this] { FormShow(); };
   OnResize = [this] { FormResize(); };
   OnApplyTexts = [this] {
+    for (TBrowserForm* pane : {LeftBrowser, RightBrowser})
+      if (pane) pane->ApplyTexts();
     ApplyToolTexts();
     tbMenu->SetMenu(&GeneralMenu.Items);
     ArrangeMenuToolbar();
+    DriveBarsAndBasketLinesAfterTexts();
   };
   OnCloseQuery = [this](bool&) { FormClose(); };
   FormCreate();
@@ -302,10 +306,7 @@ void TMainForm::CreateControls() {
   pnlWithImgDrives->BevelOuter = TBevelCut::None;
   pnlWithImgDrives->SetBounds(3, 3, 400, 22);
   pnlWithImgDrives->OnResize = [this] { pnlWithImgDrivesResize(); };
-  pnlTop->OnResize = [this] {
-    const int right = pnlTop->ClientRect().right - pnlInfo->Width() - pnlRightJumpButtons->Width() - 6;
-    pnlWithImgDrives->SetWidth(std::max(right - pnlWithImgDrives->Left(), 0));
-  };
+  pnlTop->OnResize = [this] { ArrangeSharedDriveBar(); };
 
   pnlOperations = new TPanel(this);
   pnlOperations->BevelOuter = TBevelCut::None;
@@ -448,6 +449,8 @@ void TMainForm::FormCreate() {
 }
 
 void TMainForm::FormShow() {
+  for (TBrowserForm* pane : {RightBrowser, LeftBrowser})
+    if (pane) pane->FitBarHeights();
   btnSetModeBrief->SetGlyph(LoadBitmapResource("BRIEFMODE"));
   mnuBrief->SetBitmap(LoadMenuBitmap("BRIEFMODE1"));
   btnSetModeFull->SetGlyph(LoadBitmapResource("FULLMODE"));
@@ -470,6 +473,8 @@ void TMainForm::FormFirstPaint() {
   tbMenu->SetMenu(&GeneralMenu.Items);
   ArrangeMenuToolbar();
   UpdateStartAction();
+  for (TBrowserForm* pane : {LeftBrowser, RightBrowser})
+    if (pane) RecountPane(*pane);
   PostMessageA(Handle(), WM_SHOWTIPOFDAY, 0, 0);
 }
 
@@ -571,13 +576,60 @@ void TMainForm::RefreshPanes() {
   if (PluginRunning == 1) return;
   pnlSearch->Hide();
   if (ToolBusy) return;
-  TQuietErrors quiet(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
-  UpdateDriveList(DriveList, DriveOptionNetwork | DriveOptionBasket);
   for (TBrowserForm* pane : {LeftBrowser, RightBrowser})
-    if (pane && pane->Visible()) pane->Refresh();
+    if (pane && pane->ListTaken()) return;
+  TQuietErrors quiet(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+  THourglassCursor wait;
+  if (UpdateDriveList(DriveList, DriveOptionNetwork | DriveOptionBasket))
+    for (TBrowserForm* pane : {LeftBrowser, RightBrowser})
+      if (pane) RebuildDriveButtons(*pane);
+  for (TBrowserForm* pane : {RightBrowser, LeftBrowser})
+    if (pane) pane->Refresh();
 }
 
-void TMainForm::pnlWithImgDrivesResize() { pnlTop->SetHeight(pnlWithImgDrives->Height() + 6); }
+void TMainForm::RebuildDriveButtons(TBrowserForm& pane) {
+  pane.RebuildDriveControls();
+  if (&pane != SharedBarPane()) return;
+  BuildDriveBar(pnlWithImgDrives, DriveList, FindDriveIndex(pane.DriveLetter, DriveList), ImageListBrowser(),
+                &popFavoritesFolders, [this](TDriveButton* b) { SharedDriveClick(*b); });
+  FollowActivePane(pane);
+}
+
+TBrowserForm* TMainForm::SharedBarPane() const {
+  if (ActivePane && IsPane(ActivePane)) return ActivePane;
+  return ToolsInRightSide ? LeftBrowser : RightBrowser;
+}
+
+void TMainForm::SharedDriveClick(const TDriveButton& button) {
+  TBrowserForm* pane = SharedBarPane();
+  if (!pane || CommandsHeld()) return;
+  pane->SelectDrive(static_cast<int>(button.Tag));
+  // A drive refused or not chosen leaves the pane's own down.
+  FollowActivePane(*pane);
+}
+
+void TMainForm::ArrangeSharedDriveBar() {
+  int right = pnlTop->ClientRect().right - 6;
+  for (const TPanel* beside : {pnlInfo, pnlRightJumpButtons})
+    if (beside->Visible()) right -= beside->Width();
+  pnlWithImgDrives->SetWidth(std::max(right - pnlWithImgDrives->Left(), 0));
+  pnlWithImgDrivesResize();
+}
+
+void TMainForm::pnlWithImgDrivesResize() {
+  ArrangeDriveBar(pnlWithImgDrives, LayoutOptions);
+  pnlTop->SetHeight(pnlWithImgDrives->Height() + 6);
+}
+
+// The drive list made at the start already has the start's texts.
+void TMainForm::DriveBarsAndBasketLinesAfterTexts() {
+  if (!FirstPaint) FillDriveList(DriveList, DriveOptionNetwork | DriveOptionBasket);
+  for (TBrowserForm* pane : {LeftBrowser, RightBrowser}) {
+    if (!pane) continue;
+    RebuildDriveButtons(*pane);
+    pane->UpdateBasketLine();
+  }
+}
 
 void TMainForm::AppMessage() {
   KeepPluginWindowOrder(*this);
@@ -647,7 +699,30 @@ void TMainForm::PaneEntered(TBrowserForm& pane) {
   ::UpdateStartAction();
 }
 
-void TMainForm::FollowActivePane(TBrowserForm& pane) { pnlInfo->SetCaption(pane.pnlInfo->Caption()); }
+void TMainForm::FollowActivePane(TBrowserForm& pane) {
+  for (TControl* c : pane.pnlDisks->Controls()) {
+    auto* own = dynamic_cast<TDriveButton*>(c);
+    if (!own || !own->Down()) continue;
+    for (TControl* shared : pnlWithImgDrives->Controls())
+      if (auto* b = dynamic_cast<TDriveButton*>(shared); b && b->Tag == own->Tag) b->SetDown(true);
+  }
+  const std::string text = pane.pnlInfo->Caption();
+  pnlInfo->SetCaption(text);
+  pnlInfo->SetWidth(ScreenTextExtent(pnlInfo->Font(), text).cx + 10);
+  ArrangeSharedDriveBar();
+}
+
+// In a tool mode the tool starts as far down as the bars of the pane beside
+// it, so that the tool's top line stands level with the pane's address line.
+void TMainForm::EvenPaneTops() {
+  int left = 0, right = 0;
+  if (CurrentMode > ModeBrowser) {
+    if (TBrowserForm* shown = ToolsInRightSide ? LeftBrowser : RightBrowser)
+      (ToolsInRightSide ? right : left) = shown->TopAreaHeight();
+  }
+  pnlFreeLeft->SetHeight(left);
+  pnlFreeRight->SetHeight(right);
+}
 
 void TMainForm::UpdateMainModeButtons(bool briefDown, bool fullDown, bool jumpsEnabled) {
   btnSetModeBrief->SetDown(briefDown);
@@ -700,6 +775,7 @@ void EnableMainControls(bool enabled) {
   for (TControl* c : MainForm->tbMenu->Controls()) c->SetEnabled(enabled);
   for (TControl* c : MainForm->pnlTbMain->Controls()) c->SetEnabled(enabled);
   for (const auto& a : MainForm->ActionModes.Actions()) a->Enabled = enabled;
+  if (enabled && ActivePane && MainForm->IsPane(ActivePane)) ActivePane->UpdateModeButtons();
 }
 
 int RunMainForm() {

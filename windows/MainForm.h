@@ -160,6 +160,9 @@ class TMainForm : public TForm, public IPaneHost, public ISelectionHost {
   void SwitchMode(int32_t mode);
   void RefreshPanes();
   void ApplyLanguageTexts();
+  // The pane's drive bar and drive combo, and the shared bar above both
+  // panes when it follows that pane.
+  void RebuildDriveButtons(TBrowserForm& pane);
   void pnlToolsResize(TPanel* panel);
   void pnlWithImgDrivesResize();
   // Each button of the menu toolbar as wide as its caption; the main
@@ -222,7 +225,7 @@ class TMainForm : public TForm, public IPaneHost, public ISelectionHost {
   void PaneEntered(TBrowserForm& pane) override;
   void FollowActivePane(TBrowserForm& pane) override;
   void UpdateMainModeButtons(bool briefDown, bool fullDown, bool jumpsEnabled) override;
-  void EvenPaneTops() override {}
+  void EvenPaneTops() override;
   TPopupMenu* DriveMenu() override { return &popFavoritesFolders; }
   HIMAGELIST ImageListBrowser() override;
   HIMAGELIST UpDownImages() override;
@@ -240,6 +243,16 @@ class TMainForm : public TForm, public IPaneHost, public ISelectionHost {
   void BindTexts();
   TSpeedButtonNew* ToolbarButton(TPanel* panel, intptr_t tag);
   void CreatePanes();
+  // The pane whose drives the shared bar shows: the active pane, else the
+  // one on the active side.
+  TBrowserForm* SharedBarPane() const;
+  void SharedDriveClick(const TDriveButton& button);
+  // The shared bar takes the width left beside the info panel and the jump
+  // buttons, is laid out, and the top panel takes its height.
+  void ArrangeSharedDriveBar();
+  // After the texts: the drive bars (with the drive list's texts taken
+  // again after a language switch) and the basket lines.
+  void DriveBarsAndBasketLinesAfterTexts();
   std::unique_ptr<TImageList> imageListBrowser_;
   std::unique_ptr<TImageList> upDownImages_;
   // The pane the quick search moves in.

@@ -303,7 +303,9 @@ TEST_F(MainKeys, WebHelpSpecialFolderAndNetworkItems) {
 TEST_F(MainKeys, ALanguageFileTranslatesEveryTextAtOnce) {
   std::string lines;
   for (int id = 408; id <= 468; ++id) lines += std::to_string(id) + "=T" + std::to_string(id) + "\r\n";
-  for (int id : {700, 701, 703, 704}) lines += std::to_string(id) + "=T" + std::to_string(id) + "\r\n";
+  // With the panes' own texts: a header, the Send to Basket button, the
+  // basket line and the basket drive's name.
+  for (int id : {700, 701, 702, 703, 704, 84, 25, 31}) lines += std::to_string(id) + "=T" + std::to_string(id) + "\r\n";
   const std::string file = ProgramFolder() + "Keystest.lng";
   WriteTestFile(file, lines);
   StartWithPane();
@@ -320,11 +322,25 @@ TEST_F(MainKeys, ALanguageFileTranslatesEveryTextAtOnce) {
   EXPECT_EQ(form_->actBrowser->Caption, "T700");
   EXPECT_EQ(form_->mnuSaveBasketList->Caption, "T703");
   EXPECT_EQ(form_->tbMenu->Buttons()[0]->Caption(), "T424");
+  const auto basketHint = [](TWinControl* bar) {
+    for (TControl* c : bar->Controls())
+      if (auto* b = dynamic_cast<TDriveButton*>(c); b && b->Caption() == "*") return b->Hint;
+    return std::string("no basket button");
+  };
+  for (TBrowserForm* pane : {form_->LeftBrowser, form_->RightBrowser}) {
+    EXPECT_EQ(pane->btnSendTobasket->Caption(), "T702") << pane->Name();
+    EXPECT_EQ(pane->sgTitle->HeaderItems[0].Text, "T84") << pane->Name();
+    EXPECT_EQ(pane->lblBasketInfo->Caption(), "0T25") << pane->Name();
+    EXPECT_EQ(basketHint(pane->pnlDisks), "T31") << pane->Name();
+  }
+  EXPECT_EQ(basketHint(form_->pnlWithImgDrives), "T31");
   EXPECT_TRUE(SaveWindowShot(form_->Handle(), ShotPath("mainkeys_language.bmp")));
   Translator().ClearTranslations();
   Translator().LanguageFileName.clear();
   form_->ApplyLanguageTexts();
   EXPECT_EQ(form_->mnuFile->Caption, "&Files");
+  EXPECT_EQ(Pane()->btnSendTobasket->Caption(), "Send to Basket");
+  EXPECT_EQ(basketHint(form_->pnlWithImgDrives), "BASKET");
   DeleteFileA(file.c_str());
 }
 

@@ -16,8 +16,9 @@ HWND Focused(const TMainForm& f) {
 }
 
 TEST_F(MainWindow, ModeKeysDockEachToolBesideTheActivePane) {
-  // Function-key buttons shown; the right pane is the active one.
-  ASSERT_TRUE(WriteTestFile(Ini(), "[MainForm]\r\nLayout=243\r\nShowTips=0\r\nToolsInRightSide=0\r\n"));
+  // Function-key buttons and the panes' own drive bars shown; the right pane
+  // is the active one.
+  ASSERT_TRUE(WriteTestFile(Ini(), "[MainForm]\r\nLayout=247\r\nShowTips=0\r\nToolsInRightSide=0\r\n"));
   Start();
   TMainForm& f = *form_;
   EXPECT_EQ(CurrentMode, ModeBrowser);
@@ -38,6 +39,8 @@ TEST_F(MainWindow, ModeKeysDockEachToolBesideTheActivePane) {
     EXPECT_EQ(CurrentMode, s.mode) << char(s.key);
     for (const auto& a : f.ActionModes.Actions()) EXPECT_EQ(a->Checked, a->Tag == s.mode);
     if (s.mode == ModeBrowser) {
+      EXPECT_EQ(f.pnlFreeLeft->Height(), 0);
+      EXPECT_EQ(f.pnlFreeRight->Height(), 0);
       EXPECT_TRUE(f.SplitterMain->Visible());
       for (const auto& t : ToolRegistry) EXPECT_FALSE(t->form->Visible());
       continue;
@@ -50,6 +53,12 @@ TEST_F(MainWindow, ModeKeysDockEachToolBesideTheActivePane) {
     EXPECT_EQ(f.pnlLeft->Width(), ToolConstraints.MinWidth);
     EXPECT_EQ(f.pnlRight->Left(), f.pnlLeft->Width());
     EXPECT_EQ(f.pnlRight->Width(), f.pnlModes->Width() - f.pnlLeft->Width());
+    // The tool starts level with the address line of the pane beside it.
+    EXPECT_GE(f.RightBrowser->TopAreaHeight(), f.RightBrowser->pnlDisks->Height());
+    EXPECT_EQ(f.pnlFreeLeft->Height(), f.RightBrowser->TopAreaHeight());
+    EXPECT_EQ(f.pnlFreeRight->Height(), 0);
+    EXPECT_EQ(tool->Top(), f.pnlFreeLeft->Height());
+    EXPECT_EQ(tool->Top(), f.RightBrowser->pnlAddressLine->Top());
     // The pane that was active stays so beside the docked tool.
     EXPECT_EQ(ActivePanel, f.RightBrowser);
     for (const auto& t : ToolRegistry) EXPECT_EQ(t->form->Visible(), t->form == tool);
