@@ -502,7 +502,7 @@ void TFinderForm::FillFilter() {
 }
 
 void TFinderForm::btnStartOperationClick() {
-  if (!btnStartOperation->Enabled() || ToolBusy) return;
+  if (!btnStartOperation->Enabled() || MainCommandsHeld()) return;
   cmbSearchFor->AddToHistory();
   {
     TLock lock(ResultsLock);

@@ -296,7 +296,7 @@ constexpr uint32_t kRenamePreviewFlags = 4;
 }  // namespace
 
 void TRenamerForm::btnStartOperationClick() {
-  if (ToolBusy) return;
+  if (MainCommandsHeld()) return;
   for (TOrvComboBox* box : {cmbFileName, cmbFileExt, cmbSearch, cmbReplace}) box->AddToHistory();
   ISelectionPane* pane = SelectionHost ? SelectionHost->GetActivePane() : nullptr;
   TstateOfBrowser* source = ActiveSelectionList();

@@ -174,7 +174,12 @@ void TMainForm::CreateMenus() {
   Separator(mnuFile);
   mnuProperties = mnuFile->Add("", nullptr, ShortCut(VK_RETURN, scAlt));
   Separator(mnuFile);
-  mnuExit = mnuFile->Add("", [this] { Close(); }, ShortCut(VK_F4, scAlt));
+  mnuExit = mnuFile->Add(
+      "",
+      [this] {
+        if (!CommandsHeld()) Close();
+      },
+      ShortCut(VK_F4, scAlt));
 
   mnuView = bar.Add("");
   mnuBrowser = ActionItem(mnuView, actBrowser);
@@ -777,6 +782,8 @@ void EnableMainControls(bool enabled) {
   for (const auto& a : MainForm->ActionModes.Actions()) a->Enabled = enabled;
   if (enabled && ActivePane && MainForm->IsPane(ActivePane)) ActivePane->UpdateModeButtons();
 }
+
+bool MainCommandsHeld() { return MainForm ? MainForm->CommandsHeld() : ToolBusy != 0; }
 
 int RunMainForm() {
   TApplication& app = Application();

@@ -267,6 +267,9 @@ extern TMainForm* MainForm;
 // Enables the Start action when the current mode's tool can start on the
 // active pane's list.
 void UpdateStartAction();
+// A job or a plug-in runs: no command may start, the tools' Start buttons
+// included.
+bool MainCommandsHeld();
 // The results windows switch the toolbars and the mode actions off while they
 // are open, and on again after.
 void EnableMainControls(bool enabled);

@@ -399,6 +399,7 @@ struct TSelectionWalkEnd {
 }  // namespace
 
 void RunOverSelection(HWND owner, const std::function<void()>& start) {
+  if (MainCommandsHeld()) return;
   if (!BeginSelectionWalk(CheckNothing)) {
     ShowMessageBox(owner, Tx(39), "", MB_OK);
     return;

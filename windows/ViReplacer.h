@@ -113,6 +113,6 @@ void TViewRenReplacer::BindRenameWorker(TWorker& worker) {
 }
 
 // Runs start over the active pane's selection walk ("No files selected!"
-// when the walk cannot begin); on every path out of start the busy flag is
+// when the walk cannot begin; nothing while a job or a plug-in runs); on every path out of start the busy flag is
 // cleared, the walk ended and the panes reread.
 void RunOverSelection(HWND owner, const std::function<void()>& start);

@@ -14,7 +14,11 @@
 #include "core/translator.h"
 #include "support/BoxWatch.h"
 #include "support/Screenshot.h"
+#include "windows/FormBatchReplacer.h"
 #include "windows/FormBrowser.h"
+#include "windows/FormFinder.h"
+#include "windows/FormRenamer.h"
+#include "windows/FormReplacer.h"
 #include "windows/PluginHost.h"
 #include "windows/Settings.h"
 #include "windows/Startup.h"
@@ -286,6 +290,35 @@ TEST_F(PluginHost, WhileItsWindowIsUpNothingElseRunsAndTheWindowOrderIsKept) {
     EXPECT_EQ(CurrentMode, ModeBrowser);
     EXPECT_EQ(CountOf(Lines(Log()), "StartPlugin"), 1);
     EXPECT_EQ(lstrcmpiA(GetDirPath(1, *Pane()->FolderList).c_str(), files_.c_str()), 0);
+
+    // The tools' own Start buttons and File > Exit wait too: no box, no
+    // window opens (one that did would be closed, and counted).
+    dynamic_cast<TReplacerForm*>(GetToolForm(ModeReplacer))->memFind->SetText("a");
+    int opened = 0;
+    TTimer closer;
+    closer.Interval = 30;
+    closer.OnTimer = [&] {
+      for (HWND w : ProcessWindowsOfClass("TKvtWindow")) {
+        if (w == form_->Handle() || w == plugin) continue;
+        ++opened;
+        PostMessageA(w, WM_CLOSE, 0, 0);
+      }
+    };
+    closer.SetEnabled(true);
+    {
+      TBoxWatch boxes;
+      dynamic_cast<TFinderForm*>(GetToolForm(ModeFinder))->btnStartOperationClick();
+      dynamic_cast<TRenamerForm*>(GetToolForm(ModeRenamer))->btnStartOperationClick();
+      dynamic_cast<TReplacerForm*>(GetToolForm(ModeReplacer))->btnStartOperationClick();
+      dynamic_cast<TBatchReplacerForm*>(GetToolForm(ModeBatchReplacer))->btnStartOperationClick();
+      SendMessageA(form_->Handle(), WM_COMMAND, form_->mnuExit->Command(), 0);
+      Pump(100);
+      EXPECT_TRUE(boxes.Boxes.empty());
+    }
+    closer.SetEnabled(false);
+    EXPECT_EQ(opened, 0);
+    EXPECT_TRUE(form_->Visible());
+    EXPECT_EQ(CountOf(Lines(Log()), "StartPlugin"), 1);
 
     // The window order: the main window on top, then an activation.
     SetForegroundWindow(plugin);
