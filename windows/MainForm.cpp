@@ -673,6 +673,12 @@ void TMainForm::ArrangeMenuToolbar() {
 
 void TMainForm::ApplyLanguageTexts() { ApplyTexts(); }
 
+bool TMainForm::DropMenuByKey(TShortCut sc) {
+  if (!(sc & scAlt) || (sc & scCtrl)) return false;
+  const std::string typed = KeyCharacters(sc & 0xFF);
+  return typed.size() == 1 && tbMenu->DropDownByAccel(typed[0]);
+}
+
 void TMainForm::mnuItemShowTipsClick() {
   if (TipShown) return;
   TipShown = true;

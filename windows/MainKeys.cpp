@@ -131,7 +131,7 @@ void TMainForm::FormShortCut(TShortCut sc, bool& handled) {
     if (PluginList && index < PluginList->Count()) mnuPlugins->Item(index + 3)->Click();
     return;
   }
-  if (pane && OpenQuickSearch(pane, sc)) handled = true;
+  if ((pane && OpenQuickSearch(pane, sc)) || DropMenuByKey(sc)) handled = true;
 }
 
 bool TMainForm::OpenQuickSearch(TBrowserForm* pane, TShortCut sc) {

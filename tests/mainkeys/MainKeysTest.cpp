@@ -198,12 +198,37 @@ TEST_F(MainKeys, SelectAndUnselectGroupsThroughTheQuery) {
   EXPECT_STREQ(mask, "*.ini");
 }
 
+int sysChars = 0;
+LRESULT CALLBACK CountSysChars(int code, WPARAM wp, LPARAM lp) {
+  if (code == HC_ACTION && wp == PM_REMOVE && reinterpret_cast<MSG*>(lp)->message == WM_SYSCHAR) ++sysChars;
+  return CallNextHookEx(nullptr, code, wp, lp);
+}
+
 TEST_F(MainKeys, QuickSearchOpensWithItsKeysAndRefusesWhatMatchesNothing) {
+  dir_.Folder("files\\help");
   StartWithPane();
-  // The default options take Ctrl+Alt+letter, not Alt+letter.
+  // Every system character the loop hands out, and every menu dropped.
+  sysChars = 0;
+  const HHOOK hook = SetWindowsHookExA(WH_GETMESSAGE, CountSysChars, nullptr, GetCurrentThreadId());
+  ASSERT_TRUE(hook);
+  int dropped = -1;
+  TTimer menuWatch;
+  menuWatch.Interval = 20;
+  menuWatch.OnTimer = [&] {
+    if (form_->tbMenu->DroppedIndex() < 0) return;
+    dropped = form_->tbMenu->DroppedIndex();
+    EndMenu();
+  };
+  menuWatch.SetEnabled(true);
+  // The default options take Ctrl+Alt+letter, not Alt+letter: Alt+H drops
+  // the Help menu, and a letter no menu has goes on as a system character.
+  PressKeys(Grid(), 'H', {VK_MENU});
+  EXPECT_EQ(dropped, 5);
+  EXPECT_FALSE(form_->pnlSearch->Visible());
   PressKeys(Grid(), 'R', {VK_MENU});
   EXPECT_FALSE(form_->pnlSearch->Visible());
-  EXPECT_EQ(form_->tbMenu->DroppedIndex(), -1);
+  EXPECT_EQ(sysChars, 1);
+  dropped = -1;
   PressKeys(Grid(), 'R', {VK_CONTROL, VK_MENU});
   ASSERT_TRUE(form_->pnlSearch->Visible());
   EXPECT_EQ(form_->edSearch->Text(), "r");
@@ -225,10 +250,15 @@ TEST_F(MainKeys, QuickSearchOpensWithItsKeysAndRefusesWhatMatchesNothing) {
   PressKeys(form_->edSearch->Handle(), VK_ESCAPE, {});
   EXPECT_FALSE(form_->pnlSearch->Visible());
   EXPECT_EQ(GetFocus(), Grid());
+  // With the quick search on Alt+letter, Alt+H is the search's, not the
+  // menu's, and leaves no system character behind.
   GeneralCheckContainer = (GeneralCheckContainer & ~0x200u) | 0x100u;
-  PressKeys(Grid(), 'B', {VK_MENU});
+  PressKeys(Grid(), 'H', {VK_MENU});
   EXPECT_TRUE(form_->pnlSearch->Visible());
-  EXPECT_EQ(form_->edSearch->Text(), "b");
+  EXPECT_EQ(form_->edSearch->Text(), "h");
+  EXPECT_EQ(dropped, -1);
+  EXPECT_EQ(sysChars, 1);
+  UnhookWindowsHookEx(hook);
   // A pane refresh hides it.
   form_->RefreshPanes();
   EXPECT_FALSE(form_->pnlSearch->Visible());
