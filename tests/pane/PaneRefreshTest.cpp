@@ -47,6 +47,8 @@ TEST_F(PaneRefresh, KeepsMarksIconsAndTheCurrentEntryByName) {
   MakeTree({"a.txt", "b.txt", "c.txt", "d.txt", "sub\\x.txt"});
   WriteSetting("BROWSER_LEFT", "Directory", temp.Path());
   TBrowserForm& pane = MakePane();
+  // The icon reader the first paint started would write over the icon set here.
+  pane.StopIconThread();
   {
     TListLock lock(*pane.FolderList);
     for (const char* name : {"b.txt", "d.txt"}) Entry(pane, name, lock)->Flags |= FileMarked;
