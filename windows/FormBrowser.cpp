@@ -17,6 +17,7 @@
 #include "core/SortList.h"
 #include "core/translator.h"
 #include "framework/Cursors.h"
+#include "framework/Handles.h"
 #include "framework/IniFile.h"
 #include "windows/ChoiceDrive.h"
 #include "windows/Startup.h"
@@ -99,6 +100,23 @@ uint64_t ColumnWidthSetting(const std::string& text) {
 bool IsAbsoluteFolder(const std::string& path) {
   if (!path.empty() && path[0] == '\\') return true;
   return path.size() >= 2 && IsCharAlphaA(path[0]) && path[1] == ':' && (path.size() == 2 || path[2] == '\\');
+}
+
+// A folder that exists and lists (an empty one too). A file, or a folder
+// without access, would otherwise show as an empty folder. The network
+// pseudo-drive is the shell's to list.
+bool IsListableFolder(const std::string& path) {
+  if (path.empty()) return false;
+  if (path[0] == '\\') return PathExists(path);
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
+  std::string pattern = path;
+  if (pattern.back() != '\\') pattern += '\\';
+  WIN32_FIND_DATAA fd;
+  const HANDLE found = FindFirstFileA((pattern + "*").c_str(), &fd);
+  const DWORD error = GetLastError();
+  TFindHandle search(found);
+  return search || error == ERROR_FILE_NOT_FOUND;
 }
 
 char LowerLetter(char c) {
@@ -370,14 +388,7 @@ void TBrowserForm::Init(const std::string& directory, const std::string& mask, u
   if (Mode == PaneBasket) {
     DriveLetter = '*';
   } else {
-    if (!directory.empty() && OpenPathAsRoot(directory, *FolderList)) {
-      DriveLetter = LowerLetter(directory[0]);
-    } else {
-      const int drive = FindFirstFixedDrive(DriveList);
-      OpenDriveRoot(drive, *FolderList);
-      if (const TDriveRecord* d = DriveAt(DriveList, drive)) DriveLetter = d->Letter;
-    }
-    ReadRoot();
+    OpenRootOrFirstDrive(directory);
     RememberFolder();
   }
   SetAddressLine();
@@ -861,6 +872,17 @@ void TBrowserForm::ReadRoot() {
   briefWidth_ = 0;
 }
 
+void TBrowserForm::OpenRootOrFirstDrive(const std::string& path) {
+  if (IsListableFolder(path) && OpenPathAsRoot(path, *FolderList)) {
+    DriveLetter = LowerLetter(path[0]);
+  } else {
+    const int drive = FindFirstFixedDrive(DriveList);
+    OpenDriveRoot(drive, *FolderList);
+    if (const TDriveRecord* d = DriveAt(DriveList, drive)) DriveLetter = d->Letter;
+  }
+  ReadRoot();
+}
+
 void TBrowserForm::SetAddressLine() {
   if (Mode == PaneBasket || DriveLetter == '*') {
     pnlAddressLine->SetCaption(Tx(TextBasket));
@@ -993,14 +1015,7 @@ void TBrowserForm::OpenFolder(const std::string& path, const std::string& name) 
   {
     TBusy busy(*this);
     StopIconThread();
-    if (path.empty() || !PathExists(path) || !OpenPathAsRoot(path, *FolderList)) {
-      const int drive = FindFirstFixedDrive(DriveList);
-      OpenDriveRoot(drive, *FolderList);
-      if (const TDriveRecord* d = DriveAt(DriveList, drive)) DriveLetter = d->Letter;
-    } else {
-      DriveLetter = LowerLetter(path[0]);
-    }
-    ReadRoot();
+    OpenRootOrFirstDrive(path);
     if (Mode == PaneTree || Mode == PaneBasket) SetMode(OldMode == PaneBrief || OldMode == PaneFull ? OldMode : PaneFull);
     PlaceBasketInfo();
     const uint32_t at = name.empty() ? 0 : FindFileByName(1, name, *FolderList, true);
@@ -1099,7 +1114,7 @@ void TBrowserForm::SelectDrive(int index) {
   std::string remembered;
   for (const std::string& path : RememberedFolders)
     if (!path.empty() && LowerLetter(path[0]) == LowerLetter(drive->Letter)) remembered = path;
-  if (!remembered.empty() && PathExists(remembered) && Mode != PaneTree) {
+  if (IsListableFolder(remembered) && Mode != PaneTree) {
     OpenFolder(remembered, "");
     if (Showing()) sgBrowser->SetFocus();
     return;
@@ -1334,7 +1349,8 @@ int32_t TBrowserForm::FindFirstByText(const std::string& text) {
   uint32_t dir = 0, pos = 0;
   if (!GetCurrentItem(dir, pos)) return 0;
   const int32_t found = int32_t(FindFileByName(dir, text, *BasketList, false));
-  if (BasketMode == 2) return CurrentIndex + 1 + found - int32_t(pos);
+  // The folder rows shift the numbering, but never make a miss a match.
+  if (BasketMode == 2 && found) return CurrentIndex + 1 + found - int32_t(pos);
   return found;
 }
 

@@ -213,6 +213,9 @@ class TBrowserForm : public TForm, public ISelectionPane {
   int32_t IconOf(uint32_t dir, uint32_t pos, bool now);
   void DrawIcon(TCanvas& c, int x, int y, int32_t icon);
   void ReadRoot();
+  // The folder as the root, or the first fixed drive's root when it is
+  // missing or does not list as a folder; read either way.
+  void OpenRootOrFirstDrive(const std::string& path);
   void SetAddressLine();
   void RememberFolder();
   void PressDriveButtons();

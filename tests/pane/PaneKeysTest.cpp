@@ -158,6 +158,7 @@ TEST_F(PaneKeys, BasketModeKeys) {
       {0, VK_DOWN, 1, ""},         {4, VK_UP, 3, ""},     {1, VK_SPACE, 1, "a1.txt"},
       {1, VK_INSERT, 2, "a1.txt"}, {0, VK_SPACE, 0, ""},  {2, VK_MULTIPLY, 2, "a1.txt,a2.txt,b1.doc"},
       {0, VK_RETURN, 0, ""},       {3, VK_BACK, 3, ""},   {4, VK_END, 4, ""},
+      {4, VK_HOME, 0, ""},         {0, VK_NEXT, 4, ""},   {4, VK_PRIOR, 0, ""},
   };
   for (const auto& c : cases) {
     panes.clear();
@@ -215,12 +216,22 @@ TEST_F(PaneKeys, FocusAndTheDriveCombo) {
   Pump();
   EXPECT_EQ(ActivePane, &other);
   EXPECT_EQ(pane.pnlAddressLine->Color(), clInactiveCaption);
-  // Leaving the combo puts back the drive shown; a letter typed chooses a drive.
+  // Leaving the combo puts back the drive shown.
+  pane.cmbDrives->SetFocus();
+  Pump();
+  pane.cmbDrives->SetItemIndex(FindDriveIndex('c', DriveList));
+  pane.sgBrowser->SetFocus();
+  Pump();
+  EXPECT_EQ(pane.cmbDrives->ItemIndex(), z);
+  EXPECT_EQ(pane.DriveLetter, 'z');
+  // A letter typed chooses a drive, which opens the folder last shown on it.
   pane.cmbDrives->SetFocus();
   Pump();
   PostMessageA(pane.cmbDrives->Handle(), WM_CHAR, 'c', 1);
   Pump();
   EXPECT_EQ(pane.DriveLetter, 'c');
+  const std::string shown = GetDirPath(1, *pane.FolderList);
+  EXPECT_EQ(_stricmp(shown.c_str(), temp.Path().c_str()), 0) << shown;
 }
 
 // Alt+Enter asks the shell for the properties of a file or a folder: the

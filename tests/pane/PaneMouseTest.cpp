@@ -67,6 +67,19 @@ TEST_F(PaneMouse, ClicksMarkAndOpen) {
   EXPECT_EQ(CurrentName(pane), "one.txt");
   Mouse(pane, WM_LBUTTONDOWN, 20, MK_LBUTTON);  // below the last row
   EXPECT_EQ(CurrentName(pane), "one.txt");
+  // The wheel moves the current row one row a notch, down and up.
+  POINT over{40, 10};
+  ClientToScreen(pane.sgBrowser->Handle(), &over);
+  const struct {
+    int notches, want;
+  } turns[] = {{1, 4}, {2, 6}, {-3, 3}};
+  for (const auto& t : turns) {
+    const WPARAM delta = MAKEWPARAM(0, WORD(-t.notches * WHEEL_DELTA));
+    PostMessageA(pane.sgBrowser->Handle(), WM_MOUSEWHEEL, delta, MAKELPARAM(over.x, over.y));
+    Pump();
+    EXPECT_EQ(pane.CurrentIndex, t.want) << t.notches;
+  }
+  EXPECT_EQ(pane.sgBrowser->TopRow(), 0);
 
   Mouse(pane, WM_RBUTTONDOWN, 4, MK_RBUTTON);
   Mouse(pane, WM_RBUTTONUP, 4);

@@ -56,6 +56,8 @@ TEST_F(PaneSettings, BasketPaneKeepsNoFolder) {
 // mode with the default widths on the first fixed drive.
 TEST_F(PaneSettings, HostileValuesFallBack) {
   const std::string longFolder = "C:\\" + std::string(5000, 'x');
+  // A path that exists but does not list as a folder would show as an empty one.
+  temp.File("plain.txt", 10);
   const struct {
     const char* key;
     std::string value;
@@ -73,6 +75,7 @@ TEST_F(PaneSettings, HostileValuesFallBack) {
       {"Directory", longFolder},
       {"Directory", ".."},
       {"Directory", "C:Windows"},
+      {"Directory", temp / "plain.txt"},
   };
   const int firstFixed = FindFirstFixedDrive(DriveList);
   ASSERT_LT(firstFixed, int(DriveList.size()));

@@ -2,6 +2,7 @@
 
 #include "PaneFixture.h"
 #include "core/translator.h"
+#include "framework/Graphics.h"
 #include "support/Screenshot.h"
 
 namespace {
@@ -112,6 +113,22 @@ TEST_F(PaneView, BasketModes) {
   Pump();
   EXPECT_EQ(pane.RowTotal(), 0);
   EXPECT_EQ(pane.sgBrowser->RowCount, 3);
+  // The empty basket's text, centred near the top: the ink spans its width.
+  {
+    RedrawWindow(pane.sgBrowser->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    const int textWidth = ScreenTextExtent(*FilesFont, "There are no items in the Basket.").cx;
+    const int width = pane.sgBrowser->ClientRect().right;
+    TWindowDC dc(pane.sgBrowser->Handle());
+    int first = -1, last = -1;
+    for (int x = 0; x < width; ++x)
+      for (int y = 10; y < 10 + pane.TextHeight; ++y)
+        if (GetPixel(dc.Get(), x, y) == MainColors[0]) {
+          if (first < 0) first = x;
+          last = x;
+        }
+    EXPECT_NEAR(first, (width - textWidth) / 2, 3);
+    EXPECT_NEAR(last, (width + textWidth) / 2, 4);
+  }
   EXPECT_TRUE(SaveWindowShot(form->Handle(), "pane_basket_empty.bmp"));
   GeneralCheckContainer &= ~OptBasketBothMarks;
   AddToBasket(temp / "alpha");
@@ -123,12 +140,18 @@ TEST_F(PaneView, BasketModes) {
   EXPECT_EQ(NameAt(pane, 2), "a2.txt");
   EXPECT_EQ(NameAt(pane, 4), "b1.doc");
   EXPECT_TRUE(SaveWindowShot(form->Handle(), "pane_basket2.bmp"));
+  // The quick search answers a row one past the entry's, or 0 for none.
+  ASSERT_TRUE(pane.MoveTo(1, 0, 0));
+  EXPECT_EQ(pane.FindFirstByText("a2"), 3);
+  EXPECT_EQ(pane.FindFirstByText("zz"), 0);
   pane.BasketMode = 1;
   pane.SetupHeader();
   pane.UpdateView();
   Pump();
   EXPECT_EQ(pane.RowTotal(), 3);
   EXPECT_EQ(NameAt(pane, 2), "b1.doc");
+  EXPECT_EQ(pane.FindFirstByText("b1"), 3);
+  EXPECT_EQ(pane.FindFirstByText("zz"), 0);
   EXPECT_TRUE(SaveWindowShot(form->Handle(), "pane_basket1.bmp"));
 }
 
