@@ -3,10 +3,12 @@
 
 #include <algorithm>
 
+#include "core/Formats.h"
 #include "core/ToolRegistry.h"
 #include "framework/Thread.h"
 #include "ResultsFixture.h"
 #include "mainwindow/MainWindowTest.h"
+#include "support/HeapBlocks.h"
 #include "support/Screenshot.h"
 #include "windows/FormFinder.h"
 #include "windows/Settings.h"
@@ -30,8 +32,18 @@ struct TResultsCloser {
   HANDLE thread = nullptr;
   DWORD threadId = 0;
   HGLOBAL patterns = nullptr;
+  // Of every window shown: its search thread, its windows and its glyphs
+  // (the Stop glyph changes at the end: both are kept).
+  std::vector<std::pair<HANDLE, DWORD>> threads;
+  std::vector<HWND> windows;
+  std::vector<HGDIOBJ> glyphs;
 };
 TResultsCloser g_closer;
+
+void NoteGlyphs(TSrchRes& w) {
+  for (TPylBitBtn* b : {w.btnSendToBasket, w.btnGoToFile, w.btnStopSearch, w.btnHelpF})
+    g_closer.glyphs.push_back(b->GlyphHandle());
+}
 
 void CloseWhenDone(TSrchRes& results) {
   g_closer.window = &results;
@@ -43,11 +55,16 @@ void CloseWhenDone(TSrchRes& results) {
   g_closer.thread = results.Finder->Handle();
   g_closer.threadId = GetThreadId(g_closer.thread);
   g_closer.patterns = results.Finder->PatternBlock.Handle();
+  g_closer.threads.emplace_back(g_closer.thread, g_closer.threadId);
+  for (TWinControl* c : std::initializer_list<TWinControl*>{&results, results.sgFinder, results.btnStopSearch})
+    g_closer.windows.push_back(c->Handle());
+  NoteGlyphs(results);
   g_closer.timer.Interval = 20;
   g_closer.timer.OnTimer = [] {
     TSrchRes* w = g_closer.window;
     if (!w || !w->SearchEnded()) return;
     g_closer.rows = w->RowCount;
+    NoteGlyphs(*w);
     g_closer.window = nullptr;
     PostMessageA(w->Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
   };
@@ -68,6 +85,9 @@ class FinderTool : public MainWindow {
     g_closer.window = nullptr;
     g_closer.shown = 0;
     g_closer.rows = -1;
+    g_closer.threads.clear();
+    g_closer.windows.clear();
+    g_closer.glyphs.clear();
     TFinderForm::OnResultsShown = &CloseWhenDone;
   }
   void TearDown() override {
@@ -117,6 +137,10 @@ TEST_F(FinderTool, ChecksKeepTheirCouplingsAndFillTheFilter) {
   EXPECT_TRUE(f.spNotOlder->Enabled());
   ClickBox(f.chkDateBetween);
   EXPECT_FALSE(f.chkNotOlderThen->Checked());
+  // One ordinary day in both pickers, at a time of day that must not count.
+  const SYSTEMTIME day{2020, 1, 3, 15, 13, 45, 10, 500};
+  f.dtpDateFirst->SetDateTime(day);
+  f.dtpDateEnd->SetDateTime(day);
 
   // Grayed leaves an attribute free, checked requires it, unchecked forbids it.
   f.chkArchive->SetState(TCheckBoxState::Checked);
@@ -150,6 +174,11 @@ TEST_F(FinderTool, ChecksKeepTheirCouplingsAndFillTheFilter) {
   // Whole days: From at the day's first tick, To at its last.
   const uint64_t from = (uint64_t(filter.DateFrom.dwHighDateTime) << 32) | filter.DateFrom.dwLowDateTime;
   const uint64_t to = (uint64_t(filter.DateTo.dwHighDateTime) << 32) | filter.DateTo.dwLowDateTime;
+  SYSTEMTIME midnight = day;
+  midnight.wHour = midnight.wMinute = midnight.wSecond = midnight.wMilliseconds = 0;
+  FILETIME start;
+  DateTimeToFileTime(start, midnight);
+  EXPECT_EQ(from, (uint64_t(start.dwHighDateTime) << 32) | start.dwLowDateTime);
   EXPECT_EQ(to - from + 1, 24ull * 3600 * 10000000);
 }
 
@@ -254,17 +283,28 @@ TEST_F(FinderTool, AHundredSearchesLeaveNothingBehind) {
   };
   stopIconReaders();
   const int threads = TThread::LiveCount();
-  for (int i = 0; i < 100; ++i) f.StartOperation();
+  f.StartOperation();
+  stopIconReaders();
+  const long heap = CountHeapBlocks();
+  for (int i = 1; i < 100; ++i) f.StartOperation();
   stopIconReaders();
   EXPECT_EQ(g_closer.shown, 100);
   EXPECT_EQ(g_closer.rows, 2);  // a's header row and x.txt
   // Other threads of the program (the panes' icon readers) may end meanwhile.
   EXPECT_LE(TThread::LiveCount(), threads);
-  // The last search's thread handle is closed and its pattern block freed.
-  // A closed handle's value may already name a newer object, but never the
-  // search's thread again.
-  ASSERT_TRUE(g_closer.thread && g_closer.threadId && g_closer.patterns);
-  EXPECT_NE(GetThreadId(g_closer.thread), g_closer.threadId);
+  EXPECT_LE(CountHeapBlocks(), heap);
+  // Every search's thread handle is closed. A closed handle's value may
+  // already name a newer object, but never the search's thread again.
+  ASSERT_EQ(g_closer.threads.size(), 100u);
+  for (const auto& [thread, id] : g_closer.threads) {
+    ASSERT_TRUE(thread && id);
+    EXPECT_NE(GetThreadId(thread), id);
+  }
+  for (HWND w : g_closer.windows) EXPECT_FALSE(IsWindow(w));
+  ASSERT_EQ(g_closer.glyphs.size(), 800u);
+  for (HGDIOBJ g : g_closer.glyphs) EXPECT_TRUE(g && GetObjectType(g) == 0);
+  // The last pattern block is freed; the heap count stands for the others.
+  ASSERT_TRUE(g_closer.patterns);
   EXPECT_EQ(GlobalFlags(g_closer.patterns), UINT(GMEM_INVALID_HANDLE));
   EXPECT_EQ(SearchList.FileBlock, nullptr);
   EXPECT_EQ(SearchList.Names, nullptr);

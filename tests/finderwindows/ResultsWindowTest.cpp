@@ -210,6 +210,25 @@ TEST_F(SlowSearch, CloseAnsweredYesStopsAndASecondCloseCloses) {
   EXPECT_FALSE(window->Visible());
 }
 
+// Stop waits for the thread serving sent messages only: a second Stop and
+// an Esc that come meanwhile are handled after the wait, when Stop has
+// become Cancel, and close the window without a question.
+TEST_F(SlowSearch, StopClickedTwiceStopsOnceThenCloses) {
+  Start();
+  WaitForFirstRows();
+  TBoxAnswers boxes({{"Search results", IDNO}});
+  HWND stop = window->btnStopSearch->Handle();
+  PostMessageA(stop, BM_CLICK, 0, 0);
+  PostMessageA(stop, BM_CLICK, 0, 0);
+  PostMessageA(Grid(), WM_KEYDOWN, VK_ESCAPE, 1);
+  EXPECT_TRUE(PumpUntil([this] { return !window->Visible(); }, 5000));
+  ::Pump(100);
+  EXPECT_TRUE(boxes.Finish().empty());
+  EXPECT_TRUE(window->SearchEnded());
+  EXPECT_EQ(window->btnStopSearch->Caption(), "&Cancel");
+  EXPECT_EQ(window->RowCount, 2);
+}
+
 TEST_F(SlowSearch, FilesNotFoundOnlyAfterTheEnd) {
   Start("nowhere");
   ::Pump(50);
