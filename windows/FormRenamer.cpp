@@ -312,7 +312,7 @@ void TRenamerForm::btnStartOperationClick() {
   }
   if (!copied) {
     Basket.ModeFlags = basketFlags;
-    ShowMessageBox(hwnd_, Tx(39), "", MB_OK | MB_ICONWARNING);
+    ShowMessageBox(hwnd_, Tx(39), Application().Title, MB_OK | MB_ICONWARNING);
     return;
   }
   TRenameRun run(*source, basketFlags);

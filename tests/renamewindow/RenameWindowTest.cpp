@@ -111,6 +111,17 @@ TEST_F(RenameWindow, ThePreviewShowsTheNamesTheRenameGives) {
   EXPECT_EQ(r.spStart->Value(), 1);
   EXPECT_EQ(r.spStep->Value(), 1);
   EXPECT_FALSE(r.btnStartOperation->Enabled());
+  // Nothing to copy (only shell items marked, say): a warning under the program's title.
+  {
+    const std::string title = Application().Title;
+    Application().Title = "Kelvanto renamer test";
+    TBoxAnswers boxes({{Application().Title, IDOK}});
+    r.btnStartOperationClick();
+    const auto shown = boxes.Finish();
+    EXPECT_EQ(shown, (std::vector<TBoxAnswers::TShown>{{"Kelvanto renamer test", "No files selected!"}}));
+    EXPECT_EQ(g_preview.shown, 0);
+    Application().Title = title;
+  }
   SetMasks(r, "[N]_[C]", "[E]");
   pane_->Mark({"a.txt", "b.txt", "c.dat"});
   ASSERT_TRUE(r.btnStartOperation->Enabled());
@@ -170,6 +181,23 @@ TEST_F(RenameWindow, ARenameOntoAnExistingNameKeepsBothFiles) {
   ASSERT_EQ(seen.Rows.size(), 2u);
   for (const auto& row : seen.Rows) EXPECT_EQ(row.at(1), "failed\x01");
   EXPECT_EQ(seen.Summary.at(4).at(1), "2");
+}
+
+// A marked folder is renamed like a file; a marked file inside it, listed
+// below it in the tree, then fails, and nothing is lost.
+TEST_F(RenameWindow, AFolderAndAFileInsideItInTheTree) {
+  ASSERT_TRUE(WriteTestFile(data_ / "sub\\x.txt", "x"));
+  TRenamerForm& r = Renamer();
+  SetMasks(r, "[N]_r", "[E]");
+  pane_->Mark({"sub", "sub\\x.txt"});
+  TViewerSeen seen;
+  ASSERT_TRUE(RunViewer(*r.btnStartOperation, seen));
+  EXPECT_EQ(g_preview.names, (TNames{"sub_r", "x_r.txt"}));
+  EXPECT_EQ(data_.Names(), TNames{"sub_r"});
+  EXPECT_EQ(ReadTestFile(data_ / "sub_r\\x.txt"), "x");
+  ASSERT_EQ(seen.Rows.size(), 2u);
+  EXPECT_EQ(seen.Rows[0].at(1), "successful\x02");
+  EXPECT_EQ(seen.Rows[1].at(1), "failed\x01");
 }
 
 TEST_F(RenameWindow, ACloseWhileRunningStopsAndKeepsTheNamesGiven) {
@@ -264,6 +292,9 @@ TEST_F(RenameWindow, ManyRunsLeaveNoWindowGdiObjectOrHeapBlock) {
     }));
     ASSERT_EQ(data_.Names(), TNames{std::string(to) + ".txt"});
   };
+  // Both directions once first: the boxes' histories then hold both names.
+  run("a.txt", "b");
+  run("b.txt", "a");
   run("a.txt", "b");
   const long heap = CountHeapBlocks();
   const int gdi = int(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS));
@@ -274,6 +305,6 @@ TEST_F(RenameWindow, ManyRunsLeaveNoWindowGdiObjectOrHeapBlock) {
   for (HWND w : windows) EXPECT_FALSE(IsWindow(w));
   for (HGDIOBJ g : glyphs) EXPECT_EQ(GetObjectType(g), 0u);
   EXPECT_LT(int(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS)) - gdi, 10);
-  EXPECT_LT(CountHeapBlocks() - heap, 50);
+  EXPECT_LE(CountHeapBlocks(), heap);
   EXPECT_EQ(ReadTestFile(data_ / "b.txt"), "a");
 }

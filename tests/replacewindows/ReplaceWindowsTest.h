@@ -48,7 +48,8 @@ class TTestPane : public ISelectionPane, public ISelectionHost {
   void StopIconThread() override {}
   ISelectionPane* GetActivePane() override { return this; }
   void ShowCheckMessage(const std::string& text) override { Messages.push_back(text); }
-  // Reads the folder again, marks the named entries and lets the main
+  // Reads the folder again, marks the named entries (a name below a
+  // folder of the root opens that folder in the tree) and lets the main
   // window re-evaluate its Start command.
   void Mark(const std::vector<std::string>& names);
   bool Marked(const std::string& name);

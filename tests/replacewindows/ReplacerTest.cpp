@@ -205,6 +205,9 @@ TEST_F(ReplaceWindows, AMarkedFolderIsReportedFailedAndLeftAlone) {
   EXPECT_EQ(seen.Rows[1].back(), "successful\x02");
   EXPECT_EQ(ReadTestFile(data_ / "sub\\x.txt"), "foo");
   EXPECT_EQ(ReadTestFile(data_ / "a.txt"), "bar");
+  // The first backup takes the plain ".bak".
+  EXPECT_EQ(ReadTestFile(data_ / "a.txt.bak"), "foo");
+  EXPECT_EQ(data_.Names(), (std::vector<std::string>{"a.txt", "a.txt.bak", "sub"}));
 }
 
 // Esc in a memo once made the system's edit close its parent panel.

@@ -1,6 +1,7 @@
 #include "ReplaceWindowsTest.h"
 
 #include <cstring>
+#include <map>
 
 #include "core/Selection.h"
 #include "core/ToolRegistry.h"
@@ -107,14 +108,24 @@ TTestPane::~TTestPane() { SelectionHost = nullptr; }
 void TTestPane::Mark(const std::vector<std::string>& names) {
   pane_ = std::make_unique<TPaneList>();
   EXPECT_TRUE(pane_->Open(folder_));
+  std::map<std::string, uint32_t> opened;
   for (const std::string& n : names) {
     if (n.find('*') != std::string::npos) {
       SelectByMask(1, n, true, pane_->list);
       continue;
     }
-    const uint32_t pos = pane_->Find(1, n.c_str());
+    // "folder\name": the folder opens in the tree, as in the tree mode.
+    uint32_t dir = 1;
+    std::string name = n;
+    if (const size_t cut = n.find('\\'); cut != std::string::npos) {
+      const std::string folder = n.substr(0, cut);
+      if (!opened.count(folder)) opened[folder] = uint32_t(pane_->Toggle(1, folder.c_str()));
+      dir = opened[folder];
+      name = n.substr(cut + 1);
+    }
+    const uint32_t pos = pane_->Find(dir, name.c_str());
     EXPECT_NE(pos, 0u) << n;
-    ChangeItemSelection(1, int32_t(pos) + 1, pane_->list, SelSet, true);  // row 1 is "[..]"
+    ChangeItemSelection(dir, int32_t(pos) + 1, pane_->list, SelSet, true);  // row 1 is "[..]"
   }
   UpdateListTotals(pane_->list);
   UpdateStartAction();
