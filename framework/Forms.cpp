@@ -279,6 +279,14 @@ TApplication::TApplication() {
   // window, which the system would not tell of activation.
   handle_ = CreateWindowExA(WS_EX_TOOLWINDOW, wc.lpszClassName, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
                             wc.hInstance, nullptr);
+  // Message boxes are captioned with the program's name until it says otherwise.
+  char path[MAX_PATH];
+  const DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
+  if (n > 0 && n < sizeof path) {
+    std::string name = path;
+    name.erase(0, name.find_last_of("\\/") + 1);
+    Title = name.substr(0, name.rfind('.'));
+  }
 }
 
 void TApplication::HandleException(std::exception_ptr e) {

@@ -60,6 +60,7 @@ TEST(ApplicationWindow, HiddenTopLevelAndOneEventPerSwitch) {
   ASSERT_TRUE(IsWindow(app));
   EXPECT_FALSE(IsWindowVisible(app));
   EXPECT_EQ(GetParent(app), nullptr);
+  EXPECT_EQ(Application().Title, "test_forms");
   TForm a, b;
   int on = 0, off = 0;
   Application().OnActivate = [&] { ++on; };
