@@ -93,8 +93,6 @@ void FillHistory(TComboBox& combo, const TOrv_RingList& ring) {
   if (items.Count()) combo.SetText(items[0]);
 }
 
-TstateOfBrowser& ShownList(TBrowserForm& pane) { return pane.Mode == PaneBasket ? *pane.BasketList : *pane.FolderList; }
-
 }  // namespace
 
 bool TMainForm::CommandsHeld() const { return ToolBusy != 0 || PluginRunning == 1; }
@@ -275,7 +273,7 @@ void TMainForm::MarkCommand(WORD vk, bool ctrl) {
 }
 
 void TMainForm::RecountPane(TBrowserForm& pane) {
-  UpdateListTotals(ShownList(pane));
+  UpdateListTotals(pane.ShownList());
   pane.sgBrowser->Invalidate();
   pane.UpdateStatus(-1);
   UpdateStartAction();
@@ -292,13 +290,13 @@ void TMainForm::SelectGroup(TBrowserForm& pane, bool select) {
   if (query.ShowModal() != mrOk) return;
   const std::string masks = query.cbForSelectFiles->Text();
   MaskSelectionRing.AddText(masks);
-  TstateOfBrowser& list = ShownList(pane);
+  TstateOfBrowser& list = pane.ShownList();
   for (uint32_t d = 1; int64_t(d) <= list.DirCount; ++d) SelectByMask(d, masks, select, list);
   RecountPane(pane);
 }
 
 void TMainForm::ChangeSelectionOfAll(TBrowserForm& pane, bool select) {
-  TstateOfBrowser& list = ShownList(pane);
+  TstateOfBrowser& list = pane.ShownList();
   const bool folders = !(GeneralCheckContainer & OptMaskSkipsFolders);
   for (uint32_t d = 1; int64_t(d) <= list.DirCount; ++d) ChangeDirSelection(d, list, folders, select ? SelSet : SelClear);
   RecountPane(pane);
@@ -387,7 +385,7 @@ void TMainForm::GeneralMenuChange() {
   uint32_t dir = 0, pos = 0;
   mnuProperties->Enabled = pane && pane->GetCurrentItem(dir, pos);
   if (!pane) return;
-  const TstateOfBrowser& list = ShownList(*pane);
+  const TstateOfBrowser& list = pane->ShownList();
   const bool all = pane->FolderList->MaskText == "*.*";
   mnuAllFiles->Checked = all;
   mnuCustom->Checked = !all;
