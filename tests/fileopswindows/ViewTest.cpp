@@ -122,6 +122,7 @@ TEST_F(OperationWindows, ProgressWindowStopsOnceAndLeavesNothingHalfDone) {
   OperationsTesting::SetChunkDelay(50);
   std::atomic<bool> done{false};
   std::atomic<int> closes{0};
+  testing::AssertionResult shot = testing::AssertionSuccess();
   std::thread driver([&] {
     HWND view = nullptr;
     for (int i = 0; i < 500 && !done && !view; ++i, Sleep(10)) {
@@ -130,7 +131,7 @@ TEST_F(OperationWindows, ProgressWindowStopsOnceAndLeavesNothingHalfDone) {
     }
     if (!view) return;
     Sleep(400);
-    SaveWindowShot(view, "fileops_progress.bmp");
+    shot = SaveWindowShot(view, "fileops_progress.bmp");
     PostKey(view, VK_ESCAPE);
     PostKey(view, VK_ESCAPE);
     PostMessageA(view, WM_SYSCOMMAND, SC_CLOSE, 0);
@@ -146,6 +147,7 @@ TEST_F(OperationWindows, ProgressWindowStopsOnceAndLeavesNothingHalfDone) {
   driver.join();
   OperationsTesting::SetChunkDelay(0);
   EXPECT_EQ(closes, 3);
+  EXPECT_TRUE(shot);
   EXPECT_LT(took, 2000u);
   EXPECT_EQ(TreeNames(dst.Path()), "");
   EXPECT_EQ(ToolBusy, 0u);

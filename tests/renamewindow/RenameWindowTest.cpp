@@ -55,7 +55,7 @@ void LookAtPreview(TSrchRes& p) {
     g_preview.shownCaption = w->Caption();
     if (!g_preview.shot.empty()) {
       Pump(50);
-      SaveWindowShot(w->Handle(), ShotPath(g_preview.shot));
+      EXPECT_TRUE(SaveWindowShot(w->Handle(), ShotPath(g_preview.shot)));
     }
     PostMessageA((g_preview.start ? w->btnStartRename : w->btnExit)->Handle(), BM_CLICK, 0, 0);
   };
