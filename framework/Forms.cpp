@@ -346,10 +346,14 @@ void TApplication::Run(TForm* mainForm) {
 BOOL CALLBACK TApplication::IdleForm(HWND hwnd, LPARAM) {
   auto* form = dynamic_cast<TForm*>(TWinControl::FromHandle(hwnd));
   if (!form || !form->Visible()) return TRUE;
-  ForEachControl(form, [](TControl* c) {
-    c->UpdateFromAction();
-    return false;
-  });
+  try {
+    ForEachControl(form, [](TControl* c) {
+      c->UpdateFromAction();
+      return false;
+    });
+  } catch (...) {
+    HandleCallbackException();
+  }
   return TRUE;
 }
 

@@ -57,9 +57,11 @@ TExceptionHandler exceptionHandler = &ShowExceptionBox;
 
 void SetExceptionHandler(TExceptionHandler handler) { exceptionHandler = handler ? handler : &ShowExceptionBox; }
 
-void HandleCallbackException() noexcept {
+void HandleCallbackException() noexcept { HandleException(std::current_exception()); }
+
+void HandleException(std::exception_ptr e) noexcept {
   try {
-    exceptionHandler(std::current_exception());
+    exceptionHandler(e);
   } catch (...) {
     // A handler that throws itself has nothing left to report to.
   }

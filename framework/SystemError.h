@@ -35,3 +35,5 @@ using TExceptionHandler = void (*)(std::exception_ptr);
 void SetExceptionHandler(TExceptionHandler handler);
 // Hands the exception being handled to the handler; call it in a catch block.
 void HandleCallbackException() noexcept;
+// Hands an exception caught earlier, or on another thread, to the handler.
+void HandleException(std::exception_ptr e) noexcept;

@@ -170,10 +170,20 @@ DWORD WINAPI TThread::ThreadProc(void* p) {
   } catch (...) {
     self->fatal_ = std::current_exception();
   }
+  // Nobody asks a finished worker for its failure: the application hears of
+  // it, once, before the starter learns of the end.
+  if (self->fatal_ && syncWindow.load()) Synchronize([self] { HandleException(self->fatal_); });
   if (self->OnTerminate) {
     try {
-      Synchronize(self->OnTerminate);
+      Synchronize([self] {
+        try {
+          self->OnTerminate();
+        } catch (...) {
+          HandleCallbackException();
+        }
+      });
     } catch (...) {
+      // No user-interface thread to run it on.
       if (!self->fatal_) self->fatal_ = std::current_exception();
     }
   }

@@ -57,7 +57,10 @@ class TThreadOf;
 //
 // Execute checks Terminated() often and never touches a window: window work
 // goes through Synchronize. No exception leaves the thread; one that reaches
-// its top is kept in FatalException. A thread stopped or freed before it was
+// its top is kept in FatalException and handed once to the application's
+// exception handler on the user-interface thread (when synchronised calls are
+// set up) before OnTerminate runs; one thrown by OnTerminate goes to that
+// handler like any callback's. A thread stopped or freed before it was
 // resumed runs neither Execute nor OnTerminate; once resumed, it runs both.
 class TThread {
  public:

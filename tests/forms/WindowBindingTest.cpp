@@ -140,9 +140,15 @@ TEST(WindowBinding, ExceptionsOfCallbacksReachTheApplicationOnceEach) {
   PumpUntil([] { return false; }, 200);  // nothing more comes
   Hints().OnShowHint = nullptr;
   Hints().HintPause = pause;
+
+  TAction action;
+  button->SetAction(&action);
+  action.OnUpdate = [](TAction&) { throw std::runtime_error("update"); };
+  Application().Idle();
+  button->SetAction(nullptr);
   Application().OnException = nullptr;
 
-  const std::vector<std::string> want = {"click", "timer", "hint"};
+  const std::vector<std::string> want = {"click", "timer", "hint", "update"};
   EXPECT_EQ(caught, want);
 }
 

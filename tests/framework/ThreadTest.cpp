@@ -2,7 +2,11 @@
 
 #include <atomic>
 #include <stdexcept>
+#include <string>
+#include <vector>
 
+#include "framework/Forms.h"
+#include "framework/SystemError.h"
 #include "framework/Thread.h"
 
 namespace {
@@ -46,11 +50,26 @@ class TThrower : public TThread {
   }
 };
 
-TEST(Thread, ExceptionsStayInsideTheThread) {
-  TThreadOf<TThrower> t;
-  t.Resume();
-  t.WaitFor();
-  EXPECT_TRUE(t.FatalException() != nullptr);
+// Nobody asks a finished worker: its failure and its OnTerminate's reach the
+// application's handler, once each, on the user-interface thread.
+TEST(Thread, ExceptionsReachTheApplicationOnceEach) {
+  std::vector<std::string> caught;
+  const DWORD uiThread = GetCurrentThreadId();
+  Application().OnException = [&](std::exception_ptr e) {
+    EXPECT_EQ(GetCurrentThreadId(), uiThread);
+    caught.push_back(ExceptionText(e));
+  };
+  {
+    TThreadOf<TThrower> t;
+    t.OnTerminate = [] { throw std::runtime_error("on terminate"); };
+    t.Resume();
+    t.WaitFor();
+    EXPECT_TRUE(t.FatalException() != nullptr);
+  }
+  Application().ProcessMessages();
+  Application().OnException = nullptr;
+  const std::vector<std::string> want = {"in a callback", "on terminate"};
+  EXPECT_EQ(caught, want);
 }
 
 // Runs until told to stop (or 5 s pass) and leaves in state how it ended:
