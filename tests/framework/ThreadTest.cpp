@@ -8,6 +8,7 @@
 #include "framework/Forms.h"
 #include "framework/SystemError.h"
 #include "framework/Thread.h"
+#include "support/FreshProcess.h"
 
 namespace {
 
@@ -70,6 +71,21 @@ TEST(Thread, ExceptionsReachTheApplicationOnceEach) {
   Application().OnException = nullptr;
   const std::vector<std::string> want = {"in a callback", "on terminate"};
   EXPECT_EQ(caught, want);
+}
+
+// Run by the test below in a process that never set up synchronised calls:
+// the worker's call must fail, not run its function on the worker.
+TEST(Thread, DISABLED_SynchronizeBeforeItsSetUp) {
+  TThreadOf<TThrower> t;
+  t.Resume();
+  t.WaitFor();
+  ASSERT_TRUE(t.FatalException());
+  EXPECT_THROW(std::rethrow_exception(t.FatalException()), std::logic_error);
+  EndFreshProcessCase();
+}
+
+TEST(Thread, SynchronizeBeforeItsSetUpIsAnError) {
+  EXPECT_TRUE(PassesInAFreshProcess("Thread.DISABLED_SynchronizeBeforeItsSetUp", "--without-synchronize"));
 }
 
 // Runs until told to stop (or 5 s pass) and leaves in state how it ended:
