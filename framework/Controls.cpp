@@ -380,8 +380,7 @@ HBRUSH TWinControl::CtlColor(HDC dc) {
   if (color_ == clDefault) return nullptr;
   SetTextColor(dc, ColorToRGB(font_.Color));
   SetBkColor(dc, ColorToRGB(color_));
-  brush_.Reset(CreateSolidBrush(ColorToRGB(color_)));
-  return static_cast<HBRUSH>(brush_.Get());
+  return SolidBrush(color_);
 }
 
 LRESULT TWinControl::WndProc(UINT msg, WPARAM wp, LPARAM lp) {

@@ -276,7 +276,6 @@ class TWinControl : public TControl {
   std::vector<TControl*> controls_;
   TControl* mouseControl_ = nullptr;    // windowless child under the pointer
   TControl* captureControl_ = nullptr;  // windowless child holding the mouse
-  TGdiObject brush_;
   bool tracking_ = false;
   bool aligning_ = false;
   bool destroying_ = false;  // its handlers and its owner may be gone already

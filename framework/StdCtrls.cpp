@@ -152,10 +152,7 @@ LRESULT TGroupBox::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
   if (msg != WM_PAINT) return TStdControl::WndProc(msg, wp, lp);
   // The system paints the frame; the labels inside are ours to paint.
   const LRESULT result = TStdControl::WndProc(msg, wp, lp);
-  if (HDC dc = GetDC(hwnd_)) {
-    PaintGraphicChildren(dc, ClientRect());
-    ReleaseDC(hwnd_, dc);
-  }
+  if (TWindowDC dc(hwnd_); dc.Get()) PaintGraphicChildren(dc.Get(), ClientRect());
   return result;
 }
 

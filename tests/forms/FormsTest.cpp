@@ -72,6 +72,19 @@ TEST(Forms, ParentReflectsCommandsToTheControl) {
   EXPECT_EQ(clicks, 1);
   EXPECT_EQ(ticks, 1);
   EXPECT_TRUE(check->Checked());
+
+  // Colours asked of the parent: one brush per colour, whichever control asks.
+  auto* edit = new TEdit(panel);
+  edit->SetColor(RGB(255, 255, 0));
+  check->SetColor(RGB(255, 255, 0));
+  TWindowDC dc(edit->Handle());
+  const auto brushOf = [&](UINT msg, TWinControl* c) {
+    return SendMessageA(panel->Handle(), msg, reinterpret_cast<WPARAM>(dc.Get()), reinterpret_cast<LPARAM>(c->Handle()));
+  };
+  const LRESULT first = brushOf(WM_CTLCOLOREDIT, edit);
+  EXPECT_EQ(GetObjectType(reinterpret_cast<HGDIOBJ>(first)), DWORD(OBJ_BRUSH));
+  EXPECT_EQ(brushOf(WM_CTLCOLOREDIT, edit), first);
+  EXPECT_EQ(brushOf(WM_CTLCOLORSTATIC, check), first);
 }
 
 TEST(Forms, WindowedControlsAnswerGetText) {

@@ -271,11 +271,9 @@ TEST_F(MainKeys, QuickSearchOpensWithItsKeysAndRefusesWhatMatchesNothing) {
 TEST_F(MainKeys, MenuChecksFollowThePane) {
   StartWithPane();
   const auto state = [&](TMenuItem* menu, TMenuItem* item) {
-    HMENU popup = menu->BuildMenu(true);
-    SendMessageA(form_->Handle(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup), 0);
-    const UINT s = GetMenuState(popup, item->Command(), MF_BYCOMMAND);
-    DestroyMenu(popup);
-    return s;
+    TMenuHandle popup(menu->BuildMenu(true));
+    SendMessageA(form_->Handle(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup.Get()), 0);
+    return GetMenuState(popup.Get(), item->Command(), MF_BYCOMMAND);
   };
   EXPECT_TRUE(state(form_->mnuShow, form_->mnuAllFiles) & MF_CHECKED);
   EXPECT_TRUE(state(form_->mnuShow, form_->mnuSortName) & MF_CHECKED);
