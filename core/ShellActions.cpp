@@ -197,6 +197,9 @@ void ShowShellContextMenu(HWND grid, IContextMenu2*& icm, const TShellVerbHook& 
   menu->GetCommandString(command - 1, GCS_VERBA, nullptr, verb, sizeof verb);
   verb[sizeof verb - 1] = '\0';
   if (verbHook && verbHook(verb)) return;
+  // The shell tells the record's kind by its size: 36 bytes is right only on
+  // the 32-bit target.
+  static_assert(sizeof(CMINVOKECOMMANDINFO) == (sizeof(void*) == 8 ? 56 : 36));
   CMINVOKECOMMANDINFO info{};
   info.cbSize = sizeof info;
   info.hwnd = grid;

@@ -8,6 +8,7 @@
 
 #include "controls/PylStringGrid.h"
 #include "framework/Forms.h"
+#include "support/MessagePump.h"
 
 namespace {
 
@@ -281,10 +282,13 @@ TEST(PylStringGrid, EnterAndEscAreTheGridsAndTabMovesOn) {
   f.LoopKey(f.grid->Handle(), VK_ESCAPE);
   EXPECT_EQ(f.events, (std::vector<std::string>{"key 13", "key 27"}));
   EXPECT_TRUE(f.sets.empty()) << "no button of the form was pressed";
-  if (GetActiveWindow() == f.form.Handle() && GetFocus() == f.grid->Handle()) {
-    f.LoopKey(f.grid->Handle(), VK_TAB);
-    EXPECT_NE(GetFocus(), f.grid->Handle());
-  }
+  // Only an active form moves the focus.
+  SetForegroundWindow(f.form.Handle());
+  ASSERT_TRUE(PumpUntil([&] { return GetActiveWindow() == f.form.Handle(); }, 2000));
+  f.grid->SetFocus();
+  ASSERT_EQ(GetFocus(), f.grid->Handle());
+  f.LoopKey(f.grid->Handle(), VK_TAB);
+  EXPECT_NE(GetFocus(), f.grid->Handle());
 }
 
 // Twenty columns of 50 on a client 275 wide (five whole, a part of the

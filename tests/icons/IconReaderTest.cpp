@@ -1,12 +1,15 @@
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <shlobj.h>
 
 #include <algorithm>
 #include <string>
 #include <vector>
 
+#include "support/FreshProcess.h"
 #include "support/PaneList.h"
 #include "support/ProcessThreads.h"
+#include "support/ShellDesktop.h"
 #include "support/TempFolder.h"
 #include "core/IconReader.h"
 #include "core/ListLock.h"
@@ -232,6 +235,52 @@ TEST(IconReader, ThreadReadsOpenDirectoriesAndRepaintsOnce) {
   EXPECT_EQ(thread.get(), first);
   StopIconReader(thread);
   EXPECT_FALSE(thread);
+}
+
+// Shell-namespace entries go to the shell through their item-id lists and
+// get what the folder reader got for them.
+TEST(IconReader, ShellEntriesAreReadThroughTheirItemIdLists) {
+  LoadIcons();
+  TShellDesktop desktop;
+  ASSERT_TRUE(desktop.Ready());
+  TTempFolder dir;
+  dir.File("a.ini");
+  dir.File("b.kvtnosuchext");
+  dir.Folder("sub");
+  TIconList pane;
+  LPITEMIDLIST pidl = ILCreateFromPathA(dir.Path().c_str());
+  ASSERT_NE(pidl, nullptr);
+  AddDirRecord(pane.list, TDirRecord{pidl, 0, 0, pane.list.Names->Add("shell"),
+                                     DirOpen | DirOwnsIdList | DirShellFolder, 1, -1});
+  ASSERT_TRUE(ReadDirEntries(1, 0, pane.list));
+  std::vector<int32_t> read;
+  {
+    TListLock lock(pane.list);
+    for (uint32_t r = 1; TFileRecord* e = lock.Record(1, r); ++r) {
+      ASSERT_NE(e->ItemIdList, nullptr);
+      read.push_back(e->IconIndex);
+      e->IconIndex = IconUnread;
+    }
+  }
+  ASSERT_EQ(read.size(), 3u);
+  TIconThread thread;
+  GetItemIconIndex(1, 1, pane.list, nullptr, thread);
+  RunOut(thread);
+  std::vector<int32_t> thenRead;
+  for (const TFileRecord& r : pane.Records(1)) thenRead.push_back(r.IconIndex);
+  EXPECT_EQ(thenRead, read);
+  for (int32_t icon : thenRead) EXPECT_GE(icon, 0);
+  StopIconReader(thread);
+}
+
+// Run by the test below in a process that never made the cache.
+TEST(IconReader, DISABLED_NoCacheMade) {
+  EXPECT_EQ(GetIconIndexByExtension("ini"), -1);
+  EndFreshProcessCase();
+}
+
+TEST(IconReader, ACacheNeverMadeGivesMinusOne) {
+  EXPECT_TRUE(PassesInAFreshProcess("IconReader.DISABLED_NoCacheMade"));
 }
 
 // What the thread saw and did while the test stopped it.

@@ -81,27 +81,66 @@ struct TShellFixture : TPaneList {
   }
 };
 
-TEST(ShellActions, ViewerAndEditorGetTheQuotedPathAndTheFolderUnquoted) {
+// An extension whose open command is the logging program.
+struct TOpenCommand {
+  TOpenCommand() {
+    TRegistry classes(HKEY_CLASSES_ROOT);
+    EXPECT_TRUE(classes.OpenKey(".kvtshelltest", true));
+    classes.WriteString("", "kvtshelltestfile");
+    EXPECT_TRUE(classes.OpenKey("kvtshelltestfile\\shell\\open\\command", true));
+    classes.WriteString("", "\"" + kLogger + "\" \"%1\"");
+  }
+  ~TOpenCommand() {
+    TRegistry classes(HKEY_CLASSES_ROOT);
+    classes.DeleteKey(".kvtshelltest");
+    classes.DeleteKey("kvtshelltestfile");
+  }
+};
+
+// In a tree and in the flat view alike the entry's own folder is the
+// working folder.
+TEST(ShellActions, ViewerEditorAndOpenGetTheQuotedPathAndTheRealFolderUnquoted) {
+  TOpenCommand command;
   TShellFixture f;
-  f.dir.File("some file.txt", 10);
+  TBoxWatch watch;  // a wrong folder gives "File not found", which would wait for an answer
+  f.dir.File("sub\\some file.kvtshelltest", 10);
   f.Read();
-  const std::string full = f.dir / "some file.txt";
+  const int32_t sub = f.Toggle(1, "sub");
+  ASSERT_GT(sub, 0);
+  const std::string folder = f.dir / "sub";
+  const std::string full = folder + "\\some file.kvtshelltest";
   struct {
-    bool editor;
+    const char* action;
     const char* viewer;
-    const char* editorPath;
-  } const cases[] = {{false, kLogger.c_str(), "kvt-no-editor.exe"}, {true, "kvt-no-viewer.exe", kLogger.c_str()}};
-  for (const auto& c : cases) {
-    ViewerPath = c.viewer;
-    EditorPath = c.editorPath;
-    ViewOrEditFile(1, f.Pos("some file.txt"), f.list, c.editor);
-    const TLoggedRun run = WaitForLoggedRun();
-    ASSERT_TRUE(run.ran) << c.editor;
-    EXPECT_NE(run.commandLine.find("\"" + full + "\""), std::string::npos) << run.commandLine;
-    EXPECT_EQ(run.folder, f.dir.Path()) << c.editor;
+    const char* editor;
+  } const cases[] = {{"view", kLogger.c_str(), "kvt-no-editor.exe"},
+                     {"edit", "kvt-no-viewer.exe", kLogger.c_str()},
+                     {"open", "kvt-no-viewer.exe", "kvt-no-editor.exe"}};
+  for (const bool flat : {false, true}) {
+    uint32_t dir = uint32_t(sub);
+    if (flat) {
+      FlattenDirBlocks(f.list, f.list.FileCount);
+      SortDir(1, f.list.SortKind, f.list);
+      dir = 1;
+    }
+    for (const auto& c : cases) {
+      ViewerPath = c.viewer;
+      EditorPath = c.editor;
+      const std::string action = c.action;
+      const uint32_t pos = f.Find(dir, "some file.kvtshelltest");
+      if (action == "open")
+        EXPECT_TRUE(ExecuteFileEntry(dir, pos, f.list));
+      else
+        ViewOrEditFile(dir, pos, f.list, action == "edit");
+      const TLoggedRun run = WaitForLoggedRun();
+      ASSERT_TRUE(run.ran) << action << (flat ? " flat" : "");
+      EXPECT_NE(run.commandLine.find("\"" + full + "\""), std::string::npos) << run.commandLine;
+      EXPECT_EQ(run.folder, folder) << action << (flat ? " flat" : "");
+    }
   }
   ViewOrEditFile(1, 0, f.list, false);  // the header row
   EXPECT_FALSE(WaitForLoggedRun(300).ran);
+  EXPECT_TRUE(watch.Boxes.empty());
 }
 
 TEST(ShellActions, NewFilesAndFolders) {
@@ -131,22 +170,6 @@ TEST(ShellActions, NewFilesAndFolders) {
   EXPECT_FALSE(PathExists(f.dir / "other"));
   EXPECT_FALSE(WaitForLoggedRun(300).ran);
 }
-
-// An extension whose open command is the logging program.
-struct TOpenCommand {
-  TOpenCommand() {
-    TRegistry classes(HKEY_CLASSES_ROOT);
-    EXPECT_TRUE(classes.OpenKey(".kvtshelltest", true));
-    classes.WriteString("", "kvtshelltestfile");
-    EXPECT_TRUE(classes.OpenKey("kvtshelltestfile\\shell\\open\\command", true));
-    classes.WriteString("", "\"" + kLogger + "\" \"%1\"");
-  }
-  ~TOpenCommand() {
-    TRegistry classes(HKEY_CLASSES_ROOT);
-    classes.DeleteKey(".kvtshelltest");
-    classes.DeleteKey("kvtshelltestfile");
-  }
-};
 
 TEST(ShellActions, ExecutingEntriesAndMissingFiles) {
   TOpenCommand command;
