@@ -4,20 +4,9 @@
 
 #include "framework/Forms.h"
 #include "framework/Hints.h"
+#include "support/MessagePump.h"
 
 namespace {
-
-// Pumps the loop until done() or the time is up; true when done() held.
-template <typename F>
-bool PumpUntil(F done, DWORD ms) {
-  const DWORD start = GetTickCount();
-  while (GetTickCount() - start < ms) {
-    Application().ProcessMessages();
-    if (done()) return true;
-    Sleep(5);
-  }
-  return done();
-}
 
 std::string HintText() {
   HWND h = Hints().ShownHint();

@@ -4,19 +4,9 @@
 #include <vector>
 
 #include "framework/Forms.h"
+#include "support/MessagePump.h"
 
 namespace {
-
-template <typename F>
-bool PumpUntil(F done, DWORD ms) {
-  const DWORD start = GetTickCount();
-  while (GetTickCount() - start < ms) {
-    Application().ProcessMessages();
-    if (done()) return true;
-    Sleep(5);
-  }
-  return done();
-}
 
 // A key as the keyboard gives it, to whatever window has the focus.
 void Press(WORD vk, bool ctrl = false) {

@@ -8,19 +8,9 @@
 
 #include "framework/Forms.h"
 #include "framework/Hints.h"
+#include "support/MessagePump.h"
 
 namespace {
-
-template <typename F>
-bool PumpUntil(F done, DWORD ms) {
-  const DWORD start = GetTickCount();
-  while (GetTickCount() - start < ms) {
-    Application().ProcessMessages();
-    if (done()) return true;
-    Sleep(5);
-  }
-  return done();
-}
 
 LRESULT CALLBACK PassOn(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR) {
   return DefSubclassProc(hwnd, msg, wp, lp);

@@ -38,26 +38,6 @@ TFind FindOwn(const char* caption) {
 
 std::string ShotPath(const std::string& name) { return ProgramFolder() + name; }
 
-void Pump(int ms) {
-  const DWORD end = GetTickCount() + static_cast<DWORD>(ms);
-  do {
-    Application().ProcessMessages();
-    Application().Idle();
-    Sleep(5);
-  } while (static_cast<int>(end - GetTickCount()) > 0);
-}
-
-bool PumpUntil(const std::function<bool()>& done, int ms) {
-  const DWORD end = GetTickCount() + static_cast<DWORD>(ms);
-  while (!done()) {
-    if (static_cast<int>(end - GetTickCount()) <= 0) return false;
-    Application().ProcessMessages();
-    Application().Idle();
-    Sleep(5);
-  }
-  return true;
-}
-
 void PressKey(HWND target, WORD vk, bool ctrl) {
   BYTE keys[256];
   GetKeyboardState(keys);

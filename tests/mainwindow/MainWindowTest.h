@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "support/MessagePump.h"
 #include "support/TempFolder.h"
 #include "windows/About.h"
 #include "windows/MainForm.h"
@@ -13,10 +14,6 @@
 // Where a screenshot goes: the test program's folder (the tests change the
 // current folder).
 std::string ShotPath(const std::string& name);
-// Handles every message for about ms.
-void Pump(int ms);
-// Pumps until done() holds or ms pass; whether it held.
-bool PumpUntil(const std::function<bool()>& done, int ms = 3000);
 // A key as the loop gets it from the focused window, with Ctrl held.
 void PressKey(HWND target, WORD vk, bool ctrl = false);
 // A key posted to target with the modifier keys (VK_CONTROL, VK_SHIFT,
