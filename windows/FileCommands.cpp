@@ -114,6 +114,19 @@ bool AskForName(TMainForm& form, int question, std::string& name) {
   return true;
 }
 
+// Reads or writes the basket list file under the hourglass and tells the
+// system's reason when it fails.
+void BasketListFileStep(TMainForm& form, const std::string& file, bool (*step)(const std::string&, DWORD&)) {
+  DWORD error = 0;
+  bool done;
+  {
+    THourglassCursor wait;
+    done = step(file, error);
+  }
+  std::string text;
+  if (!done) ShowSystemError(true, error, text, file, form.Caption(), form.Handle());
+}
+
 }  // namespace
 
 void TMainForm::CopyMoveFiles(uint32_t code, bool sameFolder) {
@@ -207,14 +220,7 @@ void TMainForm::mnuSaveBasketListClick() {
   dialog.Filter = "*.*|*.*";
   dialog.Options = ofOverwritePrompt | ofHideReadOnly | ofEnableSizing;
   if (!dialog.Execute(Handle())) return;
-  DWORD error = 0;
-  bool saved = false;
-  {
-    THourglassCursor wait;
-    saved = SaveBasketList(dialog.FileName, error);
-  }
-  std::string text;
-  if (!saved) ShowSystemError(true, error, text, dialog.FileName, Caption(), Handle());
+  BasketListFileStep(*this, dialog.FileName, SaveBasketList);
 }
 
 void TMainForm::mnuLoadBasketListClick() {
@@ -223,14 +229,7 @@ void TMainForm::mnuLoadBasketListClick() {
   dialog.Filter = "*.*|*.*";
   dialog.Options = ofFileMustExist | ofHideReadOnly | ofEnableSizing;
   if (!dialog.Execute(Handle())) return;
-  DWORD error = 0;
-  bool loaded = false;
-  {
-    THourglassCursor wait;
-    loaded = LoadBasketList(dialog.FileName, error);
-  }
-  std::string text;
-  if (!loaded) ShowSystemError(true, error, text, dialog.FileName, Caption(), Handle());
+  BasketListFileStep(*this, dialog.FileName, LoadBasketList);
   RefreshPanes();
 }
 
