@@ -6,11 +6,13 @@
 #include "controls/JustifiedText.h"
 #include "core/FileUtils.h"
 #include "core/Formats.h"
+#include "core/ProgramKey.h"
 #include "framework/Registry.h"
 #include "framework/SystemError.h"
 #include "setup/InstalledFiles.h"
 #include "setup/Links.h"
-#include "windows/Startup.h"
+
+using KvtSetup::TOperations;
 
 const std::vector<TSetupLanguage> SetupLanguages = {
     {"English language", ""},
@@ -159,7 +161,7 @@ void TfrmInstall::FormShow() {
   com_ = std::make_unique<TComApartment>();
   fileList_ = BuildFileList();
   std::string licence;
-  if (LoadResourceToStream("agreement", licence)) reLicense->LoadFromMemory(licence);
+  if (KvtSetup::LoadResourceToStream("agreement", licence)) reLicense->LoadFromMemory(licence);
   ActiveControl = reLicense;
 
   std::string programFiles = ReadProgramFilesDir();

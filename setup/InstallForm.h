@@ -112,7 +112,7 @@ class TfrmInstall : public TForm {
   virtual bool CreateFolder(const std::string& path);
   // 0, or the system's error code of the first open or write that failed.
   virtual DWORD WriteRegistryKey(const TRegistryKey& key);
-  virtual std::unique_ptr<TOperations> NewOperations(const std::vector<std::string>& fileList);
+  virtual std::unique_ptr<KvtSetup::TOperations> NewOperations(const std::vector<std::string>& fileList);
 
  private:
   void ShowPage(TTabSheet* page, const std::string& text);
@@ -124,7 +124,7 @@ class TfrmInstall : public TForm {
 
   std::unique_ptr<TComApartment> com_;
   std::vector<std::string> fileList_;
-  std::unique_ptr<TOperations> operations_;
+  std::unique_ptr<KvtSetup::TOperations> operations_;
   // The links made, "" for those not made.
   std::string desktopLink_, startLink_, helpLink_, uninstallLink_;
   TIcon icon_;

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace KvtSetup {
+
 namespace {
 
 constexpr const char* kGetResourceError = "GET RESOURCE: Error ";
@@ -149,3 +151,5 @@ void TOperations::DoProgress() {
 void TOperations::DoError() {
   if (OnError) Synchronize([this] { OnError(this, ErrorCode, ErrorText); });
 }
+
+}  // namespace KvtSetup

@@ -8,6 +8,9 @@
 
 #include "framework/Thread.h"
 
+// The program's own file-operation thread is a TOperations too.
+namespace KvtSetup {
+
 class TOperations;
 using TOperationsProgressEvent = std::function<void(TOperations* sender, int32_t percent)>;
 using TOperationsErrorEvent =
@@ -62,3 +65,5 @@ uint32_t GetResourceSize(const std::string& name, HMODULE module = nullptr);
 // Appends an RT_RCDATA resource to stream; false (stream untouched) when it
 // is missing or empty.
 bool LoadResourceToStream(const std::string& name, std::string& stream, HMODULE module = nullptr);
+
+}  // namespace KvtSetup

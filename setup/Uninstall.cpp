@@ -2,9 +2,9 @@
 
 #include <windows.h>
 
+#include "core/ProgramKey.h"
 #include "framework/Registry.h"
 #include "setup/InstalledFiles.h"
-#include "windows/Startup.h"
 
 namespace {
 

@@ -2,8 +2,7 @@
 #include <functional>
 #include <string>
 
-// HKEY_LOCAL_MACHINE key of the program, written first by the installer.
-inline constexpr const char* ProgramRegistryKey = "Software\\Tarnwick\\Kelvo\\MainProgram";
+#include "core/ProgramKey.h"
 
 // The settings file's full path, fixed once at start for every reader and writer.
 extern std::string SettingsFilePath;

@@ -11,6 +11,9 @@
 
 namespace {
 
+using KvtSetup::GetResourceSize;
+using KvtSetup::LoadResourceToStream;
+
 // Each target's installer carries, as FILE1..FILE21, exactly the files of its
 // own build under the names the installer writes them to.
 TEST(EmbeddedFiles, EachInstallerCarriesItsOwnTargetsBuild) {

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "core/ProgramKey.h"
 #include "framework/Handles.h"
 #include "framework/OleAuto.h"
 #include "framework/Registry.h"
@@ -15,7 +16,6 @@
 #include "support/BuildFolders.h"
 #include "support/ShellLinkRead.h"
 #include "support/TempFolder.h"
-#include "windows/Startup.h"
 
 namespace {
 

@@ -10,6 +10,8 @@
 
 namespace {
 
+using KvtSetup::TOperations;
+
 // The sizes of this program's resources FILE1..FILE5 (see test.cmake).
 const uint32_t kSizes[] = {200000, 200001, 600000, 1, 12345};
 const uint64_t kTotal = 200000 + 200001 + 600000 + 1 + 12345;

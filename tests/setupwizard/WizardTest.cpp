@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "controls/JustifiedText.h"
+#include "core/ProgramKey.h"
 #include "framework/SystemError.h"
 #include "setup/InstallForm.h"
 #include "setup/InstalledFiles.h"
@@ -14,9 +15,10 @@
 #include "support/Screenshot.h"
 #include "support/ShellLinkRead.h"
 #include "support/TempFolder.h"
-#include "windows/Startup.h"
 
 namespace {
+
+using KvtSetup::TOperations;
 
 using TShown = TBoxAnswers::TShown;
 

@@ -4,13 +4,13 @@
 #include <string>
 #include <vector>
 
+#include "core/ProgramKey.h"
 #include "framework/Handles.h"
 #include "framework/Registry.h"
 #include "setup/InstalledFiles.h"
 #include "setup/Uninstall.h"
 #include "support/BuildFolders.h"
 #include "support/TempFolder.h"
-#include "windows/Startup.h"
 
 namespace {
 
