@@ -23,7 +23,10 @@ bool ParseTarget(const std::string& target, std::string& folder, std::string& na
   folder = slash == std::string::npos ? std::string() : text.substr(0, slash + 1);
   const std::string& root = PluginStructure.RootPath;
   bool valid = true;
-  if (!folder.empty() && folder[1] != ':' && folder[1] != '\\') {
+  // Only a drive letter or two leading backslashes (a server) make a folder
+  // part absolute: b\ is the pane's b, never one in the current folder.
+  const bool absolute = (folder.size() > 1 && folder[1] == ':') || folder.rfind("\\\\", 0) == 0;
+  if (!folder.empty() && !absolute) {
     // Relative: to the folder the pane shows; a lone leading backslash
     // means that folder's drive root. The basket shows no one folder.
     if (root.empty())

@@ -264,6 +264,14 @@ TEST_F(FileOpsTargets, AMaskThatLeavesNoNameIsRefusedPerItem) {
 
 TEST_F(FileOpsTargets, ParseTarget) {
   Put(src / "sub2\\x.txt", "x", TimeAt(1));
+  CreateDirectoryA((src / "b").c_str(), nullptr);
+  // Decoys in the current folder (the program's, when Kelvanto runs): a
+  // relative target must never resolve there.
+  TTempFolder current;
+  for (const char* n : {"b", "c"}) CreateDirectoryA((current / n).c_str(), nullptr);
+  char saved[MAX_PATH];
+  GetCurrentDirectoryA(MAX_PATH, saved);
+  SetCurrentDirectoryA(current.Path().c_str());
   struct TCase {
     const char* root;
     const char* target;  // "%s" stands for the source folder
@@ -281,6 +289,9 @@ TEST_F(FileOpsTargets, ParseTarget) {
       {"%s", "sub2", true, "%s\\sub2\\", ""},
       {"", "sub2", true, "", "sub2"},
       {"%s", "%s\\missing\\", false, "", ""},
+      {"%s", "b\\", true, "%s\\b\\", ""},
+      {"%s", "b\\x.txt", true, "%s\\b\\", "x.txt"},
+      {"%s", "c\\", false, "", ""},
   };
   auto expand = [&](const char* t) {
     std::string s = t;
@@ -312,6 +323,14 @@ TEST_F(FileOpsTargets, ParseTarget) {
   EXPECT_FALSE(RunOperation(l.List(), dst / "one.txt", opCopy, view, o));
   EXPECT_EQ(refusal, "You cannot move or copy more than one file to a single file!");
   EXPECT_EQ(TreeNames(dst.Path()), "");
+  // The whole copy of one file to b\ lands in the pane's b.
+  TTestList one;
+  one.ReadDir(src.Path(), {"a.txt"});
+  TScriptedView v;
+  ASSERT_TRUE(RunOperation(one.List(), "b\\", opCopy, v, At(src.Path())));
+  EXPECT_EQ(ReadTestFile(src / "b\\a.txt"), "a");
+  EXPECT_EQ(TreeNames(current.Path()), "b,c");
+  SetCurrentDirectoryA(saved);
 }
 
 // A folder copied or moved into itself would never end, and a file onto
