@@ -352,7 +352,10 @@ void TOperations::ProcessFile() {
 
 // A folder link is never entered nor moved: behind it lies a folder of
 // somebody else's, and every file operation through it would act there.
+// Only a copy or move had something to do there and says so; the basket
+// takes a folder's files, so a link is passed by and the send goes on.
 void TOperations::HandleFolderLink(const std::string& path) {
+  if (Code == opSendToBasket) return;
   if (Code == opDelete) {
     SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
     if (!RemoveDirectoryA(path.c_str())) AskUser(2, skNotRemoved, GetLastError());
