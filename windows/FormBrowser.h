@@ -110,6 +110,7 @@ class TBrowserForm : public TForm, public ISelectionPane {
   int32_t CurrentIndex = 0;
   // The layout bits ApplyLayout was last given.
   uint32_t LayoutBits = 0;
+  static constexpr int FullColumns = 5;
 
   // Settings and first filling.
   void LoadSettings(const std::string& section);
@@ -194,7 +195,24 @@ class TBrowserForm : public TForm, public ISelectionPane {
   LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
 
  private:
-  class TBusy;
+  // Busy for the life of the object; the grid skips painting meanwhile, so it
+  // is painted again once the pane is no longer busy.
+  class TBusy {
+   public:
+    explicit TBusy(TBrowserForm& pane) : pane_(pane), old_(pane.Busy) { pane_.Busy = true; }
+    ~TBusy() {
+      pane_.Busy = old_;
+      if (!old_) pane_.sgBrowser->Invalidate();
+    }
+    TBusy(const TBusy&) = delete;
+    TBusy& operator=(const TBusy&) = delete;
+
+   private:
+    TBrowserForm& pane_;
+    bool old_;
+  };
+  static char LowerLetter(char c);
+  static std::string KiloText(uint64_t bytes);
   bool RootHasUpRow() const;
   int32_t FolderRows() const;
   // The row of the pane's numbering that a grid cell shows.
@@ -225,6 +243,8 @@ class TBrowserForm : public TForm, public ISelectionPane {
   bool GoUpFromFolder();
   void ToggleTreeFolder(uint32_t dir, uint32_t pos);
   void LeaveBasketDrive();
+  // The header's items in the language shown, after the form's own texts.
+  void ApplyHeaderTexts();
   std::string CurrentName();
   void MakeCurrentByName(const std::string& name);
   void MarkCurrentItem(int how, bool computeSize);
