@@ -1,5 +1,7 @@
 #include "core/RingList.h"
 
+#include <algorithm>
+
 namespace {
 
 int HexDigit(char c) {
@@ -88,8 +90,20 @@ void TOrv_RingList::Assign(const TStringList& lines, int current) {
 
 bool SaveRingList(TIniFile& ini, const TOrv_RingList& ring, const std::string& section,
                   const std::string& key) {
-  TStringList lines = ring.List();
-  lines.Add(std::to_string(ring.Current()));
+  const TStringList& texts = ring.List();
+  const bool allFit = std::all_of(texts.begin(), texts.end(),
+                                  [](const std::string& t) { return t.size() <= TOrv_RingList::MaxSavedText; });
+  TStringList lines;
+  if (allFit) {
+    lines = texts;
+  } else {
+    // Fewer than nine texts are read back newest last, so they go oldest first.
+    TStringList newestFirst;
+    ring.GetItems(newestFirst);
+    for (size_t i = newestFirst.Count(); i-- > 0;)
+      if (newestFirst[i].size() <= TOrv_RingList::MaxSavedText) lines.Add(newestFirst[i]);
+  }
+  lines.Add(std::to_string(allFit ? ring.Current() : static_cast<int>(lines.Count())));
   return WriteStringsToIni(ini, lines, section, key);
 }
 
@@ -105,7 +119,10 @@ void LoadRingList(const TIniFile& ini, TOrv_RingList& ring, const std::string& s
 
 bool WriteStringsToIni(TIniFile& ini, const TStringList& list, const std::string& section,
                        const std::string& key) {
-  return ini.WriteString(section, key, ToHex(list.Text()));
+  std::string text;
+  for (const std::string& line : list)
+    if ((text.size() + line.size() + 2) * 2 <= TIniFile::MaxValueLength) text.append(line).append("\r\n");
+  return ini.WriteString(section, key, ToHex(text));
 }
 
 void ReadStringsFromIni(const TIniFile& ini, TStringList& list, const std::string& section,

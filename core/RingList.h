@@ -10,6 +10,9 @@
 class TOrv_RingList {
  public:
   static constexpr int Capacity = 9;
+  // The longest text a saved ring keeps: nine of them with their line ends
+  // and the slot line fit in one value of the settings file.
+  static constexpr size_t MaxSavedText = (TIniFile::MaxValueLength / 2 - 3) / Capacity - 2;
 
   // Keeps the given list, or makes an empty one.
   explicit TOrv_RingList(std::unique_ptr<TStringList> list = nullptr);
@@ -33,12 +36,15 @@ class TOrv_RingList {
 };
 
 // The ring as one value: its lines and then the newest slot's number, each
-// ended by CR LF, written as hexadecimal bytes.
+// ended by CR LF, written as hexadecimal bytes. Texts longer than
+// MaxSavedText are left out; the others keep their order of age.
 bool SaveRingList(TIniFile& ini, const TOrv_RingList& ring, const std::string& section,
                   const std::string& key);
 void LoadRingList(const TIniFile& ini, TOrv_RingList& ring, const std::string& section,
                   const std::string& key);
 
+// Lines that would take the value past what the settings file holds are left
+// out.
 bool WriteStringsToIni(TIniFile& ini, const TStringList& list, const std::string& section,
                        const std::string& key);
 // A missing value gives an empty list; reading stops at the first byte that

@@ -15,7 +15,8 @@ constexpr size_t kBatchRecordHeader = 32;
 
 uint32_t g_blockSize = kNormalBlockSize;
 int32_t g_matchLimit = std::numeric_limits<int32_t>::max();
-bool g_failFinalRename = false;
+ReplacerTesting::TFinishStep g_brokenStep = ReplacerTesting::TFinishStep::None;
+bool g_killAtStep = false;
 
 bool Exists(const std::string& name) { return GetFileAttributesA(name.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
@@ -45,11 +46,20 @@ void FoldCase(uint8_t* p, size_t n, bool upper) {
     CharLowerBuffA(s, static_cast<DWORD>(n));
 }
 
-// Moves the output over the file's name; the only step that puts new content
-// in place, so the test hook sits here.
-bool MoveOutput(const std::string& tempName, const std::string& fileName, DWORD flags) {
-  if (g_failFinalRename) return false;
-  return MoveFileExA(tempName.c_str(), fileName.c_str(), flags) != 0;
+// The test hook: true when the step is to fail; a kill ends the process here.
+bool Broken(ReplacerTesting::TFinishStep step) {
+  if (step != g_brokenStep) return false;
+  if (g_killAtStep) TerminateProcess(GetCurrentProcess(), 9);
+  return true;
+}
+
+// A name held open by a program that does not share deletion cannot be
+// replaced: found out before a backup is made for nothing (a link to a held
+// file could not be removed again).
+bool CanBeReplaced(const std::string& name) {
+  return THandle(CreateFileA(name.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                             OPEN_EXISTING, 0, nullptr))
+      .Valid();
 }
 
 void DeleteTemp(const std::string& tempName) {
@@ -62,7 +72,10 @@ void DeleteTemp(const std::string& tempName) {
 uint32_t ReplaceBlockSize() { return g_blockSize; }
 
 void ReplacerTesting::SetBlockSize(uint32_t size) { g_blockSize = size ? size : kNormalBlockSize; }
-void ReplacerTesting::FailFinalRename(bool fail) { g_failFinalRename = fail; }
+void ReplacerTesting::BreakFinishStep(TFinishStep step, bool kill) {
+  g_brokenStep = step;
+  g_killAtStep = kill;
+}
 void ReplacerTesting::SetMatchLimit(int32_t limit) {
   g_matchLimit = limit ? limit : std::numeric_limits<int32_t>::max();
 }
@@ -194,30 +207,32 @@ int32_t TBaseReplacer::OpenSourceAndTemp(const std::string& fileName, THandle& s
 }
 
 bool TBaseReplacer::InstallOutput(const std::string& fileName, const std::string& tempName) {
+  using ReplacerTesting::TFinishStep;
   const DWORD attributes = GetFileAttributesA(fileName.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return false;
   if (!SetFileAttributesA(fileName.c_str(), FILE_ATTRIBUTE_NORMAL)) return false;
-  bool installed;
+  // The backup is made as a second name of the old bytes (a copy where the
+  // file system has no links) and the output then takes the file's name in
+  // one step: at no moment does the name hold nothing.
+  std::string backupName;
+  bool installed = true;
   if (Backup) {
-    const std::string backupName = BackupFileNameFor(fileName);
-    installed = MoveFileA(fileName.c_str(), backupName.c_str()) != 0;
-    if (installed && !MoveOutput(tempName, fileName, 0)) {
-      installed = false;
-      if (!MoveFileA(backupName.c_str(), fileName.c_str())) {
-        // The name holds no file now: keep the output where it is rather
-        // than lose both contents.
-        return false;
-      }
-    }
-  } else {
-    // One step, so the name always holds either the old or the new content.
-    installed = MoveOutput(tempName, fileName, MOVEFILE_REPLACE_EXISTING);
+    backupName = BackupFileNameFor(fileName);
+    installed = CanBeReplaced(fileName) && !Broken(TFinishStep::Backup) &&
+                (CreateHardLinkA(backupName.c_str(), fileName.c_str(), nullptr) ||
+                 CopyFileA(fileName.c_str(), backupName.c_str(), TRUE));
+    if (!installed) backupName.clear();
   }
+  installed = installed && !Broken(TFinishStep::Install) &&
+              MoveFileExA(tempName.c_str(), fileName.c_str(), MOVEFILE_REPLACE_EXISTING);
   if (!installed) {
+    if (!backupName.empty()) DeleteFileA(backupName.c_str());
     SetFileAttributesA(fileName.c_str(), attributes);
     DeleteTemp(tempName);
+    return false;
   }
-  return installed;
+  Broken(TFinishStep::Done);
+  return true;
 }
 
 TReplaceResult TBaseReplacer::FinishFile(THandle& source, THandle& temp, bool ok, const std::string& fileName,

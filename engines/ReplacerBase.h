@@ -117,8 +117,11 @@ class TBaseReplacer {
 namespace ReplacerTesting {
 // Changes the engines' block size (0 restores the normal one).
 void SetBlockSize(uint32_t size);
-// Makes the move of the output to the file's own name fail.
-void FailFinalRename(bool fail);
+// The steps of putting a changed file in place.
+enum class TFinishStep { None, Backup, Install, Done };
+// Makes that step fail as its system call would; with kill the process ends
+// right at that step instead, as under kill -9 (Done: after the install).
+void BreakFinishStep(TFinishStep step, bool kill = false);
 // Lowers the largest match count (0 restores the normal one).
 void SetMatchLimit(int32_t limit);
 }  // namespace ReplacerTesting

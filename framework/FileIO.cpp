@@ -2,7 +2,9 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <new>
+#include <utility>
 
 #include "framework/Handles.h"
 
@@ -44,6 +46,34 @@ HANDLE CreateFileUnderFreeName(const std::function<std::string(int)>& nameFor, s
   return INVALID_HANDLE_VALUE;
 }
 
+namespace {
+
+TWriteFault injectedFault = TWriteFault::None;
+
+// Writes all of data; an injected fault strikes after the first half.
+bool WriteAll(HANDLE f, std::string_view data) {
+  const TWriteFault fault = data.empty() ? TWriteFault::None : std::exchange(injectedFault, TWriteFault::None);
+  const size_t half = fault == TWriteFault::None ? data.size() : data.size() / 2;
+  size_t done = 0;
+  while (done < data.size()) {
+    if (done >= half) {
+      if (fault == TWriteFault::Killed) TerminateProcess(GetCurrentProcess(), 9);
+      if (fault == TWriteFault::CutButReported) return true;
+      SetLastError(ERROR_DISK_FULL);
+      return false;
+    }
+    DWORD put = 0;
+    if (!WriteFile(f, data.data() + done, static_cast<DWORD>(half - done), &put, nullptr) || put == 0)
+      return false;
+    done += put;
+  }
+  return true;
+}
+
+}  // namespace
+
+void InjectWriteFault(TWriteFault fault) { injectedFault = fault; }
+
 bool WriteFileReplacing(const std::string& path, std::string_view data) {
   std::string temp;
   {
@@ -51,19 +81,11 @@ bool WriteFileReplacing(const std::string& path, std::string_view data) {
         [&](int n) { return path + ".new" + (n == 0 ? std::string() : std::to_string(n - 1)); }, temp,
         GENERIC_WRITE, 0, FILE_ATTRIBUTE_NORMAL));
     if (!f) return false;
-    size_t done = 0;
-    while (done < data.size()) {
-      DWORD put = 0;
-      if (!WriteFile(f.Get(), data.data() + done, static_cast<DWORD>(data.size() - done), &put,
-                     nullptr) ||
-          put == 0) {
-        f.Reset();
-        DeleteFileA(temp.c_str());
-        return false;
-      }
-      done += put;
-    }
-    if (!FlushFileBuffers(f.Get())) {
+    // A write can report success for bytes that never reached the file: only
+    // a file of the full size may replace the old one.
+    LARGE_INTEGER size{};
+    if (!WriteAll(f.Get(), data) || !FlushFileBuffers(f.Get()) || !GetFileSizeEx(f.Get(), &size) ||
+        static_cast<uint64_t>(size.QuadPart) != data.size()) {
       f.Reset();
       DeleteFileA(temp.c_str());
       return false;

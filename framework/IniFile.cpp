@@ -5,8 +5,10 @@
 #include <cctype>
 #include <cerrno>
 #include <cstdint>
-#include <atomic>
 #include <cstdlib>
+#include <iterator>
+
+#include "framework/FileIO.h"
 
 namespace {
 
@@ -38,37 +40,115 @@ std::vector<std::string> SplitNulList(const std::string& s) {
   return out;
 }
 
-std::atomic<unsigned> failedWrites{0};
-std::atomic<int> failAfter{0};
+TIniPass* openPass = nullptr;
 
-// The injected fault: the file cut short, as a write that ran out of space.
-bool InjectedFault(const std::string& file) {
-  int n = failAfter.load();
-  if (n <= 0) return false;
-  failAfter = n - 1;
-  if (n != 1) return false;
-  HANDLE h = CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (h != INVALID_HANDLE_VALUE) {
-    LARGE_INTEGER size{};
-    GetFileSizeEx(h, &size);
-    size.QuadPart /= 2;
-    SetFilePointerEx(h, size, nullptr, FILE_BEGIN);
-    SetEndOfFile(h);
-    CloseHandle(h);
-  }
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f' || c == 0x1A; }
+
+std::string Trimmed(const std::string& s) {
+  size_t b = 0, e = s.size();
+  while (b < e && IsBlank(s[b])) ++b;
+  while (e > b && IsBlank(s[e - 1])) --e;
+  return s.substr(b, e - b);
+}
+
+bool SameName(const std::string& a, const std::string& b) { return lstrcmpiA(a.c_str(), b.c_str()) == 0; }
+
+// A section header as the profile calls read one: "[" first, the name up to
+// the last "]".
+bool IsSectionLine(const std::string& line, std::string* name = nullptr) {
+  const std::string t = Trimmed(line);
+  const size_t close = t.rfind(']');
+  if (t.empty() || t[0] != '[' || close == std::string::npos) return false;
+  if (name) *name = t.substr(1, close - 1);
   return true;
+}
+
+std::string KeyOf(const std::string& line) { return Trimmed(line.substr(0, line.find('='))); }
+
+std::vector<std::string> SplitLines(const std::string& text) {
+  std::vector<std::string> lines;
+  size_t i = 0;
+  while (i < text.size()) {
+    size_t e = text.find('\n', i);
+    if (e == std::string::npos) e = text.size();
+    lines.emplace_back(text, i, e - i);
+    if (!lines.back().empty() && lines.back().back() == '\r') lines.back().pop_back();
+    i = e + 1;
+  }
+  return lines;
+}
+
+std::string JoinLines(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const std::string& line : lines) text.append(line).append("\r\n");
+  return text;
+}
+
+// A value on a line of its own, as every reader of the file takes it.
+bool Holdable(const std::string& value) {
+  return value.size() <= TIniFile::MaxValueLength && value.find_first_of("\r\n", 0, 3) == std::string::npos;
 }
 
 }  // namespace
 
-unsigned TIniFile::FailedWrites() { return failedWrites.load(); }
+TIniPass::TIniPass(std::string fileName) : fileName_(std::move(fileName)), outer_(openPass) {
+  // A file that is there but cannot be read must not be replaced by what
+  // this pass alone writes.
+  if (GetFileAttributesA(fileName_.c_str()) != INVALID_FILE_ATTRIBUTES)
+    readable_ = ReadWholeFile(fileName_, original_);
+  lines_ = SplitLines(original_);
+  openPass = this;
+}
 
-void TIniFile::FailWriteAfter(int n) { failAfter = n; }
+TIniPass::~TIniPass() { openPass = outer_; }
 
-bool TIniFile::Write(const char* section, const char* key, const char* value) {
-  const bool ok = !InjectedFault(fileName_) && WritePrivateProfileStringA(section, key, value, fileName_.c_str());
-  if (!ok) ++failedWrites;
-  return ok;
+bool TIniPass::Commit() {
+  if (!readable_) return false;
+  const std::string text = JoinLines(lines_);
+  return text == original_ || WriteFileReplacing(fileName_, text);
+}
+
+// Keys and sections are found as the profile calls find them: the first
+// section of the name, the first key in it, names compared without case.
+void TIniPass::Apply(const std::string& section, const std::string* key, const std::string* value) {
+  std::string name;
+  auto begin = lines_.begin();
+  while (begin != lines_.end() && !(IsSectionLine(*begin, &name) && SameName(name, section))) ++begin;
+  if (begin == lines_.end()) {
+    if (!key || !value) return;
+    lines_.push_back("[" + section + "]");
+    lines_.push_back(*key + "=" + *value);
+    return;
+  }
+  auto end = std::next(begin);
+  while (end != lines_.end() && !IsSectionLine(*end)) ++end;
+  if (!key) {
+    lines_.erase(begin, end);
+    return;
+  }
+  for (auto line = std::next(begin); line != end; ++line) {
+    if (!SameName(KeyOf(*line), *key)) continue;
+    if (value)
+      *line = KeyOf(*line) + "=" + *value;
+    else
+      lines_.erase(line);
+    return;
+  }
+  if (!value) return;
+  // Blank lines that part this section from the next stay after the new key.
+  while (end != std::next(begin) && Trimmed(*std::prev(end)).empty()) --end;
+  lines_.insert(end, *key + "=" + *value);
+}
+
+bool TIniFile::Write(const std::string& section, const std::string* key, const std::string* value) {
+  if (value && !Holdable(*value)) return false;
+  if (openPass && SameName(openPass->fileName_, fileName_)) {
+    openPass->Apply(section, key, value);
+    return true;
+  }
+  TIniPass single(fileName_);
+  single.Apply(section, key, value);
+  return single.Commit();
 }
 
 std::string TIniFile::ReadString(const std::string& section, const std::string& key,
@@ -98,7 +178,7 @@ bool TIniFile::ReadBool(const std::string& section, const std::string& key, bool
 
 bool TIniFile::WriteString(const std::string& section, const std::string& key,
                            const std::string& value) {
-  return Write(section.c_str(), key.c_str(), value.c_str());
+  return Write(section, &key, &value);
 }
 
 bool TIniFile::WriteInteger(const std::string& section, const std::string& key, int value) {
@@ -127,12 +207,4 @@ bool TIniFile::ValueExists(const std::string& section, const std::string& key) c
   return false;
 }
 
-bool TIniFile::DeleteKey(const std::string& section, const std::string& key) {
-  return Write(section.c_str(), key.c_str(), nullptr);
-}
-
-bool TIniFile::EraseSection(const std::string& section) {
-  return Write(section.c_str(), nullptr, nullptr);
-}
-
-void TIniFile::UpdateFile() { WritePrivateProfileStringA(nullptr, nullptr, nullptr, fileName_.c_str()); }
+bool TIniFile::EraseSection(const std::string& section) { return Write(section, nullptr, nullptr); }

@@ -6,8 +6,6 @@
 #include "core/FileUtils.h"
 #include "core/ToolRegistry.h"
 #include "core/translator.h"
-#include "framework/FileIO.h"
-#include "framework/Handles.h"
 #include "framework/IniFile.h"
 #include "windows/MainForm.h"
 #include "windows/Startup.h"
@@ -31,116 +29,46 @@ constexpr int DefaultSplitterRatio = 5000;
 
 std::string ColorKey(size_t i) { return "MainColor" + std::to_string(i + 1); }
 
-// The writes of one pass stop at the first failure: a full disk gains
-// nothing from more of them, and the pass is undone anyway.
-class TWritePass {
- public:
-  explicit TWritePass(const std::string& file) : ini_(file) {}
-  void Int(const char* section, const std::string& key, int value) {
-    if (ok_) ok_ = ini_.WriteInteger(section, key, value);
-  }
-  void Str(const char* section, const std::string& key, const std::string& value) {
-    if (ok_) ok_ = ini_.WriteString(section, key, value);
-  }
-  void Ring(const TOrv_RingList& ring, const char* key) {
-    if (ok_) ok_ = SaveRingList(ini_, ring, kMain, key);
-  }
-
- private:
-  TIniFile ini_;
-  bool ok_ = true;
-};
-
-int failingBackupStep = 0;
-
-// A copy of the settings file beside it while a pass writes, put back when
-// the pass failed. A file that cannot be copied is not safe to write: the
-// pass must leave it alone. Without a file before the pass, a failed pass
-// leaves none.
-class TSettingsBackup {
- public:
-  explicit TSettingsBackup(std::string file) : file_(std::move(file)) {
-    if (!PathExists(file_)) return;
-    std::string name;
-    THandle h(CreateFileUnderFreeName([this](int i) { return file_ + ".~" + std::to_string(i); }, name,
-                                      GENERIC_WRITE, 0, FILE_ATTRIBUTE_NORMAL));
-    if (!h) {
-      safe_ = false;
-      return;
-    }
-    h.Reset();
-    if (failingBackupStep == 1 || !CopyFileA(file_.c_str(), name.c_str(), FALSE)) {
-      DeleteFileA(name.c_str());
-      safe_ = false;
-      return;
-    }
-    copy_ = std::move(name);
-  }
-  bool Safe() const { return safe_; }
-  void Finish(bool ok) {
-    if (copy_.empty()) {
-      if (!ok && safe_) DeleteFileA(file_.c_str());
-      return;
-    }
-    if (ok) {
-      DeleteFileA(copy_.c_str());
-      return;
-    }
-    // A rename needs no room on the disk. When even that fails, the copy
-    // stays beside the file: it is the only whole one left.
-    if (failingBackupStep != 2) MoveFileExA(copy_.c_str(), file_.c_str(), MOVEFILE_REPLACE_EXISTING);
-  }
-
- private:
-  std::string file_;
-  std::string copy_;
-  bool safe_ = true;
-};
-
 int WindowStatus(HWND hwnd) {
   if (IsIconic(hwnd)) return 2;
   if (IsZoomed(hwnd)) return 3;
   return 1;
 }
 
-// Every section, in the order a new file then shows; the writes stop at the
-// first failure.
+// Every section, in the order a new file then shows.
 void WriteSettingsSections(TMainForm& f) {
-  const unsigned failedBefore = TIniFile::FailedWrites();
   SaveToolSettings();
   if (f.LeftBrowser) f.LeftBrowser->SaveSettings("BROWSER_LEFT");
   if (f.RightBrowser) f.RightBrowser->SaveSettings("BROWSER_RIGHT");
-  if (TIniFile::FailedWrites() == failedBefore) {
-    TWritePass pass(SettingsFilePath);
-    const int status = WindowStatus(f.Handle());
-    if (status == 1) {
-      RECT r;
-      GetWindowRect(f.Handle(), &r);
-      pass.Int(kMain, "Top", r.top);
-      pass.Int(kMain, "Left", r.left);
-      pass.Int(kMain, "Width", r.right - r.left);
-      pass.Int(kMain, "Height", r.bottom - r.top);
-    }
-    if (CurrentMode == ModeBrowser && f.IsPane(ActivePanel)) ToolsInRightSide = ActivePanel == f.LeftBrowser;
-    pass.Int(kMain, "ToolsInRightSide", ToolsInRightSide);
-    pass.Int(kMain, "CurrentMode", CurrentMode);
-    pass.Int(kMain, "Status", status);
-    pass.Int(kMain, "Layout", static_cast<int>(LayoutOptions));
-    pass.Str(kMain, "Viewer", ViewerPath);
-    pass.Str(kMain, "Editor", EditorPath);
-    pass.Int(kMain, "MustSwapPanels", MustSwapPanels ? 1 : 0);
-    pass.Int(kMain, "VerticalSplitter", f.SplitterMain->Ratio());
-    pass.Int(kMain, "GeneralCheckContainer", static_cast<int>(GeneralCheckContainer));
-    pass.Int(kMain, "ShowTips", ShowTips);
-    if (FilesFont) {
-      pass.Str(kBrowser, "FilesFontName", FilesFont->Name);
-      pass.Int(kBrowser, "FilesFontSize", FilesFont->Size);
-      pass.Int(kBrowser, "FilesFontStyle", StyleToBits(*FilesFont));
-    }
-    pass.Ring(MaskSelectionRing, "MASK_SELECTION");
-    pass.Ring(BrowserFiltersRing, "BROWSER_FILTRES");
-    for (size_t i = 0; i < MainColorIndexes.size(); ++i) pass.Int(kMain, ColorKey(i), MainColorIndexes[i]);
+  TIniFile ini(SettingsFilePath);
+  const int status = WindowStatus(f.Handle());
+  if (status == 1) {
+    RECT r;
+    GetWindowRect(f.Handle(), &r);
+    ini.WriteInteger(kMain, "Top", r.top);
+    ini.WriteInteger(kMain, "Left", r.left);
+    ini.WriteInteger(kMain, "Width", r.right - r.left);
+    ini.WriteInteger(kMain, "Height", r.bottom - r.top);
   }
+  if (CurrentMode == ModeBrowser && f.IsPane(ActivePanel)) ToolsInRightSide = ActivePanel == f.LeftBrowser;
+  ini.WriteInteger(kMain, "ToolsInRightSide", ToolsInRightSide);
+  ini.WriteInteger(kMain, "CurrentMode", CurrentMode);
+  ini.WriteInteger(kMain, "Status", status);
+  ini.WriteInteger(kMain, "Layout", static_cast<int>(LayoutOptions));
+  ini.WriteString(kMain, "Viewer", ViewerPath);
+  ini.WriteString(kMain, "Editor", EditorPath);
+  ini.WriteInteger(kMain, "MustSwapPanels", MustSwapPanels ? 1 : 0);
+  ini.WriteInteger(kMain, "VerticalSplitter", f.SplitterMain->Ratio());
+  ini.WriteInteger(kMain, "GeneralCheckContainer", static_cast<int>(GeneralCheckContainer));
+  ini.WriteInteger(kMain, "ShowTips", ShowTips);
+  if (FilesFont) {
+    ini.WriteString(kBrowser, "FilesFontName", FilesFont->Name);
+    ini.WriteInteger(kBrowser, "FilesFontSize", FilesFont->Size);
+    ini.WriteInteger(kBrowser, "FilesFontStyle", StyleToBits(*FilesFont));
+  }
+  SaveRingList(ini, MaskSelectionRing, kMain, "MASK_SELECTION");
+  SaveRingList(ini, BrowserFiltersRing, kMain, "BROWSER_FILTRES");
+  for (size_t i = 0; i < MainColorIndexes.size(); ++i) ini.WriteInteger(kMain, ColorKey(i), MainColorIndexes[i]);
 }
 
 }  // namespace
@@ -205,16 +133,12 @@ void MainColorsFromIndexes() {
     MainColors[i] = MainColorValue(MainColorIndexes[i], static_cast<int>(i) + 1);
 }
 
-void FailSettingsBackupStep(int step) { failingBackupStep = step; }
-
 bool WriteAllSettings() {
-  bool ok = false;
-  TSettingsBackup backup(SettingsFilePath);
-  if (backup.Safe()) {
-    const unsigned failedBefore = TIniFile::FailedWrites();
+  bool ok;
+  {
+    TIniPass pass(SettingsFilePath);
     WriteSettingsSections(*MainForm);
-    ok = TIniFile::FailedWrites() == failedBefore;
-    backup.Finish(ok);
+    ok = pass.Commit();
   }
   WriteProgramSetting("LanguageId", Translator().LanguageFileName);
   return ok;

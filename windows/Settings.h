@@ -52,13 +52,9 @@ extern TOrv_RingList BrowserFiltersRing;
 
 // Reads [MainForm] into the globals and places the main window.
 void ReadAllSettings();
-// Writes every section and the language. A pass in which any write failed
-// leaves kvt.ini as it was before it; false then. Without room for the
-// copy that makes this sure, the pass writes nothing to the file.
+// Writes every section and the language. kvt.ini is replaced whole, in one
+// step: a pass that cannot write it leaves it as it was; false then.
 bool WriteAllSettings();
-// Tests make a step of the pass's backup fail as on a full disk: 1 the copy,
-// 2 the putting back; 0 disarms.
-void FailSettingsBackupStep(int step);
 // Applies the "Layout" word to the main window, the panes and the tools.
 void ApplyLayoutOptions();
 // The "FilesFontStyle" value of a font: bold 1, italic 2, underline 4, strike-out 8.

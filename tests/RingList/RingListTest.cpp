@@ -105,7 +105,7 @@ TEST_F(RingListIni, RoundTrips) {
       {"A"},
       {"*.txt;*.doc", "a b c", "\xE4\xF6\xFC high bytes", "="},
       {"1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "11", "4"},
-      {std::string(3000, 'q'), "short"},
+      {std::string(TOrv_RingList::MaxSavedText, 'q'), "short"},
   };
   for (const auto& added : cases) {
     TIniFile ini(path_);
@@ -116,6 +116,22 @@ TEST_F(RingListIni, RoundTrips) {
     EXPECT_EQ(Lines(loaded.List()), Lines(saved.List())) << testing::PrintToString(added);
     EXPECT_EQ(loaded.Current(), saved.Current()) << testing::PrintToString(added);
     EXPECT_EQ(Items(loaded), Items(saved)) << testing::PrintToString(added);
+  }
+}
+
+// A text the settings file cannot hold stays out; the others keep their age.
+TEST_F(RingListIni, TextsTooLongToStoreAreLeftOut) {
+  const std::string tooLong(TOrv_RingList::MaxSavedText + 1, 'L');
+  const std::vector<TLines> cases = {{"a", tooLong, "b"}, {"1", "2", "3", tooLong, "5", "6", "7", "8", "9", "10", "11"}};
+  for (const auto& added : cases) {
+    TIniFile ini(path_);
+    const TOrv_RingList saved = RingOf(added);
+    ASSERT_TRUE(SaveRingList(ini, saved, "R", "K"));
+    TOrv_RingList loaded;
+    LoadRingList(ini, loaded, "R", "K");
+    TLines want = Items(saved);
+    std::erase(want, tooLong);
+    EXPECT_EQ(Items(loaded), want) << added.size();
   }
 }
 

@@ -177,9 +177,9 @@ TEST(BatchStream, FailedInstallKeepsTheOriginal) {
   TTempFolder folder;
   const std::string path = folder / "f.txt";
   PutFile(path, "abc");
-  ReplacerTesting::FailFinalRename(true);
+  ReplacerTesting::BreakFinishStep(ReplacerTesting::TFinishStep::Install);
   const TRun run = RunBatch(path, {{true, "b", "-"}});
-  ReplacerTesting::FailFinalRename(false);
+  ReplacerTesting::BreakFinishStep(ReplacerTesting::TFinishStep::None);
   EXPECT_EQ(run.result, rrFailed);
   EXPECT_EQ(GetFile(path), "abc");
   EXPECT_EQ(folder.Names(), std::vector<std::string>{"f.txt"});

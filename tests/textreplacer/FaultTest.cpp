@@ -2,7 +2,9 @@
 
 #include "Helpers.h"
 #include "core/FileUtils.h"
+#include "engines/BatchReplacer_utils.h"
 #include "framework/Thread.h"
+#include "support/FreshProcess.h"
 
 namespace {
 
@@ -52,8 +54,8 @@ class THolder {
 
 class TFailRenameGuard {
  public:
-  TFailRenameGuard() { ReplacerTesting::FailFinalRename(true); }
-  ~TFailRenameGuard() { ReplacerTesting::FailFinalRename(false); }
+  TFailRenameGuard() { ReplacerTesting::BreakFinishStep(ReplacerTesting::TFinishStep::Install); }
+  ~TFailRenameGuard() { ReplacerTesting::BreakFinishStep(ReplacerTesting::TFinishStep::None); }
 };
 
 // What must hold after every failed run: the original under its name with
@@ -112,6 +114,80 @@ TEST(ReplacerFaults, FailedFinalRenameKeepsTheOriginal) {
         TFailRenameGuard fail;
         EXPECT_EQ(RunReplacer(path, mode, {"one", "1"}, backup), rrFailed) << what;
         ExpectOriginal(folder, "one two one", attributes, what);
+      }
+    }
+  }
+}
+
+// One replace with a backup, by the plain replacer or the batch stream.
+TReplaceResult ReplaceWithBackup(const std::string& path, bool batch) {
+  if (!batch) return RunReplacer(path, rmReplace, {"one", "1"}, true);
+  TStringList caseColumn, finds, replacements;
+  caseColumn.Add(CaseSensitiveWord());
+  finds.Add("one");
+  replacements.Add("1");
+  TGlobalBlock block;
+  if (CheckAndBuildBatchBlock(block, caseColumn, finds, replacements) != -1) return rrNotSupported;
+  TTextReplacer replacer(nullptr, true, block.Handle(), rmBatch);
+  return replacer.ReplaceBatchStream(path, block.Handle(), 1);
+}
+
+const char kKillFile[] = "KVT_KILLED_FINISH_FILE";
+const char kKillStep[] = "KVT_KILLED_FINISH_STEP";
+const char kKillBatch[] = "KVT_KILLED_FINISH_BATCH";
+
+std::string Env(const char* name) {
+  char value[MAX_PATH] = "";
+  GetEnvironmentVariableA(name, value, MAX_PATH);
+  return value;
+}
+
+// The child of the killed cases: dies at the step it is told.
+TEST(ReplacerFaults, DISABLED_KilledFinish) {
+  using ReplacerTesting::TFinishStep;
+  ReplacerTesting::BreakFinishStep(static_cast<TFinishStep>(std::stoi(Env(kKillStep))), true);
+  ReplaceWithBackup(Env(kKillFile), Env(kKillBatch) == "1");
+  EndFreshProcessCase();
+}
+
+// Each step of putting a changed file in place, failed or cut short by a
+// kill: the name always holds the old or the new bytes, and a backup only
+// ever the old ones.
+TEST(ReplacerFaults, EveryFinishStepFailedOrKilled) {
+  using ReplacerTesting::TFinishStep;
+  const struct {
+    TFinishStep step;
+    bool kill;
+    const char* content;
+    bool backupLeft;
+  } cases[] = {
+      {TFinishStep::Backup, false, "one two", false}, {TFinishStep::Install, false, "one two", false},
+      {TFinishStep::Backup, true, "one two", false},  {TFinishStep::Install, true, "one two", true},
+      {TFinishStep::Done, true, "1 two", true},
+  };
+  for (const auto& c : cases) {
+    for (bool batch : {false, true}) {
+      const std::string what = "step " + std::to_string(int(c.step)) + " kill " + std::to_string(c.kill) +
+                               " batch " + std::to_string(batch);
+      TTempFolder folder;
+      const std::string path = folder / "r.txt";
+      PutFile(path, "one two");
+      if (c.kill) {
+        SetEnvironmentVariableA(kKillFile, path.c_str());
+        SetEnvironmentVariableA(kKillStep, std::to_string(int(c.step)).c_str());
+        SetEnvironmentVariableA(kKillBatch, batch ? "1" : "0");
+        EXPECT_FALSE(PassesInAFreshProcess("ReplacerFaults.DISABLED_KilledFinish")) << what;
+        folder.Remove("r.txt0");
+      } else {
+        ReplacerTesting::BreakFinishStep(c.step);
+        EXPECT_EQ(ReplaceWithBackup(path, batch), rrFailed) << what;
+        ReplacerTesting::BreakFinishStep(TFinishStep::None);
+      }
+      EXPECT_EQ(GetFile(path), c.content) << what;
+      const TNames left = c.backupLeft ? TNames{"r.txt", "r.txt.bak"} : TNames{"r.txt"};
+      EXPECT_EQ(folder.Names(), left) << what;
+      if (c.backupLeft) {
+        EXPECT_EQ(GetFile(folder / "r.txt.bak"), "one two") << what;
       }
     }
   }
