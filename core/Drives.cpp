@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "core/FileUtils.h"
+#include "core/SharedTexts.h"
 #include "core/translator.h"
 
 TDriveList DriveList;
@@ -11,9 +12,6 @@ const char* const WebSiteAddress = "https://kelvanto.example/";
 
 namespace {
 
-constexpr int TextBasket = 31;
-constexpr int TextCdRom = 32;
-constexpr int TextRemovable = 33;
 constexpr DWORD AllDriveBits = (1u << 26) - 1;
 
 const TUnitTexts driveTexts{{TextBasket, "BASKET"}, {TextCdRom, "CD-ROM"}, {TextRemovable, "REMOVABLE"}};

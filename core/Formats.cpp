@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "core/SharedTexts.h"
 #include "core/translator.h"
 
 namespace {
@@ -186,7 +187,7 @@ void DrawLine(HDC dc, POINT from, POINT to) {
 }
 
 std::string GetColumnTitle(int kind) {
-  static const int ids[] = {84, 85, 86, 87, 88, 0, 89, 91, 92, 90};
+  static const int ids[] = {TextName, TextExt, TextSize, TextDate, TextAttr, 0, TextNewName, TextLocation, TextOldName, TextNewExt};
   if (kind < 0 || kind >= int(std::size(ids)) || ids[kind] == 0) return {};
   return Tx(ids[kind]);
 }

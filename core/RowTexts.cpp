@@ -13,13 +13,12 @@
 #include "core/ReadFolder.h"
 #include "core/RenameName.h"
 #include "core/Selection.h"
+#include "core/SharedTexts.h"
 #include "core/SortList.h"
 #include "core/translator.h"
 
 namespace {
 
-constexpr int TextHeaderRow = 34;
-constexpr int TextFolderSize = 35;
 constexpr char NetworkLetter = '\\';
 
 std::string AttributeText(uint32_t attributes) {

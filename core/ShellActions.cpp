@@ -5,14 +5,12 @@
 #include "core/FileUtils.h"
 #include "core/ListLock.h"
 #include "core/ReadFolder.h"
+#include "core/SharedTexts.h"
 #include "core/translator.h"
 #include "framework/Dialogs.h"
 #include "framework/OleAuto.h"
 
 namespace {
-
-constexpr int kTextFileNotFound = 37;
-constexpr int kTextError = 36;
 
 // The entry and its real folder, copied out of the list.
 struct TEntryPlace {
@@ -41,7 +39,7 @@ bool FindEntry(uint32_t dir, uint32_t pos, TstateOfBrowser& list, TEntryPlace& p
 
 std::string Quoted(const std::string& s) { return "\"" + s + "\""; }
 
-void ReportNotFound(UINT icon) { ShowMessageBox(ShellOwnerWindow, Tx(kTextFileNotFound), Tx(kTextError), MB_OK | icon); }
+void ReportNotFound(UINT icon) { ShowMessageBox(ShellOwnerWindow, Tx(TextFileNotFound), Tx(TextError), MB_OK | icon); }
 
 // The list's root folder, unless it is a shell-namespace folder.
 bool FileSystemRoot(TstateOfBrowser& list, std::string& root) {

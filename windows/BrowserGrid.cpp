@@ -8,15 +8,13 @@
 #include "core/ListLock.h"
 #include "core/RowTexts.h"
 #include "core/Selection.h"
+#include "core/SharedTexts.h"
 #include "core/SortList.h"
 #include "core/translator.h"
 #include "framework/Cursors.h"
 #include "framework/Handles.h"
 
 namespace {
-
-constexpr int TextEmptyBasket = 1;
-constexpr int TextSelection = 26;
 
 constexpr int MinRowHeight = 17;
 constexpr int TreeIndent = 15;

@@ -7,6 +7,7 @@
 #include "core/FileUtils.h"
 #include "core/RowTexts.h"
 #include "core/Selection.h"
+#include "core/SharedTexts.h"
 #include "core/SortList.h"
 #include "core/translator.h"
 #include "framework/Cursors.h"
@@ -28,8 +29,6 @@ const TUnitTexts browserTexts{
     {703, "Save Basket list to file..."},
     {704, "Load Basket list from file..."},
 };
-
-constexpr int TextFirstTitle = 84;
 
 constexpr uint32_t LayoutDriveBar = 0x04;
 constexpr uint32_t LayoutDriveCombo = 0x08;
@@ -157,7 +156,7 @@ void TBrowserForm::SetupHeader() {
   const size_t columns = five ? FullColumns : 4;
   if (sgTitle->HeaderItems.size() != columns) {
     sgTitle->HeaderItems.resize(columns);
-    for (size_t i = 0; i < columns; ++i) sgTitle->HeaderItems[i].Text = Tx(TextFirstTitle + int(i));
+    for (size_t i = 0; i < columns; ++i) sgTitle->HeaderItems[i].Text = Tx(TextName + int(i));
   }
   sgTitle->SetHeaderMode(five ? hmFull : hmBrief);
   sgTitle->ItemsChanged();
@@ -166,11 +165,10 @@ void TBrowserForm::SetupHeader() {
 }
 
 void TBrowserForm::ApplyHeaderTexts() {
-  for (size_t i = 0; i < sgTitle->HeaderItems.size(); ++i) sgTitle->HeaderItems[i].Text = Tx(TextFirstTitle + int(i));
+  for (size_t i = 0; i < sgTitle->HeaderItems.size(); ++i) sgTitle->HeaderItems[i].Text = Tx(TextName + int(i));
   SetupHeader();
   sgTitle->Invalidate();
 }
-
 
 void TBrowserForm::OpenCurrentDriveRoot() {
   if (ListTaken()) return;

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "core/Formats.h"
+#include "core/SharedTexts.h"
 #include "core/translator.h"
 
 namespace {
@@ -133,9 +134,9 @@ void TCopyConfirmationForm::FormShow() {
   }
   imgIcon->SetIcon(QuestionKind == qkTargetExists ? IDI_QUESTION : IDI_WARNING);
   SetCaption(QuestionCaption(q));
-  btnYes->SetCaption(Tx(QuestionKind == qkError ? 81 : 73));
-  btnNo->SetCaption(Tx(QuestionKind == qkError ? 82 : 76));
-  btnCancel->SetCaption(Tx(QuestionKind == qkError ? 83 : 78));
+  btnYes->SetCaption(Tx(QuestionKind == qkError ? TextRetry : TextYes));
+  btnNo->SetCaption(Tx(QuestionKind == qkError ? TextSkip : TextNo));
+  btnCancel->SetCaption(Tx(QuestionKind == qkError ? TextAbort : TextCancelButton));
   switch (QuestionKind) {
     case qkTargetExists:
       LayButtons({{btnYes, btnYesToAll, btnYesAllOlder}, {btnNo, btnNoToAll, btnCancel},

@@ -7,6 +7,7 @@
 #include "core/Formats.h"
 #include "core/ListLock.h"
 #include "core/Selection.h"
+#include "core/SharedTexts.h"
 #include "core/ShellActions.h"
 #include "core/ToolRegistry.h"
 #include "core/translator.h"
@@ -58,8 +59,8 @@ class TRecycleScope {
 // one entry's name, the name cut to the room the rest of the line leaves.
 std::string SelectionQuestion(const std::string& lead, const std::string& tail, TstateOfBrowser& list,
                               const TLabel& label, int room) {
-  if (list.SelectedCount != 1) return lead + FormatTx(46, {list.SelectedCount}) + tail;
-  const int what = list.SelectedFiles != 1 ? 44 : 45;
+  if (list.SelectedCount != 1) return lead + FormatTx(TextFileCount, {list.SelectedCount}) + tail;
+  const int what = list.SelectedFiles != 1 ? TextFolderWhat : TextFileWhat;
   int width = 0, height = 0;
   GetTextSize(label.Font().Handle(), lead + FormatTx(what, {""}) + tail, width, height);
   std::string fitted;
@@ -83,9 +84,9 @@ void LayOutForTarget(TStandardQuery& q) {
 // No edit; the warning icon before the question; OK and Cancel centred
 // further apart, OK focused. The check box only for basket entries.
 void LayOutAsWarning(TStandardQuery& q, bool basket) {
-  q.SetCaption(Tx(52));
+  q.SetCaption(Tx(TextWarning));
   q.edInfo->Hide();
-  q.chkSend->SetCaption(Tx(48));
+  q.chkSend->SetCaption(Tx(TextDeleteFromDisk));
   q.chkSend->SetTop(48);
   q.chkSend->SetVisible(basket);
   q.lblInfo->SetBounds(55, 15, q.lblInfo->Width(), q.lblInfo->Height());
@@ -147,7 +148,7 @@ void TMainForm::CopyMoveFiles(uint32_t code, bool sameFolder) {
   query.chkSend->SetVisible(!fromBasket);
   query.chkSend->SetChecked(!fromBasket && toBasket && !sameFolder);
   query.chkSendClick();
-  query.lblInfo->SetCaption(SelectionQuestion(Tx(code == opCopy ? 42 : 43), Tx(47), list, *query.lblInfo,
+  query.lblInfo->SetCaption(SelectionQuestion(Tx(code == opCopy ? TextCopyLead : TextMoveLead), Tx(TextToTail), list, *query.lblInfo,
                                               query.ClientWidth() - 25));
   query.ActiveControl = query.edInfo;
   if (query.ShowModal() == mrOk) {
@@ -167,7 +168,7 @@ void TMainForm::DeleteFiles(bool toRecycleBin) {
   const bool basket = pane->Mode == PaneBasket;
   TStandardQuery query(Handle());
   LayOutAsWarning(query, basket);
-  query.lblInfo->SetCaption(SelectionQuestion(Tx(basket ? 50 : 49), basket ? Tx(51) : "?", list, *query.lblInfo,
+  query.lblInfo->SetCaption(SelectionQuestion(Tx(basket ? TextRemoveLead : TextDeleteLead), basket ? Tx(TextFromBasketTail) : "?", list, *query.lblInfo,
                                               query.ClientWidth() - 65));
   if (query.ShowModal() == mrOk) {
     // A name no entry has: the cursor keeps its row instead of following
@@ -185,7 +186,7 @@ void TMainForm::btnMkDirClick() {
   std::string name;
   if (!pane || !AskForName(*this, 53, name)) return;
   if (!CreateSubfolder(name, *pane->FolderList)) {
-    ShowMessageBox(Handle(), FormatTx(41, {name}), Caption(), MB_OK | MB_ICONWARNING);
+    ShowMessageBox(Handle(), FormatTx(TextFolderNotCreated, {name}), Caption(), MB_OK | MB_ICONWARNING);
     return;
   }
   pane->FolderList->CursorName = name;

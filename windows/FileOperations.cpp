@@ -12,6 +12,7 @@
 #include "core/Formats.h"
 #include "core/ListLock.h"
 #include "core/ReadFolder.h"
+#include "core/SharedTexts.h"
 #include "core/SortList.h"
 #include "core/translator.h"
 #include "engines/PerformRename.h"
@@ -116,7 +117,7 @@ std::string Description(const BY_HANDLE_FILE_INFORMATION& info) {
   FileTimeToText(info.ftLastWriteTime, time);
   std::string text = "   ";
   text += size;
-  text += Tx(72);
+  text += Tx(TextBytes);
   return text += time;
 }
 
@@ -131,21 +132,21 @@ std::string FolderOf(const std::string& path) { return path.substr(0, path.rfind
 
 std::string QuestionCaption(const TOperationQuestion& q) {
   switch (q.Kind) {
-    case qkTargetExists: return Tx(148);
+    case qkTargetExists: return Tx(TextOverwriteConfirmation);
     case qkError: return q.Caption;
-    case qkCannotCreate: return Tx(146);
-    default: return Tx(52);
+    case qkCannotCreate: return Tx(TextCreateFolderError);
+    default: return Tx(TextWarning);
   }
 }
 
 std::string QuestionMessage(const TOperationQuestion& q) {
   switch (q.Kind) {
     case qkTargetExists:
-      return FormatTx(63, {q.FirstPath, q.FirstDetail, q.SecondPath, q.SecondDetail});
-    case qkError: return FormatTx(62, {q.FirstPath, q.FirstDetail});
-    case qkAttribute: return FormatTx(q.DeleteWording ? 61 : 64, {q.FirstPath, q.FirstDetail});
-    case qkCannotCreate: return FormatTx(66, {q.FirstPath, q.FirstDetail});
-    default: return FormatTx(70, {q.FirstPath});
+      return FormatTx(TextOverwriteWith, {q.FirstPath, q.FirstDetail, q.SecondPath, q.SecondDetail});
+    case qkError: return FormatTx(TextFileError, {q.FirstPath, q.FirstDetail});
+    case qkAttribute: return FormatTx(q.DeleteWording ? TextDeleteAnyway : TextOverwriteFile, {q.FirstPath, q.FirstDetail});
+    case qkCannotCreate: return FormatTx(TextCannotCreateFolder, {q.FirstPath, q.FirstDetail});
+    default: return FormatTx(TextFolderNotEmpty, {q.FirstPath});
   }
 }
 
@@ -186,15 +187,15 @@ void TOperations::Flush(bool force) {
   std::string from, to;
   CapitalizePath(currentSource_, from);
   if (Code == opCopy || Code == opMove) CapitalizePath(currentTarget_, to);
-  const int prefix = Code == opDelete           ? 124
-                     : Code == opSendToBasket    ? 121
-                     : Code == opRemoveFromBasket ? 120
-                                                  : 122;
+  const int prefix = Code == opDelete           ? TextDeletePrefix
+                     : Code == opSendToBasket    ? TextSendPrefix
+                     : Code == opRemoveFromBasket ? TextRemovePrefix
+                                                  : TextFromPrefix;
   const bool names = namesDirty_, progress = progressDirty_;
   namesDirty_ = progressDirty_ = false;
   const int current = currentPercent_;
   Synchronize([&] {
-    if (names) View->ShowNames(Tx(prefix), from, to.empty() ? "" : Tx(123), to);
+    if (names) View->ShowNames(Tx(prefix), from, to.empty() ? "" : Tx(TextToPrefix), to);
     if (progress) View->ShowProgress(overall, current);
   });
 }
@@ -213,7 +214,7 @@ int TOperations::AskUser(int kind, uint32_t subKind, uint32_t detail,
   q.Detail = detail;
   CapitalizePath(aboutTarget ? currentTarget_ : currentSource_, q.FirstPath);
   if (kind == 2 && subKind == skNotRemoved) {
-    Inform(FormatTx(71, {q.FirstPath}), MB_ICONERROR);
+    Inform(FormatTx(TextFolderNotDeleted, {q.FirstPath}), MB_ICONERROR);
     return qrNo;
   }
   if (kind == 2) {
@@ -221,7 +222,7 @@ int TOperations::AskUser(int kind, uint32_t subKind, uint32_t detail,
     if (subKind == skCannotCreate) ShowSystemError(false, detail, q.FirstDetail, "", "");
   } else if (subKind) {
     q.Kind = qkError;
-    q.Caption = Tx(kind == 3 ? 69 : 68) + std::to_string(subKind);
+    q.Caption = Tx(kind == 3 ? TextDeleteError : TextCopyError) + std::to_string(subKind);
     q.FirstDetail = detailText;
     if (detailText.empty()) ShowSystemError(false, detail, q.FirstDetail, "", "");
   } else if (detail == 2) {
@@ -232,7 +233,7 @@ int TOperations::AskUser(int kind, uint32_t subKind, uint32_t detail,
   } else {
     q.Kind = qkAttribute;
     q.DeleteWording = kind == 3;
-    q.FirstDetail = Tx(detail == 0 ? 59 : 60);
+    q.FirstDetail = Tx(detail == 0 ? TextHiddenOrSystem : TextReadOnly);
   }
   int result = qrCancel;
   Synchronize([&] { result = View->Ask(q); });
@@ -318,7 +319,7 @@ void TOperations::ProcessItem(const TSelectedItem& item) {
   } else if (!isFolder) {
     ProcessFile();
   } else if (copying && IsInsideFolder(currentSource_, currentTarget_)) {
-    Inform(Tx(54), MB_ICONINFORMATION);
+    Inform(Tx(TextCopyToItself), MB_ICONINFORMATION);
     Terminate();
   } else if (Code == opMove && SameDrive && !IsDirectory(currentTarget_)) {
     MoveOneFile();
@@ -480,7 +481,7 @@ bool TOperations::IsSourceItself(const std::string& path) {
 }
 
 void TOperations::RefuseSelfTarget() {
-  Inform(Tx(54), MB_ICONINFORMATION);
+  Inform(Tx(TextCopyToItself), MB_ICONINFORMATION);
   answer_ = 0;
   Terminate();
 }
@@ -787,7 +788,7 @@ void TOperations::DeleteOneFile(bool allowRecycle) {
     DWORD error = 0;
     if (RemoveOneFile(currentSource_, recycle, step, error)) break;
     SetFileAttributesA(currentSource_.c_str(), attributes);
-    if (!AskRetry(3, step, error, step == sdRecycle ? Tx(67) : "")) break;
+    if (!AskRetry(3, step, error, step == sdRecycle ? Tx(TextCannotDelete) : "")) break;
   }
   if (Code == opDelete) SyncProgress();
 }

@@ -8,6 +8,7 @@
 #include "core/ListLock.h"
 #include "core/ReadFolder.h"
 #include "core/Selection.h"
+#include "core/SharedTexts.h"
 #include "core/SortList.h"
 #include "core/translator.h"
 #include "engines/WorkerEvents.h"
@@ -323,7 +324,7 @@ void TFinder::Finish() {
         listed = list.ListedFiles;
       }
     }
-    FinalStatus = std::to_string(listed) + Tx(107);
+    FinalStatus = std::to_string(listed) + Tx(TextFilesInFinder);
     SyncFinalStatus(rows, !duplicates);
   } catch (...) {
     // The flag below still tells the window that the search is over.

@@ -72,6 +72,13 @@ const char* const kToolTexts[] = {
     "Save &Results As...",
 };
 
+constexpr int TextNoDataInGrid = 208;
+constexpr int TextSensitive = 217;
+constexpr int TextInsensitive = 218;
+constexpr int TextLoadTableError = 223;
+constexpr int TextSaveTableError = 224;
+constexpr int TextNoFindString = 226;
+
 constexpr int kSideButtonWidth = 80;
 
 std::string FolderOf(const std::string& path) {
@@ -82,11 +89,11 @@ std::string FolderOf(const std::string& path) {
 // The case words of a language: the built-in ones when the translated pair
 // could not tell the two cases apart.
 void CaseWordsOfLanguage(std::string& sensitive, std::string& insensitive) {
-  sensitive = Tx(217);
-  insensitive = Tx(218);
+  sensitive = Tx(TextSensitive);
+  insensitive = Tx(TextInsensitive);
   if (sensitive.empty() || insensitive.empty() || sensitive == insensitive) {
-    sensitive = Translator().GetDefaultString(217);
-    insensitive = Translator().GetDefaultString(218);
+    sensitive = Translator().GetDefaultString(TextSensitive);
+    insensitive = Translator().GetDefaultString(TextInsensitive);
   }
 }
 
@@ -247,7 +254,7 @@ bool TBatchReplacerForm::CheckPatternEdit(TOrvComboBox& comboBox, int message, i
 bool TBatchReplacerForm::PairChecked() {
   if (cmbFindString->Text().empty()) {
     cmbFindString->SetFocus();
-    ShowMessageBox(hwnd_, Tx(226), Application().Title, MB_OK | MB_ICONINFORMATION);
+    ShowMessageBox(hwnd_, Tx(TextNoFindString), Application().Title, MB_OK | MB_ICONINFORMATION);
     return false;
   }
   return CheckPatternEdit(*cmbFindString, 219, 1) && CheckPatternEdit(*cmbReplaceString, 220, 2);
@@ -340,7 +347,7 @@ void TBatchReplacerForm::btnLoadClick() {
   // A table goes into lists of its own, so a failed load leaves the grid.
   TStringList cases, finds, replacements;
   if (!LoadBatchTable(dlgOpen.FileName, cases, finds, replacements)) {
-    ShowMessageBox(hwnd_, Tx(223), Application().Title, MB_OK | MB_ICONERROR);
+    ShowMessageBox(hwnd_, Tx(TextLoadTableError), Application().Title, MB_OK | MB_ICONERROR);
     return;
   }
   ShowTable(cases, finds, replacements);
@@ -360,7 +367,7 @@ void TBatchReplacerForm::btnSaveClick() {
   TStringList cases, finds, replacements;
   TableColumns(cases, finds, replacements);
   if (!SaveBatchTable(LastTablePath, cases, finds, replacements)) {
-    ShowMessageBox(hwnd_, Tx(224), Application().Title, MB_OK | MB_ICONERROR);
+    ShowMessageBox(hwnd_, Tx(TextSaveTableError), Application().Title, MB_OK | MB_ICONERROR);
     return;
   }
   DialogsStartIn(LastTablePath);
@@ -392,7 +399,7 @@ void TBatchReplacerForm::RunTable() {
     return;
   }
   if (!block.Handle()) {
-    ShowMessageBox(hwnd_, Tx(208), "", MB_OK | MB_ICONERROR);
+    ShowMessageBox(hwnd_, Tx(TextNoDataInGrid), "", MB_OK | MB_ICONERROR);
     return;
   }
   auto viewer = std::make_unique<TViewRenReplacer>();

@@ -9,6 +9,7 @@
 #include "core/ListLock.h"
 #include "core/ReadFolder.h"
 #include "core/RowTexts.h"
+#include "core/SharedTexts.h"
 #include "core/ShellActions.h"
 #include "core/Selection.h"
 #include "core/SortList.h"
@@ -21,10 +22,6 @@ TStringList RememberedFolders;
 
 namespace {
 
-constexpr int TextBasketFiles = 25;
-constexpr int TextFree = 27;
-constexpr int TextFreeSpaceError = 29;
-constexpr int TextBasket = 31;
 constexpr int TextSendToBasket = 702;
 
 constexpr UINT WM_RESTORECOMBO = WM_USER + 15;

@@ -6,6 +6,7 @@
 #include "core/Formats.h"
 #include "core/Help.h"
 #include "core/RingList.h"
+#include "core/SharedTexts.h"
 #include "core/translator.h"
 #include "framework/IniFile.h"
 #include "windows/Finder.h"
@@ -29,8 +30,6 @@ const char* const kDefaultTexts[44] = {
     "week(s)", "month(s)", "year(s)", "bytes", "Kbytes", "Mbytes", "equal", "more than", "less than",
 };
 
-constexpr int TextAddPath = 108;
-constexpr int TextEditPath = 109;
 // Longest path the walk can use; longer entries read from settings are dropped.
 constexpr size_t kMaxPathText = MAX_PATH - 1;
 // cmbSign index 0, 1, 2: equal, more than, less than.

@@ -4,6 +4,7 @@
 
 #include "core/DirRegistry.h"
 #include "core/RenameName.h"
+#include "core/SharedTexts.h"
 #include "core/SortList.h"
 #include "core/translator.h"
 #include "engines/PerformRename.h"
@@ -312,7 +313,7 @@ void TRenamerForm::btnStartOperationClick() {
   }
   if (!copied) {
     Basket.ModeFlags = basketFlags;
-    ShowMessageBox(hwnd_, Tx(39), Application().Title, MB_OK | MB_ICONWARNING);
+    ShowMessageBox(hwnd_, Tx(TextNoFilesSelected), Application().Title, MB_OK | MB_ICONWARNING);
     return;
   }
   TRenameRun run(*source, basketFlags);

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <memory>
 
+#include "core/SharedTexts.h"
 #include "core/translator.h"
 #include "engines/PerformReplace.h"
 #include "framework/Dialogs.h"
@@ -229,7 +230,7 @@ void TReplacerForm::StartSimpleReplace() {
   std::string find = memFind->Text();
   std::string replacement = mmReplace->Text();
   if (find.empty()) {
-    ShowMessageBox(hwnd_, Tx(19), "", MB_OK);
+    ShowMessageBox(hwnd_, Tx(TextNoTextInWindow), "", MB_OK);
     return;
   }
   // Freed in reverse: the thread first (its end is waited for), then the
@@ -241,7 +242,7 @@ void TReplacerForm::StartSimpleReplace() {
   thread->Backup = chkBkCopy->Checked();
   const TReplaceMode mode = Mode();
   thread->Mode = mode;
-  if (mode == rmJustFind) viewer->SetCaption(viewer->Caption() + Tx(8));
+  if (mode == rmJustFind) viewer->SetCaption(viewer->Caption() + Tx(TextJustFind));
   if (mode == rmInsBetween) {
     thread->SplitPosition = static_cast<int32_t>(find.size());
     find += memEnding->Text();

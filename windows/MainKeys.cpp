@@ -11,6 +11,7 @@
 #include "core/Plugins.h"
 #include "core/RingList.h"
 #include "core/Selection.h"
+#include "core/SharedTexts.h"
 #include "core/SortList.h"
 #include "core/ToolRegistry.h"
 #include "core/translator.h"
@@ -281,10 +282,10 @@ void TMainForm::RecountPane(TBrowserForm& pane) {
 
 void TMainForm::SelectGroup(TBrowserForm& pane, bool select) {
   TStandardQuery query(Handle());
-  query.SetCaption(Tx(select ? 20 : 21));
+  query.SetCaption(Tx(select ? TextSelectFiles : TextUnselectFiles));
   query.edInfo->Hide();
   query.cbForSelectFiles->Show();
-  query.lblInfo->SetCaption(Tx(select ? 20 : 21));
+  query.lblInfo->SetCaption(Tx(select ? TextSelectFiles : TextUnselectFiles));
   FillHistory(*query.cbForSelectFiles, MaskSelectionRing);
   if (query.cbForSelectFiles->Text().empty()) query.cbForSelectFiles->SetText("*.*");
   if (query.ShowModal() != mrOk) return;
@@ -304,8 +305,8 @@ void TMainForm::ChangeSelectionOfAll(TBrowserForm& pane, bool select) {
 
 void TMainForm::CustomMask(TBrowserForm& pane) {
   TStandardQuery query(Handle());
-  query.SetCaption(Tx(22));
-  query.lblInfo->SetCaption(Tx(22));
+  query.SetCaption(Tx(TextEnterFileTypes));
+  query.lblInfo->SetCaption(Tx(TextEnterFileTypes));
   query.edInfo->Hide();
   query.cbForSelectFiles->Show();
   FillHistory(*query.cbForSelectFiles, BrowserFiltersRing);

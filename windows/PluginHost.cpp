@@ -4,6 +4,7 @@
 
 #include "core/FileUtils.h"
 #include "core/SelectedItem.h"
+#include "core/SharedTexts.h"
 #include "core/translator.h"
 #include "framework/Dialogs.h"
 #include "windows/MainForm.h"
@@ -172,14 +173,14 @@ void RunPlugin(TMainForm& form, const std::string& path) {
     detail = ".";
     if (form.PluginRunning == 1 && !CallPlugin(form, exports)) {
       form.PluginRunning = 0;
-      detail = Tx(150);
+      detail = Tx(TextOldVersion);
     }
     DestroyModuleWindows(form.PluginModule);
     FreeLibrary(form.PluginModule);
     form.PluginModule = nullptr;
   }
   if (form.PluginRunning == 0)
-    ShowMessageBox(form.Handle(), Tx(151) + detail, Tx(36), MB_OK | MB_ICONINFORMATION);
+    ShowMessageBox(form.Handle(), Tx(TextPluginNotLoaded) + detail, Tx(TextError), MB_OK | MB_ICONINFORMATION);
   form.PluginRunning = 0;
   form.RefreshPanes();
 }

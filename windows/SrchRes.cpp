@@ -13,6 +13,7 @@
 #include "core/RenameName.h"
 #include "core/RowTexts.h"
 #include "core/Selection.h"
+#include "core/SharedTexts.h"
 #include "core/SortList.h"
 #include "core/translator.h"
 #include "framework/Cursors.h"
@@ -30,12 +31,6 @@ const TUnitTexts resultsTexts{
     {1108, "&Help"},          {1110, "&Start Rename"},     {1111, "&Help"},
     {1112, "&Cancel"},        {1113, "View mode:"},
 };
-
-constexpr int TextCancel = 17;
-constexpr int TextAbort = 18;
-constexpr int TextSelectFiles = 20;
-constexpr int TextUnselectFiles = 21;
-constexpr int TextFilesNotFound = 38;
 
 constexpr int KeyNone = 7;
 // The sort word of each sort key: name, extension, size, date.
@@ -743,7 +738,7 @@ void TSrchRes::CloseRequested() {
   if (stopping_) return;
   if (SearchRunning()) {
     const std::string caption = Application().MainForm ? Application().MainForm->Caption() : Caption();
-    if (ShowMessageBox(hwnd_, Tx(TextAbort), caption, MB_YESNOCANCEL | MB_ICONQUESTION) == IDYES) StopSearch();
+    if (ShowMessageBox(hwnd_, Tx(TextAbortQuestion), caption, MB_YESNOCANCEL | MB_ICONQUESTION) == IDYES) StopSearch();
     return;
   }
   Close();

@@ -9,6 +9,9 @@ const TUnitTexts queryTexts{
     {1200, "Copy files to"}, {1201, "OK"}, {1202, "Cancel"}, {1203, "&Browse"}, {1204, "Send to Bas&ket"},
 };
 
+constexpr int TextCopyFilesTo = 1200;
+constexpr int TextSendToBasket = 1204;
+
 }  // namespace
 
 TStandardQuery::TStandardQuery(HWND mainWindow) : TForm(nullptr, TFormBorder::Dialog), mainWindow_(mainWindow) {
@@ -49,8 +52,8 @@ TStandardQuery::TStandardQuery(HWND mainWindow) : TForm(nullptr, TFormBorder::Di
 // they only get their first texts here, not again at each show.
 void TStandardQuery::FormCreate() {
   ApplyTexts();
-  lblInfo->SetCaption(Tx(1200));
-  chkSend->SetCaption(Tx(1204));
+  lblInfo->SetCaption(Tx(TextCopyFilesTo));
+  chkSend->SetCaption(Tx(TextSendToBasket));
 }
 
 // Centred on the main window even when that is the smaller one.

@@ -4,6 +4,7 @@
 
 #include "core/FileUtils.h"
 #include "core/Selection.h"
+#include "core/SharedTexts.h"
 #include "core/translator.h"
 #include "framework/Cursors.h"
 #include "framework/Dialogs.h"
@@ -38,7 +39,7 @@ bool ParseTarget(const std::string& target, std::string& folder, std::string& na
   }
   if (valid && !folder.empty()) valid = IsDirectory(folder);
   if (!valid) {
-    if (warn) warn(FormatTx(126, {slash == std::string::npos ? text : text.substr(0, slash + 1)}));
+    if (warn) warn(FormatTx(TextInvalidTarget, {slash == std::string::npos ? text : text.substr(0, slash + 1)}));
     return false;
   }
   if (!NameHasNoWildcards(name)) return true;
@@ -67,7 +68,7 @@ bool PrepareFileOperation(const std::string& target, uint32_t code, const TOpera
   if (code == opCopy || code == opMove) {
     if (!ParseTarget(target, folder, name, warn)) return false;
     if (list.SelectedCount > 1 && NameHasNoWildcards(name)) {
-      if (warn) warn(Tx(125));
+      if (warn) warn(Tx(TextOneFileTarget));
       return false;
     }
     if (list.SelectedCount <= 1 && target.find_first_of("\\/") == std::string::npos) {
@@ -132,11 +133,11 @@ std::string MainCaption() {
 
 int OperationNameText(uint32_t code) {
   switch (code) {
-    case opDelete: return 129;
-    case opMove: return 128;
-    case opSendToBasket: return 130;
-    case opRemoveFromBasket: return 131;
-    default: return 127;
+    case opDelete: return TextDeleteName;
+    case opMove: return TextMoveName;
+    case opSendToBasket: return TextSendName;
+    case opRemoveFromBasket: return TextRemoveName;
+    default: return TextCopyName;
   }
 }
 

@@ -4,6 +4,7 @@
 
 #include "core/Formats.h"
 #include "core/Help.h"
+#include "core/SharedTexts.h"
 #include "core/translator.h"
 #include "engines/ReplacerBase.h"
 #include "engines/WorkerEvents.h"
@@ -19,6 +20,8 @@ const TUnitTexts viewerTexts{{1400, "Find and Replace string"}, {1401, "&Cancel"
 
 // The outcome markers that end a status text; the cell painter colours by
 // them and never shows them.
+constexpr int TextViewerCaption = 1400;
+
 constexpr char kFailedMark = 1;
 constexpr char kSuccessMark = 2;
 
@@ -108,7 +111,7 @@ void TViewRenReplacer::FormCreate() {
   Finished = 0;
   EnableMainControls(false);
   PlaceOverMainWindow();
-  SetCaption(Tx(1400));
+  SetCaption(Tx(TextViewerCaption));
   lblFilesToShow->SetCaption("Files to show:");
   ApplyTexts();
   btnHelpF->LoadGlyph("BTNHLP");
@@ -147,16 +150,16 @@ void TViewRenReplacer::PlaceOverMainWindow() {
 }
 
 void TViewRenReplacer::InitSummary(int layout) {
-  const int labels[] = {135, 136, 137, 138};
+  const int labels[] = {TextAllFiles, TextAllUnchanged, TextAllSuccessful, TextAllFailed};
   for (int r = 1; r <= 4; ++r) sgStatus->SetCells(0, r, Tx(labels[r - 1]));
-  sgStatus->SetCells(1, 0, Tx(139));
+  sgStatus->SetCells(1, 0, Tx(TextNumberOfFiles));
   sgStatus->SetColWidth(0, 110);
   sgStatus->SetColWidth(1, 150);
   Files = UnchangedCount = SuccessfulCount = FailedCount = 0;
   AllBefore = AllAfter = SuccessfulBefore = SuccessfulAfter = 0;
   if (layout != ViewReplaceLayout) {
-    sgInfo->SetCells(0, 0, Tx(84));
-    sgInfo->SetCells(1, 0, Tx(144));
+    sgInfo->SetCells(0, 0, Tx(TextName));
+    sgInfo->SetCells(1, 0, Tx(TextStatus));
     sgInfo->SetColWidth(1, 110);
     sgInfo->AlignWord = 2;
     pnlBtn->SetHeight(kPanelHeightRename);
@@ -164,14 +167,14 @@ void TViewRenReplacer::InitSummary(int layout) {
     lblFilesToShow->Show();
     for (TRadioButton* rb : {rbAll, rbSuccess, rbUnchanged, rbFailed}) rb->Show();
     sgStatus->SetColCount(5);
-    const int heads[] = {140, 141, 142};
+    const int heads[] = {TextSizeBefore, TextSizeAfter, TextChangedSize};
     for (int c = 2; c <= 4; ++c) {
       sgStatus->SetCells(c, 0, Tx(heads[c - 2]));
       sgStatus->SetCells(c, 4, "---");
       sgStatus->SetColWidth(c, 110);
     }
     sgInfo->SetColCount(6);
-    const int infoHeads[] = {84, 140, 141, 142, 143, 144};
+    const int infoHeads[] = {TextName, TextSizeBefore, TextSizeAfter, TextChangedSize, TextAmount, TextStatus};
     const int infoWidths[] = {0, 90, 90, 90, 60, 110};
     for (int c = 0; c < 6; ++c) {
       sgInfo->SetCells(c, 0, Tx(infoHeads[c]));
@@ -252,14 +255,14 @@ void TViewRenReplacer::ShowProgress(TThread*, int32_t result, int32_t stage, int
   SetCount(4, FailedCount);
   std::string status;
   switch (result) {
-    case rrNotSupported: status = Tx(13) + kFailedMark; break;
-    case rrProtected: status = Tx(149) + kFailedMark; break;
-    case rrUnchanged: status = Tx(9); break;
+    case rrNotSupported: status = Tx(TextNotSupported) + kFailedMark; break;
+    case rrProtected: status = Tx(TextProtected) + kFailedMark; break;
+    case rrUnchanged: status = Tx(TextUnchanged); break;
     case rrFailed:
-      status = Tx(10) + (stage ? "_" + std::to_string(stage) : std::string()) + kFailedMark;
+      status = Tx(TextFailed) + (stage ? "_" + std::to_string(stage) : std::string()) + kFailedMark;
       break;
-    case rrChanged: status = Tx(11) + kSuccessMark; break;
-    case rrNotFound: status = Tx(12); break;
+    case rrChanged: status = Tx(TextSuccessful) + kSuccessMark; break;
+    case rrNotFound: status = Tx(TextNotFound); break;
     default: break;
   }
   sgInfo->SetCells(kStatusCol, r, status);
@@ -272,13 +275,13 @@ void TViewRenReplacer::RenameProgress(TThread*, int32_t result) {
   std::string status;
   if (result == rrChanged) {
     ++SuccessfulCount;
-    status = Tx(11) + kSuccessMark;
+    status = Tx(TextSuccessful) + kSuccessMark;
   } else if (result == rrUnchanged) {
     ++UnchangedCount;
-    status = Tx(9);
+    status = Tx(TextUnchanged);
   } else if (result == rrFailed || result == rrNotFound) {
     ++FailedCount;
-    status = Tx(10) + kFailedMark;
+    status = Tx(TextFailed) + kFailedMark;
   }
   SetCount(1, Files);
   SetCount(2, UnchangedCount);
@@ -309,7 +312,7 @@ void TViewRenReplacer::OperationDone() {
   TFont f = pnlFilesComment->Font();
   f.Color = result == 1 ? TColor(255) : clWindowText;
   pnlFilesComment->SetFont(f);
-  status_ = Tx(result == 1 ? 152 : 14);
+  status_ = Tx(result == 1 ? TextAborted : TextCompleted);
   pnlFilesComment->SetCaption(status_);
 }
 
@@ -353,7 +356,7 @@ void TViewRenReplacer::btnHelpFClick() {
 void TViewRenReplacer::SysClose() {
   if (!Finished) {
     const std::string caption = MainForm ? MainForm->Caption() : std::string();
-    if (ShowMessageBox(hwnd_, Tx(18), caption, MB_YESNOCANCEL | MB_ICONQUESTION) != IDYES) return;
+    if (ShowMessageBox(hwnd_, Tx(TextAbortQuestion), caption, MB_YESNOCANCEL | MB_ICONQUESTION) != IDYES) return;
     // The thread's end posts the message that tells the result.
     if (Thread) Thread->StopAndWait();
     return;
@@ -401,7 +404,7 @@ struct TSelectionWalkEnd {
 void RunOverSelection(HWND owner, const std::function<void()>& start) {
   if (MainCommandsHeld()) return;
   if (!BeginSelectionWalk(CheckNothing)) {
-    ShowMessageBox(owner, Tx(39), "", MB_OK);
+    ShowMessageBox(owner, Tx(TextNoFilesSelected), "", MB_OK);
     return;
   }
   TSelectionWalkEnd walkEnd;
