@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "core/ProgramKey.h"
+#include "framework/Handles.h"
 #include "framework/Registry.h"
 #include "setup/InstalledFiles.h"
 
@@ -31,11 +32,48 @@ bool IsInstallFolder(const std::string& path) {
   return absolute && a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-// True when the file is gone afterwards; a missing file counts as removed.
-bool RemoveFile(const std::string& path) {
-  if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) return true;
-  SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-  return DeleteFileA(path.c_str());
+bool MarkForDeletion(HANDLE file, bool mark) {
+  FILE_DISPOSITION_INFO info{};
+  info.DeleteFile = mark;
+  return SetFileInformationByHandle(file, FileDispositionInfo, &info, sizeof info);
+}
+
+// Every installed file goes, or none does. Each is first opened for deletion
+// without sharing, which a file in use (the running program, a reader)
+// refuses and which keeps anyone from opening it meanwhile; only when all are
+// held are they marked for deletion, and the marks are taken back when one is
+// refused. They go as the handles close. The result lists what was refused.
+std::vector<std::string> RemoveInstalledFiles(const std::string& folder) {
+  struct THeld {
+    std::string Path;
+    THandle File;
+    DWORD Attributes;
+  };
+  std::vector<THeld> held;
+  std::vector<std::string> refused;
+  for (const std::string& name : BuildFileList()) {
+    const std::string path = folder + name;
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) continue;
+    // A read-only file cannot be marked.
+    if (attributes & FILE_ATTRIBUTE_READONLY) SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    THandle file(CreateFileA(path.c_str(), DELETE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!file) refused.push_back(path);
+    held.push_back({path, std::move(file), attributes});
+  }
+  size_t marked = 0;
+  while (refused.empty() && marked < held.size())
+    if (MarkForDeletion(held[marked].File.Get(), true))
+      ++marked;
+    else
+      refused.push_back(held[marked].Path);
+  if (refused.empty()) return refused;
+  for (size_t i = 0; i < marked; ++i) MarkForDeletion(held[i].File.Get(), false);
+  for (THeld& h : held) {
+    h.File.Reset();
+    if (h.Attributes & FILE_ATTRIBUTE_READONLY) SetFileAttributesA(h.Path.c_str(), h.Attributes);
+  }
+  return refused;
 }
 
 bool KeyIsEmpty(const std::string& path) {
@@ -78,13 +116,8 @@ std::vector<std::string> RemoveInstallation(const TInstallRecord& record) {
   std::string folder = record.SourceDirectory;
   if (!folder.empty() && folder.back() == '\\') folder.pop_back();
   if (IsInstallFolder(folder)) {
-    for (const std::string& name : BuildFileList())
-      if (name != UninstallerFileName && !RemoveFile(folder + name)) left.push_back(folder + name);
+    left = RemoveInstalledFiles(folder);
     if (!left.empty()) return left;
-    if (!RemoveFile(folder + UninstallerFileName)) {
-      left.push_back(folder + UninstallerFileName);
-      return left;
-    }
     RemoveDirectoryA(folder.c_str());
   }
   for (const std::string& link : record.Links)

@@ -12,10 +12,10 @@ struct TInstallRecord {
 // The uninstall entry's values; empty fields for what is missing.
 TInstallRecord ReadInstallRecord();
 
-// Removes the installed names from the install folder, then, when all of them
-// are gone, the links, the empty folders and both registry keys. Files the
-// installer did not write (a kvt.ini) stay, and with them their folder. When
-// an installed file cannot be removed (the program still runs), the
-// uninstaller, the links and the keys stay too, so that the user can run it
-// again; the result lists the paths left behind.
+// Removes the installed names from the install folder, then the links, the
+// empty folders and both registry keys. Files the installer did not write (a
+// kvt.ini) stay, and with them their folder. When any installed file cannot
+// be removed (the program still runs, a file is open), nothing at all is
+// removed, so that the user can close it and run the uninstaller again; the
+// result lists the files that could not be removed.
 std::vector<std::string> RemoveInstallation(const TInstallRecord& record);

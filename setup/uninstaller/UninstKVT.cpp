@@ -60,7 +60,7 @@ int RemoveAsCopy(HANDLE original) {
   const auto left = RemoveInstallation(ReadInstallRecord());
   MoveFileExA(OwnPath().c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
   if (left.empty()) return 0;
-  std::string text = "These files could not be removed:\r\n";
+  std::string text = "Nothing was removed. These files are in use or cannot be removed:\r\n";
   for (const std::string& path : left) text += path + "\r\n";
   text += "\r\nClose Kelvanto and run the uninstaller again.";
   MessageBoxA(nullptr, text.c_str(), kCaption, MB_OK | MB_ICONWARNING);
