@@ -36,6 +36,11 @@ constexpr const char* kFinishText =
     "Setup has finished installing the application on your computer. You may launch the "
     "application by selecting the icons installed. Click Finish to continue.";
 constexpr const char* kDefaultInstallDirectory = "C:\\Program Files\\KVT";
+constexpr const char* kCannotCreateText = "Can't create specified directory ";
+constexpr const char* kCannotWriteText = "Can't write to specified directory ";
+constexpr const char* kPathTooLongText = "The path of the specified directory is too long: ";
+constexpr const char* kShorterPathText = "\r\nPlease choose a directory with a shorter path.";
+constexpr const char* kAdminRightsText = "\r\nPlease launch setup program with administrator's rights.";
 
 constexpr int kAllUsersDesktop = CSIDL_COMMON_DESKTOPDIRECTORY;  // 25
 constexpr int kUserDesktop = CSIDL_DESKTOPDIRECTORY;             // 16
@@ -258,6 +263,9 @@ void TfrmInstall::OperationsError(uint32_t errorCode, const std::string& errorTe
 }
 
 void TfrmInstall::OperationsTerminated() {
+  // A failed copy leaves nothing of this run behind, its folder included.
+  if (operations_->Status == TOperations::stFailed && madeInstallDirectory_)
+    RemoveDirectoryA(InstallDirectory.c_str());
   if (asking_) {
     endedWhileAsking_ = true;
     return;
@@ -277,7 +285,7 @@ void TfrmInstall::OperationsEnded(int32_t status) {
 void TfrmInstall::NextStep() {
   switch (Step) {
     case stBeforeCopy:
-      if (!ForceInstallDirectory(InstallDirectory)) return;
+      if (!PrepareInstallDirectory()) return;
       Step = stCopying;
       // Disabled here, before any queued press of it can come through.
       btnNext->SetEnabled(false);
@@ -402,10 +410,30 @@ bool TfrmInstall::ForceInstallDirectory(const std::string& path) {
   // A file of that name is no folder to install into.
   if (attributes == INVALID_FILE_ATTRIBUTES && CreateFolder(path)) return true;
   const DWORD code = attributes == INVALID_FILE_ATTRIBUTES ? GetLastError() : ERROR_ALREADY_EXISTS;
-  std::string text = "Can't create specified directory " + path;
-  if (code == ERROR_ACCESS_DENIED) text += "\r\nPlease launch setup program with administrator's rights.";
-  MessageBoxA(hwnd_, text.c_str(), "Error", MB_OK | MB_ICONERROR);
+  ShowFolderError(kCannotCreateText + path, code);
   return false;
+}
+
+bool TfrmInstall::PrepareInstallDirectory() {
+  // Checked before anything is made: a copy that cannot name a file fails
+  // midway.
+  if (!KvtSetup::NamesFitInFolder(InstallDirectory, fileList_)) {
+    ShowFolderError(kPathTooLongText + InstallDirectory + kShorterPathText, ERROR_SUCCESS);
+    return false;
+  }
+  const DWORD before = GetFileAttributesA(InstallDirectory.c_str());
+  if (!ForceInstallDirectory(InstallDirectory)) return false;
+  madeInstallDirectory_ = before == INVALID_FILE_ATTRIBUTES;
+  const DWORD code = KvtSetup::TryWriteInFolder(InstallDirectory);
+  if (code == ERROR_SUCCESS) return true;
+  ShowFolderError(kCannotWriteText + InstallDirectory + "\r\n" + SysErrorMessage(code), code);
+  if (madeInstallDirectory_) RemoveDirectoryA(InstallDirectory.c_str());
+  return false;
+}
+
+void TfrmInstall::ShowFolderError(std::string text, DWORD code) {
+  if (code == ERROR_ACCESS_DENIED) text += kAdminRightsText;
+  MessageBoxA(hwnd_, text.c_str(), "Error", MB_OK | MB_ICONERROR);
 }
 
 std::string TfrmInstall::GetSpecialFolder(int folder) {

@@ -96,6 +96,10 @@ class TfrmInstall : public TForm {
   // True when path is a folder or could be made one (its parent must exist);
   // else an error box, and false.
   bool ForceInstallDirectory(const std::string& path);
+  // The folder page's checks before the copy: every installed file's path
+  // fits, the folder exists or is made, and a file can be written there;
+  // else an error box, and false.
+  bool PrepareInstallDirectory();
   // A shell folder's path (CSIDL number), or "" when there is none.
   static std::string GetSpecialFolder(int folder);
   // What the wizard writes, from the choices made and the links created.
@@ -116,6 +120,8 @@ class TfrmInstall : public TForm {
 
  private:
   void ShowPage(TTabSheet* page, const std::string& text);
+  // Adds the hint on rights to an access-denied error.
+  void ShowFolderError(std::string text, DWORD code);
   void FitPath();
   void MakeLinks();
   void WriteRegistry();
@@ -131,4 +137,6 @@ class TfrmInstall : public TForm {
   // The quit question is open; a copy that ends meanwhile waits for its answer.
   bool asking_ = false;
   bool endedWhileAsking_ = false;
+  // This run made the install folder, so a failed copy removes it.
+  bool madeInstallDirectory_ = false;
 };

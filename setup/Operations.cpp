@@ -1,6 +1,9 @@
 #include "setup/Operations.h"
 
 #include <algorithm>
+#include <cstdio>
+
+#include "framework/Handles.h"
 
 namespace KvtSetup {
 
@@ -38,7 +41,41 @@ TResourceData MapResource(HMODULE module, const std::string& name) {
   return r;
 }
 
+// The copy writes each file first under a name of its own beside the
+// target, "kvtXXXX.tmp", made anew. Not GetTempFileNameA: Wine's reports
+// success when it could not make the file.
+constexpr size_t kTempNameLength = sizeof "\\kvtXXXX.tmp" - 1;
+
+HANDLE CreateTempFile(const std::string& folder, std::string& path) {
+  const DWORD start = GetTickCount();
+  for (DWORD n = 0; n <= 0xFFFF; ++n) {
+    char name[kTempNameLength + 1];
+    snprintf(name, sizeof name, "\\kvt%04X.tmp", unsigned((start + n) & 0xFFFF));
+    HANDLE file = CreateFileA((folder + name).c_str(), GENERIC_WRITE, FILE_SHARE_WRITE, nullptr,
+                              CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE) path = folder + name;
+    if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) return file;
+  }
+  return INVALID_HANDLE_VALUE;
+}
+
 }  // namespace
+
+bool NamesFitInFolder(const std::string& folder, const std::vector<std::string>& names) {
+  size_t longest = kTempNameLength;
+  for (const std::string& name : names) longest = std::max(longest, name.size());
+  return folder.size() + longest < MAX_PATH;
+}
+
+DWORD TryWriteInFolder(const std::string& folder) {
+  std::string temp;
+  SetLastError(0);
+  THandle file(CreateTempFile(folder, temp));
+  if (!file) return GetLastError() ? GetLastError() : DWORD(ERROR_CANNOT_MAKE);
+  file.Reset();
+  DeleteFileA(temp.c_str());
+  return ERROR_SUCCESS;
+}
 
 uint32_t GetResourceSize(const std::string& name, HMODULE module) {
   HRSRC info = FindResourceA(module, name.c_str(), MAKEINTRESOURCEA(10));
@@ -60,6 +97,7 @@ void TOperations::Execute() {
   Status = stRunning;
   Written = 0;
   TotalSize = 0;
+  std::vector<TWrittenFile> written;
   try {
     for (size_t n = 1; n <= FileList.size(); ++n)
       TotalSize += GetResourceSize("file" + std::to_string(n), Module);
@@ -67,33 +105,31 @@ void TOperations::Execute() {
     for (size_t n = 1; n <= FileList.size() && ok && !Terminated(); ++n) {
       TargetPath = Folder + FileList[n - 1];
       ResourceName = "file" + std::to_string(n);
-      ok = ExtractResource();
+      ok = ExtractResource(written);
     }
-    if (Terminated())
-      Status = stCancelled;
-    else if (ok)
-      Status = stDone;
-    else {
-      Status = stFailed;
-      DoError();
-    }
+    const bool stopped = Terminated();
+    if (ok || stopped) ok = PlaceWritten(written) && ok;
+    Status = stopped ? stCancelled : ok ? stDone : stFailed;
+    RemoveLeftovers(written, Status == stFailed);
+    if (Status == stFailed) DoError();
   } catch (...) {
     // A throwing event ends the copy as failed; the thread keeps the exception.
     Status = stFailed;
+    RemoveLeftovers(written, true);
     throw;
   }
   ReturnValue = DWORD(Status);
 }
 
-bool TOperations::ExtractResource() {
+bool TOperations::ExtractResource(std::vector<TWrittenFile>& written) {
   DoProgress();
   const TResourceData r = MapResource(Module, ResourceName);
   if (!r.Data) {
     Fail(kGetResourceError, r.Error, ERROR_RESOURCE_DATA_NOT_FOUND);
     return false;
   }
-  HANDLE file = CreateFileA(TargetPath.c_str(), GENERIC_WRITE, FILE_SHARE_WRITE, nullptr,
-                            CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  std::string temp;
+  HANDLE file = CreateTempFile(Folder, temp);
   if (file == INVALID_HANDLE_VALUE) {
     Fail(kCreateFileError, GetLastError(), ERROR_CANNOT_MAKE);
     return false;
@@ -103,7 +139,7 @@ bool TOperations::ExtractResource() {
     ok = WriteResource(file, r.Data, r.Size);
   } catch (...) {
     CloseTarget(file);
-    DeleteFileA(TargetPath.c_str());
+    DeleteFileA(temp.c_str());
     throw;
   }
   // A file that cannot be closed may not hold all its bytes.
@@ -111,7 +147,10 @@ bool TOperations::ExtractResource() {
     Fail(kWriteFileError, GetLastError(), ERROR_WRITE_FAULT);
     ok = false;
   }
-  if (!ok) DeleteFileA(TargetPath.c_str());
+  if (ok)
+    written.push_back({temp, TargetPath});
+  else
+    DeleteFileA(temp.c_str());
   return ok;
 }
 
@@ -131,6 +170,38 @@ bool TOperations::WriteResource(HANDLE file, const char* data, uint32_t size) {
     DoProgress();
   }
   return true;
+}
+
+bool TOperations::PlaceWritten(std::vector<TWrittenFile>& written) {
+  // A file in use (the program running) stops the copy before any file has
+  // changed, instead of after some.
+  for (TWrittenFile& f : written) {
+    f.New = GetFileAttributesA(f.Target.c_str()) == INVALID_FILE_ATTRIBUTES;
+    if (f.New) continue;
+    THandle unshared(CreateFileA(f.Target.c_str(), DELETE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (unshared) continue;
+    TargetPath = f.Target;
+    Fail(kCreateFileError, GetLastError(), ERROR_CANNOT_MAKE);
+    return false;
+  }
+  for (TWrittenFile& f : written) {
+    // One step: the target holds its old bytes or the new, never less.
+    if (!MoveFileExA(f.Temp.c_str(), f.Target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+      TargetPath = f.Target;
+      Fail(kCreateFileError, GetLastError(), ERROR_CANNOT_MAKE);
+      return false;
+    }
+    f.Placed = true;
+  }
+  return true;
+}
+
+void TOperations::RemoveLeftovers(const std::vector<TWrittenFile>& written, bool failed) {
+  for (const TWrittenFile& f : written)
+    if (!f.Placed)
+      DeleteFileA(f.Temp.c_str());
+    else if (failed && f.New)
+      DeleteFileA(f.Target.c_str());
 }
 
 void TOperations::Fail(const char* text, DWORD code, DWORD fallbackCode) {

@@ -18,7 +18,11 @@ using TOperationsErrorEvent =
 
 // Writes the embedded files "file1".."fileN" to Folder + the N names of its
 // list, straight from the mapped resource data, with progress and a stop.
-// Its events run on the user-interface thread. Made as TThreadOf<TOperations>.
+// Each file is written under a temporary name beside its target, and all of
+// them take their names only once every one is whole: a failure leaves the
+// folder as it was, an earlier installation included. A stop installs the
+// files already whole. Its events run on the user-interface thread. Made as
+// TThreadOf<TOperations>.
 class TOperations : public TThread {
  public:
   enum : int32_t { stDone = 0, stCancelled = 1, stFailed = 2, stRunning = 3 };
@@ -50,14 +54,31 @@ class TOperations : public TThread {
   virtual bool CloseTarget(HANDLE file);
 
  private:
-  bool ExtractResource();
+  // A file whole under its temporary name, and whether it has been moved
+  // over its target, which did not exist before when New.
+  struct TWrittenFile {
+    std::string Temp, Target;
+    bool Placed = false, New = false;
+  };
+
+  bool ExtractResource(std::vector<TWrittenFile>& written);
   bool WriteResource(HANDLE file, const char* data, uint32_t size);
+  bool PlaceWritten(std::vector<TWrittenFile>& written);
+  static void RemoveLeftovers(const std::vector<TWrittenFile>& written, bool failed);
   void Fail(const char* text, DWORD code, DWORD fallbackCode);
   void DoProgress();
   void DoError();
 
   std::vector<std::string> FileList;
 };
+
+// Whether every name of the list, and the temporary name each is written
+// under first, gives a path below MAX_PATH in folder.
+bool NamesFitInFolder(const std::string& folder, const std::vector<std::string>& names);
+
+// Makes and deletes a temporary file in folder, where the copy writes its
+// own: 0, or the system's error code of the attempt.
+DWORD TryWriteInFolder(const std::string& folder);
 
 // Size of an RT_RCDATA resource; 0 when it is missing.
 uint32_t GetResourceSize(const std::string& name, HMODULE module = nullptr);

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/Handles.h"
 #include "setup/Operations.h"
 #include "support/BuildFolders.h"
 #include "support/TempFolder.h"
@@ -114,6 +115,18 @@ TEST(Operations, StopDuringThirdFileKeepsTheFirstTwoAndLeavesNoTraceOfIt) {
   EXPECT_EQ(dir.Names(), (std::vector<std::string>{"out1.bin", "out2.bin"}));
 }
 
+// Files 2 and 4 of an earlier installation: a failed copy leaves them as
+// they were, and nothing of its own.
+void PlantEarlierFiles(const TTempFolder& dir) {
+  WriteTestFile(dir / "out2.bin", "earlier 2");
+  WriteTestFile(dir / "out4.bin", "earlier 4");
+}
+void ExpectOnlyTheEarlierFiles(const TTempFolder& dir) {
+  EXPECT_EQ(dir.Names(), (std::vector<std::string>{"out2.bin", "out4.bin"}));
+  EXPECT_EQ(ReadTestFile(dir / "out2.bin"), "earlier 2");
+  EXPECT_EQ(ReadTestFile(dir / "out4.bin"), "earlier 4");
+}
+
 TEST(Operations, EachFailureReportsOnceWithItsOwnStepAndCode) {
   const std::string dataPath = TestProgramFolder() + "setupdata.dll";
   HMODULE data = LoadLibraryExA(dataPath.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
@@ -126,26 +139,24 @@ TEST(Operations, EachFailureReportsOnceWithItsOwnStepAndCode) {
     const char* subfolder;  // below the temporary folder, not created
     const char* text;
     uint32_t code;
-    std::vector<std::string> kept;
   } cases[] = {
       {"more names than resources", 6, nullptr, "", "GET RESOURCE: Error ",
-       ERROR_RESOURCE_NAME_NOT_FOUND,
-       {"out1.bin", "out2.bin", "out3.bin", "out4.bin", "out5.bin"}},
-      {"an empty resource", 2, data, "", "GET RESOURCE: Error ", ERROR_RESOURCE_DATA_NOT_FOUND,
-       {"out1.bin"}},
+       ERROR_RESOURCE_NAME_NOT_FOUND},
+      {"an empty resource", 2, data, "", "GET RESOURCE: Error ", ERROR_RESOURCE_DATA_NOT_FOUND},
       {"a missing target folder", 5, nullptr, "\\missing", "CREATE FILE: Error ",
-       ERROR_PATH_NOT_FOUND, {}},
+       ERROR_PATH_NOT_FOUND},
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.what);
     TTempFolder dir;
+    PlantEarlierFiles(dir);
     TThreadOf<TOperations> ops(Names(c.names));
     const TRun run = RunCopy(ops, dir.Path() + c.subfolder, c.module);
     EXPECT_EQ(ops.Status, TOperations::stFailed);
     ASSERT_EQ(run.Errors.size(), 1u);
     EXPECT_EQ(run.Errors[0].Text, c.text);
     EXPECT_EQ(run.Errors[0].Code, c.code);
-    EXPECT_EQ(dir.Names(), c.kept);
+    ExpectOnlyTheEarlierFiles(dir);
   }
   FreeLibrary(data);
 }
@@ -180,13 +191,15 @@ class TFaultyOperations : public TOperations {
   int closes_ = 0;
 };
 
-TEST(Operations, FailedWriteOrCloseIsAWriteErrorAndLeavesNoPartialFile) {
+TEST(Operations, FailedWriteOrCloseOrATargetInUseLeavesTheFolderAsItWas) {
   struct TCase {
     const char* what;
     TFaultyOperations::TFault fault;
-    int at;
+    int at;  // 0: no fault
     DWORD code;
     uint32_t reported;
+    const char* text = "WRITE TO FILE: Error ";
+    const char* held = nullptr;  // open elsewhere during the copy
   } cases[] = {
       {"second chunk of file 2 refused", TFaultyOperations::WriteFails, 3, ERROR_DISK_FULL,
        ERROR_DISK_FULL},
@@ -194,17 +207,25 @@ TEST(Operations, FailedWriteOrCloseIsAWriteErrorAndLeavesNoPartialFile) {
        ERROR_HANDLE_DISK_FULL},
       {"file 2 cannot be closed", TFaultyOperations::CloseFails, 2, ERROR_WRITE_FAULT,
        ERROR_WRITE_FAULT},
+      {"file 4 in use", TFaultyOperations::WriteFails, 0, 0, ERROR_SHARING_VIOLATION,
+       "CREATE FILE: Error ", "out4.bin"},
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.what);
     TTempFolder dir;
+    PlantEarlierFiles(dir);
+    THandle held;
+    if (c.held)
+      held.Reset(CreateFileA((dir / c.held).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                             OPEN_EXISTING, 0, nullptr));
     TThreadOf<TFaultyOperations> ops(c.fault, c.at, c.code);
     const TRun run = RunCopy(ops, dir.Path());
+    held.Reset();
     EXPECT_EQ(ops.Status, TOperations::stFailed);
     ASSERT_EQ(run.Errors.size(), 1u);
-    EXPECT_EQ(run.Errors[0].Text, "WRITE TO FILE: Error ");
+    EXPECT_EQ(run.Errors[0].Text, c.text);
     EXPECT_EQ(run.Errors[0].Code, c.reported);
-    EXPECT_EQ(dir.Names(), std::vector<std::string>{"out1.bin"});
+    ExpectOnlyTheEarlierFiles(dir);
   }
 }
 

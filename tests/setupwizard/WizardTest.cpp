@@ -7,6 +7,7 @@
 
 #include "controls/JustifiedText.h"
 #include "core/ProgramKey.h"
+#include "framework/Handles.h"
 #include "framework/SystemError.h"
 #include "setup/InstallForm.h"
 #include "setup/InstalledFiles.h"
@@ -15,6 +16,7 @@
 #include "support/Screenshot.h"
 #include "support/ShellLinkRead.h"
 #include "support/TempFolder.h"
+#include "support/WineDrive.h"
 
 namespace {
 
@@ -381,13 +383,20 @@ TEST(Wizard, ProposedFolders) {
   EXPECT_NE(w.lblPath->Caption(), w.InstallDirectory);
 }
 
-// Each folder that cannot be made is told, and the wizard stays where it is
-// for another try.
-TEST(Wizard, FolderThatCannotBeMadeKeepsTheFolderPage) {
+// Each folder that cannot be made, or used, is told before anything is
+// copied, and the wizard stays where it is for another try.
+TEST(Wizard, FolderThatCannotBeUsedKeepsTheFolderPage) {
   TTempFolder dir;
   dir.File("file\\KVT", 3);
   const std::string denied = "Can't create specified directory " + dir / "denied\\KVT" +
                              "\r\nPlease launch setup program with administrator's rights.";
+  // Its install folder and "\\Portuguese.lng.tip" make MAX_PATH characters:
+  // one too many.
+  const std::string tooLong = dir / std::string(MAX_PATH - 19 - 4 - dir.Path().size() - 1, 'p');
+  dir.Folder(tooLong.substr(dir.Path().size() + 1));
+  dir.Folder("readonly\\KVT");
+  TSmallDisk readOnly(dir / "readonly\\KVT", 64 * 1024, true);
+  ASSERT_TRUE(readOnly.Ok());
   const struct {
     std::string programFiles, message;
     bool deny;
@@ -395,6 +404,14 @@ TEST(Wizard, FolderThatCannotBeMadeKeepsTheFolderPage) {
       {dir / "missing\\deeper", "Can't create specified directory " + dir / "missing\\deeper\\KVT", false},
       {dir / "file", "Can't create specified directory " + dir / "file\\KVT", false},
       {dir / "denied", denied, true},
+      {tooLong,
+       "The path of the specified directory is too long: " + tooLong +
+           "\\KVT\r\nPlease choose a directory with a shorter path.",
+       false},
+      {dir / "readonly",
+       "Can't write to specified directory " + dir / "readonly\\KVT" + "\r\n" + SystemText(ERROR_ACCESS_DENIED) +
+           "\r\nPlease launch setup program with administrator's rights.",
+       false},
   };
   for (const auto& c : cases) {
     TTestWizard w;
@@ -411,6 +428,47 @@ TEST(Wizard, FolderThatCannotBeMadeKeepsTheFolderPage) {
     EXPECT_EQ(w.Copies, 0);
   }
   EXPECT_EQ(ReadTestFile(dir / "file\\KVT"), std::string(3, '\0'));
+}
+
+// A copy that runs out of space leaves the disk as it was: nothing of a new
+// installation, its folder included, and an earlier one whole.
+TEST(Wizard, CopyOutOfSpaceLeavesTheDiskAsItWas) {
+  constexpr uint64_t kPage = 4096;
+  const struct {
+    const char* what;
+    bool earlier;
+    uint64_t pages;  // of the disk, a file taking at least one
+  } cases[] = {
+      // The first file (300000 bytes, 74 pages) and three more fit.
+      {"a new installation", false, 77},
+      // The first file fits not even where the earlier one was.
+      {"over an earlier installation", true, 21 + 40},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    TSharedLinkPlaces places;
+    TTempFolder dir;
+    TSmallDisk disk(dir / "disk", c.pages * kPage);
+    ASSERT_TRUE(disk.Ok());
+    const std::string folder = dir / "disk\\KVT";
+    const std::vector<std::string> names = BuildFileList();
+    for (size_t n = 0; c.earlier && n < names.size(); ++n)
+      ASSERT_TRUE(WriteTestFile(folder + names[n], "earlier " + names[n]));
+    TTestWizard w;
+    w.ProgramFilesDir = dir / "disk";
+    ToFolderPage(w);
+    TBoxAnswers boxes({{"WRITE TO FILE: Error ", IDOK}});
+    Click(w.btnNext);
+    ASSERT_TRUE(PumpUntil([&] { return !w.Visible(); }));
+    EXPECT_EQ(boxes.Finish(), (std::vector<TShown>{{"WRITE TO FILE: Error ", SystemText(ERROR_DISK_FULL)}}));
+    EXPECT_TRUE(w.Written.empty());
+    EXPECT_FALSE(Exists(places.DesktopLink));
+    EXPECT_EQ(Exists(folder), c.earlier);
+    if (!c.earlier) continue;
+    for (const std::string& name : names) EXPECT_EQ(ReadTestFile(folder + name), "earlier " + name);
+    WIN32_FIND_DATAA found;
+    EXPECT_FALSE(TFindHandle(FindFirstFileA((folder + "\\*.tmp").c_str(), &found))) << found.cFileName;
+  }
 }
 
 // Cancel asks before the install is done. When the copy ends under the

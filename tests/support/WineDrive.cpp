@@ -1,9 +1,13 @@
 #include "support/WineDrive.h"
 
+#include <algorithm>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "framework/Handles.h"
+#include "support/MessagePump.h"
+#include "support/TempFolder.h"
 
 namespace {
 
@@ -21,6 +25,39 @@ struct TUnixDriveRequest {
 };
 constexpr DWORD DefineUnixDriveCode =
     CTL_CODE(0x6D, 32, METHOD_BUFFERED, FILE_READ_ACCESS | FILE_WRITE_ACCESS);
+
+// The Unix path of a path on drive C: of the test prefix.
+std::string UnixPath(const std::string& path) {
+  char prefix[MAX_PATH] = "";
+  GetEnvironmentVariableA("WINEPREFIX", prefix, MAX_PATH);
+  std::string result = std::string(prefix) + "/drive_c/" + path.substr(3);
+  std::replace(result.begin(), result.end(), '\\', '/');
+  return result;
+}
+
+// Wine starts a program named by its Unix path as a Unix process, but its
+// handle does not wait for it: the shell writes the exit code to a file,
+// under its final name only once it is whole.
+bool RunUnix(const std::string& command) {
+  static int runs = 0;
+  char temp[MAX_PATH];
+  GetTempPathA(MAX_PATH, temp);
+  const std::string status =
+      std::string(temp) + "kvt_unix_" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(runs++);
+  const std::string unixStatus = UnixPath(status);
+  std::string line = "/bin/sh -c \"" + command + "; echo $? >" + unixStatus + ".new && mv " + unixStatus +
+                     ".new " + unixStatus + "\"";
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+    return false;
+  THandle process(pi.hProcess), thread(pi.hThread);
+  const bool ended = PumpUntil([&] { return GetFileAttributesA(status.c_str()) != INVALID_FILE_ATTRIBUTES; }, 10000);
+  const std::string code = ReadTestFile(status);
+  DeleteFileA(status.c_str());
+  return ended && code == "0\n";
+}
 
 }  // namespace
 
@@ -43,13 +80,10 @@ bool DefineWineDrive(char letter, UINT type, const std::string& unixFolder) {
 }
 
 TTestDrive::TTestDrive(char letter, UINT type) : letter_(letter) {
-  char prefix[MAX_PATH] = "";
-  GetEnvironmentVariableA("WINEPREFIX", prefix, MAX_PATH);
-  const std::string name = "kvt_drive_" + std::to_string(GetCurrentProcessId()) + letter;
-  folder_ = "C:\\" + name;
+  folder_ = "C:\\kvt_drive_" + std::to_string(GetCurrentProcessId()) + letter;
   CreateDirectoryA(folder_.c_str(), nullptr);
   DefineWineDrive(letter_, DRIVE_NO_ROOT_DIR, "");
-  ok_ = DefineWineDrive(letter_, type, std::string(prefix) + "/drive_c/" + name);
+  ok_ = DefineWineDrive(letter_, type, UnixPath(folder_));
 }
 
 TTestDrive::~TTestDrive() {
@@ -58,3 +92,16 @@ TTestDrive::~TTestDrive() {
 }
 
 void TTestDrive::Remove() { DefineWineDrive(letter_, DRIVE_NO_ROOT_DIR, ""); }
+
+TSmallDisk::TSmallDisk(const std::string& folder, uint64_t size, bool readOnly) : folder_(folder) {
+  CreateDirectoryA(folder.c_str(), nullptr);
+  unixFolder_ = UnixPath(folder);
+  ok_ = RunUnix("/bin/mount -t tmpfs -o " + std::string(readOnly ? "ro," : "") +
+                "size=" + std::to_string(size) + " tmpfs " + unixFolder_);
+}
+
+TSmallDisk::~TSmallDisk() {
+  // Lazily: the Wine server may still hold a folder of it open.
+  if (ok_) RunUnix("/bin/umount -l " + unixFolder_);
+  RemoveDirectoryA(folder_.c_str());
+}

@@ -1,6 +1,7 @@
 #pragma once
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 
 // Defines a drive letter of the test prefix over a Unix folder with a given
@@ -25,5 +26,24 @@ class TTestDrive {
  private:
   char letter_;
   std::string folder_;
+  bool ok_ = false;
+};
+
+// A folder of drive C: that is a file system of its own, of a given size: a
+// tmpfs that root mounts over it through Wine's start of Unix programs, so
+// that writes there run out of space as on a full disk (or, read-only, fail
+// as on a write-protected one). The file system is unmounted at the end,
+// with whatever was written to it.
+class TSmallDisk {
+ public:
+  TSmallDisk(const std::string& folder, uint64_t size, bool readOnly = false);
+  ~TSmallDisk();
+  TSmallDisk(const TSmallDisk&) = delete;
+  TSmallDisk& operator=(const TSmallDisk&) = delete;
+  bool Ok() const { return ok_; }
+
+ private:
+  std::string folder_;
+  std::string unixFolder_;
   bool ok_ = false;
 };
