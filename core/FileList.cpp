@@ -12,7 +12,7 @@ IShellFolder* DesktopFolder = nullptr;
 HWND ShellOwnerWindow = nullptr;
 std::string ViewerPath;
 std::string EditorPath;
-uint32_t ToolBusy = 0;
+std::atomic<uint32_t> ToolBusy{0};
 uint32_t GeneralCheckContainer = 0;
 TListOperationEnd OnListOperationEnd = nullptr;
 

@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 
@@ -141,7 +142,9 @@ extern IShellFolder* DesktopFolder;
 extern HWND ShellOwnerWindow;
 extern std::string ViewerPath;
 extern std::string EditorPath;
-extern uint32_t ToolBusy;
+// Set on the window thread when a job starts; the file-operation thread clears
+// it at its end while the window thread reads it.
+extern std::atomic<uint32_t> ToolBusy;
 // Bits read here: 0x08 select by mask leaves folders, 0x80 show hidden and
 // system entries, 0x4000 basket additions get both marks.
 extern uint32_t GeneralCheckContainer;
