@@ -51,30 +51,29 @@ bool TPylBitBtn::HandleDrawItem(const DRAWITEMSTRUCT& item) {
   DrawFrameControl(dc, &r, DFC_BUTTON, DFCS_BUTTONPUSH | (down ? DFCS_PUSHED : 0));
 
   const std::string caption = Caption();
-  UINT textFlags = DT_SINGLELINE | DT_VCENTER | DT_LEFT;
+  UINT textFlags = DT_VCENTER | DT_LEFT;
   if (item.itemState & ODS_NOACCEL) textFlags |= DT_HIDEPREFIX;
-  RECT t{0, 0, 0, 0};
-  if (!caption.empty()) DrawTextA(dc, caption.c_str(), -1, &t, textFlags | DT_CALCRECT);
+  const int textWidth = c.TextWidth(WithoutMnemonic(caption));
   const SIZE g = glyph_.Size();
-  const int gap = g.cx && t.right ? Spacing : 0;
+  const int gap = g.cx && textWidth ? Spacing : 0;
   const int shift = down ? 1 : 0;
-  int x = Margin >= 0 ? r.left + Margin : (r.left + r.right - (g.cx + gap + t.right)) / 2;
+  int x = Margin >= 0 ? r.left + Margin : (r.left + r.right - (g.cx + gap + textWidth)) / 2;
   glyph_.Draw(c, x + shift, (r.top + r.bottom - g.cy) / 2 + shift, enabled, down);
   x += g.cx + gap;
   if (!caption.empty()) {
     SetBkMode(dc, TRANSPARENT);
-    RECT tr{x + shift, r.top + shift, x + t.right + shift, r.bottom + shift};
+    RECT tr{x + shift, r.top + shift, x + textWidth + shift, r.bottom + shift};
     if (!enabled) {
       // Etched, as disabled captions are.
       RECT light = tr;
       OffsetRect(&light, 1, 1);
       SetTextColor(dc, GetSysColor(COLOR_BTNHIGHLIGHT));
-      DrawTextA(dc, caption.c_str(), -1, &light, textFlags);
+      c.CaptionOut(light, caption, textFlags);
       SetTextColor(dc, GetSysColor(COLOR_BTNSHADOW));
     } else {
       SetTextColor(dc, ColorToRGB(font_.Color));
     }
-    DrawTextA(dc, caption.c_str(), -1, &tr, textFlags);
+    c.CaptionOut(tr, caption, textFlags);
   }
   if (focused && !(item.itemState & ODS_NOFOCUSRECT)) {
     InflateRect(&r, -3, -3);

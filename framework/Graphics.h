@@ -73,9 +73,14 @@ class TCanvas {
   void Polygon(std::initializer_list<POINT> points);
   void MoveTo(int x, int y) { MoveToEx(dc_, x, y, nullptr); }
   void LineTo(int x, int y) { ::LineTo(dc_, x, y); }
+  // Both put every character where TextExtent measured it.
   void TextOut(int x, int y, const std::string& s);
   // Clipped to r; the rest of r is filled with the brush colour (opaque).
   void TextRect(const RECT& r, int x, int y, const std::string& s);
+  // One line placed in r by DT_LEFT, DT_CENTER, DT_RIGHT and DT_VCENTER,
+  // clipped to it; unless DT_NOPREFIX, "&" underlines the next character
+  // (hidden with DT_HIDEPREFIX) and "&&" shows one "&".
+  void CaptionOut(const RECT& r, const std::string& caption, UINT format);
   SIZE TextExtent(const std::string& s) const;
   int TextWidth(const std::string& s) const { return TextExtent(s).cx; }
   int TextHeight(const std::string& s) const { return TextExtent(s).cy; }
@@ -87,10 +92,15 @@ class TCanvas {
  private:
   HDC dc_;
   int saved_;
+  void PlacedText(int x, int y, UINT options, const RECT* r, const std::string& s);
   TColor brush_ = clWindow;
   TFont font_;
   TGdiObject pen_;
 };
+
+// A caption as shown: its mnemonic marks taken out ("&&" stays one "&");
+// underlined, when given, gets the index of the marked character or npos.
+std::string WithoutMnemonic(const std::string& caption, size_t* underlined = nullptr);
 
 // The size of a text in a font on the screen.
 SIZE ScreenTextExtent(const TFont& font, const std::string& s);

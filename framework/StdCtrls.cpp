@@ -16,7 +16,7 @@ void TPanel::Paint(TCanvas& c) {
   if (!ShowCaption || caption_.empty()) return;
   SetBkMode(c.Handle(), TRANSPARENT);
   if (Alignment != DT_CENTER) InflateRect(&r, -4, 0);
-  DrawTextA(c.Handle(), caption_.c_str(), -1, &r, Alignment | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+  c.CaptionOut(r, caption_, Alignment | DT_VCENTER | DT_NOPREFIX);
 }
 
 // ---- TLabel
@@ -39,7 +39,8 @@ void TLabel::SetFont(const TFont& f) {
 
 void TLabel::AdjustSize() {
   if (!AutoSize) return;
-  const SIZE sz = ScreenTextExtent(font_, caption_.empty() ? " " : caption_);
+  const std::string shown = (Alignment & DT_NOPREFIX) ? caption_ : WithoutMnemonic(caption_);
+  const SIZE sz = ScreenTextExtent(font_, shown.empty() ? " " : shown);
   SetBounds(Left(), Top(), caption_.empty() ? 0 : static_cast<int>(sz.cx), sz.cy);
 }
 
@@ -53,7 +54,11 @@ void TLabel::PaintControl(TCanvas& c) {
   if (!Transparent) c.FillRect(r);
   SetBkMode(c.Handle(), TRANSPARENT);
   if (!enabled_) SetTextColor(c.Handle(), GetSysColor(COLOR_GRAYTEXT));
-  DrawTextA(c.Handle(), caption_.c_str(), -1, &r, Alignment | (AutoSize ? DT_SINGLELINE : DT_WORDBREAK));
+  if (AutoSize) {
+    c.CaptionOut(r, caption_, Alignment);
+  } else {
+    DrawTextA(c.Handle(), caption_.c_str(), -1, &r, Alignment | DT_WORDBREAK);
+  }
 }
 
 // ---- standard controls

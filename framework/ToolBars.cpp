@@ -32,7 +32,7 @@ void TMenuBarButton::PaintControl(TCanvas& c) {
   SetBkMode(c.Handle(), TRANSPARENT);
   if (!enabled_) SetTextColor(c.Handle(), GetSysColor(COLOR_GRAYTEXT));
   if (Dropped) OffsetRect(&r, 1, 1);
-  DrawTextA(c.Handle(), caption_.c_str(), -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+  c.CaptionOut(r, caption_, DT_CENTER | DT_VCENTER);
 }
 
 void TMenuBarButton::MouseDown(TMouseButton b, unsigned shift, int x, int y) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -108,11 +109,12 @@ TEST_F(Tips, EscClosesAndThePainterJustifiesBrokenLinesOnly) {
   ASSERT_FALSE(words.empty());
 
   // The measures the painter used: the paint box's font.
-  const int blank = ScreenTextExtent(tips.pb->Font(), " ").cx;
+  const TFont font = tips.pb->Font();
+  const int blank = ScreenTextExtent(font, " ").cx;
   const int usable = tips.pb->Width() - 28;
-  auto right = [&](const TWord& w) { return w.x + ScreenTextExtent(tips.pb->Font(), w.text).cx; };
+  auto right = [&](const TWord& w) { return w.x + ScreenTextExtent(font, w.text).cx; };
   // Every line but the last ends at the right margin, within the rounding
-  // of the gaps; the last keeps plain gaps.
+  // of the gaps.
   int lines = 0;
   for (size_t i = 0; i + 1 < words.size(); ++i) {
     if (words[i + 1].y == words[i].y) continue;
@@ -121,22 +123,49 @@ TEST_F(Tips, EscClosesAndThePainterJustifiesBrokenLinesOnly) {
     EXPECT_GE(right(words[i]), 12 + usable - 12) << words[i].text;
   }
   EXPECT_GE(lines, 1);
-  const TWord& last = words.back();
-  const TWord& before = words[words.size() - 2];
-  ASSERT_EQ(before.y, last.y);
-  EXPECT_EQ(last.x, right(before) + blank);
 
-  // Two short words stand one blank apart.
-  words.clear();
-  TBitmap bmp(400, 100);
-  bmp.Paint([&](TCanvas& c) {
-    c.SetFont(tips.pb->Font());
-    PaintJustifiedText(c, "Tg ab", 319, 22);
-  });
-  ASSERT_EQ(words.size(), 2u);
-  EXPECT_EQ(words[0].x, 12);
-  EXPECT_EQ(words[0].y, 22);
-  EXPECT_EQ(words[1].x, 12 + ScreenTextExtent(tips.pb->Font(), "Tg").cx + blank);
+  // As drawn: words stand apart by at least a blank less a pixel of
+  // smoothing, and a line that is not stretched keeps plain blanks.
+  const char* const texts[] = {
+      "Tg ab",
+      "     You can switch to Replacer mode by pressing Ctrl+4",
+      "     You can easy rename file in the browser grid by pressing Shift+F6",
+      "     You can select all files by pressing Ctrl+Gray Plus",
+      "     Vous pouvez renommer facilement un fichier dans la grille du navigateur en appuyant sur Maj+F6",
+      "Welcome to the Kelvanto Setup program. This program will install Kelvanto on your computer. "
+      "Click Next to continue or Cancel to quit from Setup program.",
+  };
+  const int height = ScreenTextExtent(font, "Tg").cy;
+  for (const char* text : texts) {
+    words.clear();
+    TBitmap bmp(500, 130);
+    bmp.Paint([&](TCanvas& c) {
+      c.SetBrushColor(RGB(255, 255, 255));
+      c.FillRect({0, 0, 500, 130});
+      c.SetFont(font);
+      PaintJustifiedText(c, text, tips.pb->Width(), 22);
+      auto clear = [&](int x, int y) {
+        for (int dy = 0; dy < height; ++dy)
+          if (c.Pixel(x, y + dy) != RGB(255, 255, 255)) return false;
+        return true;
+      };
+      for (size_t i = 0; i + 1 < words.size(); ++i) {
+        const TWord &a = words[i], &b = words[i + 1];
+        if (a.y != b.y) continue;
+        int run = 0, widest = 0;
+        for (int x = right(a) - 2; x <= b.x; ++x) {
+          run = clear(x, a.y) ? run + 1 : 0;
+          widest = std::max(widest, run);
+        }
+        EXPECT_GE(widest, blank - 1) << a.text << "|" << b.text << " in " << text;
+      }
+    });
+    ASSERT_GE(words.size(), 2u) << text;
+    if (text[0] != ' ') EXPECT_EQ(words[0].x, 12) << text;
+    EXPECT_EQ(words[0].y, 22);
+    for (size_t i = words.size() - 1; i > 0 && words[i - 1].y == words.back().y; --i)
+      EXPECT_EQ(words[i].x, right(words[i - 1]) + blank) << words[i].text << " in " << text;
+  }
 }
 
 TEST(About, TextsIconLinksAndTheirPages) {
