@@ -288,6 +288,7 @@ void TMainForm::CreateControls() {
     (*button)->SetAction(action);
   }
   pnlTools->OnResize = [this] { pnlToolsResize(pnlTools); };
+  mnuToolsToolbar->Checked = pnlTools->Visible();
 
   pnlTop = new TPanel(this);
   pnlTop->SetAlign(TAlign::Top);

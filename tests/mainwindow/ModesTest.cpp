@@ -153,4 +153,23 @@ TEST_F(MainWindow, LanguageReachesMenusToolbarAndTools) {
   EXPECT_EQ(f.actLaunchOperation->Caption, "Start...");
 }
 
+TEST_F(MainWindow, ToolbarMarksSayWhetherTheBarsShow) {
+  ASSERT_TRUE(WriteTestFile(Ini(), "[MainForm]\r\nShowTips=0\r\n"));
+  Start();
+  TMainForm& f = *form_;
+  const auto checked = [&](TMenuItem* item) {
+    TMenuHandle popup(f.mnuView->BuildMenu(true));
+    SendMessageA(f.Handle(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup.Get()), 0);
+    return (GetMenuState(popup.Get(), item->Command(), MF_BYCOMMAND) & MF_CHECKED) != 0;
+  };
+  for (auto [item, bar] : {std::pair{f.mnuMainToolbar, f.pnlTbMain}, std::pair{f.mnuToolsToolbar, f.pnlTools}}) {
+    EXPECT_TRUE(bar->Visible());
+    for (int click = 0; click <= 2; ++click) {
+      if (click) SendMessageA(f.Handle(), WM_COMMAND, item->Command(), 0);
+      EXPECT_EQ(bar->Visible(), click != 1) << click;
+      EXPECT_EQ(checked(item), bar->Visible()) << click;
+    }
+  }
+}
+
 }  // namespace
