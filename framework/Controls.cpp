@@ -304,15 +304,18 @@ LRESULT CALLBACK TWinControl::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARA
     return DefSubclassProc(hwnd, msg, wp, lp);
   }
   if (id == kInnerSubclass) {
-    if (!self->destroying_) {
-      try {
-        if (self->KeyMessage(msg, wp)) return 0;
-      } catch (...) {
-        HandleCallbackException();
-        return 0;
-      }
+    if (self->destroying_) return DefSubclassProc(hwnd, msg, wp, lp);
+    try {
+      if (self->KeyMessage(msg, wp)) return 0;
+      const LRESULT r = DefSubclassProc(hwnd, msg, wp, lp);
+      // The focus comes and goes through the inner window itself (a combo
+      // box's edit): its containers must hear of it as of the control's.
+      if (msg == WM_SETFOCUS || msg == WM_KILLFOCUS) self->FocusMoved(reinterpret_cast<HWND>(wp), msg == WM_SETFOCUS);
+      return r;
+    } catch (...) {
+      HandleCallbackException();
+      return 0;
     }
-    return DefSubclassProc(hwnd, msg, wp, lp);
   }
   return self->Dispatch(msg, wp, lp);
 }

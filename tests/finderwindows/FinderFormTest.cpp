@@ -26,6 +26,8 @@ struct TResultsCloser {
   int32_t rows = -1;
   uint32_t busy = 0;
   TFileFilter filter;
+  // Leaves by "Go to file" instead of the close box.
+  bool goToFile = false;
   // The main window's mode actions while the window was open.
   bool modesEnabled = true;
   RECT bounds{};
@@ -66,7 +68,11 @@ void CloseWhenDone(TSrchRes& results) {
     g_closer.rows = w->RowCount;
     NoteGlyphs(*w);
     g_closer.window = nullptr;
-    PostMessageA(w->Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    if (g_closer.goToFile) {
+      PostMessageA(w->btnGoToFile->Handle(), BM_CLICK, 0, 0);
+    } else {
+      PostMessageA(w->Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    }
   };
   g_closer.timer.SetEnabled(true);
 }
@@ -85,6 +91,7 @@ class FinderTool : public MainWindow {
     g_closer.window = nullptr;
     g_closer.shown = 0;
     g_closer.rows = -1;
+    g_closer.goToFile = false;
     g_closer.threads.clear();
     g_closer.windows.clear();
     g_closer.glyphs.clear();
@@ -228,12 +235,21 @@ TEST_F(FinderTool, PathsEnterAndSettingsAcrossARestart) {
   EXPECT_EQ(f.lbSearchPaths->Items[0], tree.Path());
   EXPECT_EQ(f.lbSearchPaths->ItemIndex(), 0);
 
-  // Enter in the mask box starts the search.
+  // Enter in the mask box starts the search; "Go to file" leaves the finder
+  // for the pane, whose title alone then looks active.
   f.cmbSearchFor->SetText("*.txt");
   f.cmbSearchFor->SetFocus();
+  EXPECT_EQ(f.pnlNameTools->Color(), clActiveCaption);
+  g_closer.goToFile = true;
   PressKey(GetFocus(), VK_RETURN);
   ASSERT_TRUE(PumpUntil([] { return g_closer.shown == 1 && g_closer.rows >= 0; }));
   Pump(100);
+  TBrowserForm* pane = ActivePane;
+  ASSERT_TRUE(pane);
+  EXPECT_EQ(GetFocus(), pane->sgBrowser->Handle());
+  EXPECT_EQ(pane->pnlAddressLine->Color(), clActiveCaption);
+  EXPECT_EQ(f.pnlNameTools->Color(), clInactiveCaption);
+  EXPECT_TRUE(SaveWindowShot(form_->Handle(), ShotPath("finder_gone_to_file.bmp")));
   EXPECT_EQ(g_closer.busy, 1u);
   EXPECT_EQ(ToolBusy, 0u);
   // Laid over the main window below its bars, which were off meanwhile.
