@@ -196,6 +196,18 @@ LRESULT TForm::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_SIZE:
       if (Application().MainForm == this) Application().MainFormSized(wp);
       break;
+    case WM_GETMINMAXINFO:
+      // The user's drag obeys the size constraints as SetBounds does.
+      if (!parent_) {
+        auto* info = reinterpret_cast<MINMAXINFO*>(lp);
+        const TSizeConstraints& c = constraints_;
+        if (c.MinWidth > 0) info->ptMinTrackSize.x = c.MinWidth;
+        if (c.MinHeight > 0) info->ptMinTrackSize.y = c.MinHeight;
+        if (c.MaxWidth > 0) info->ptMaxTrackSize.x = c.MaxWidth;
+        if (c.MaxHeight > 0) info->ptMaxTrackSize.y = c.MaxHeight;
+        return 0;
+      }
+      break;
     case WM_WINDOWPOSCHANGED:
       // The user and the window manager move top-level windows too.
       if (!parent_ && !IsIconic(hwnd_)) GetWindowRect(hwnd_, &bounds_);

@@ -38,6 +38,7 @@ TEST_F(ReplaceWindows, ReplaceWithBackupShowsWhatIsOnDiskAndFiltersByOutcome) {
   ASSERT_TRUE(r.btnStartOperation->Enabled());
   TViewerSeen seen;
   TRows unchanged, failed, successful, all;
+  RECT shrunk{};
   ASSERT_TRUE(RunViewer(*r.btnStartOperation, seen, [&](TViewRenReplacer& v) {
     EXPECT_TRUE(SaveWindowShot(v.Handle(), ShotPath("replacewindows_viewer.bmp")));
     Click(*v.rbUnchanged);
@@ -49,7 +50,13 @@ TEST_F(ReplaceWindows, ReplaceWithBackupShowsWhatIsOnDiskAndFiltersByOutcome) {
     successful = GridRows(*v.sgInfo, 1);
     Click(*v.rbAll);
     all = GridRows(*v.sgInfo, 1);
+    // Made smaller than its least size, as a drag would, it stays at that size.
+    MoveWindow(v.Handle(), 10, 10, 300, 220, TRUE);
+    Pump(30);
+    shrunk = v.BoundsRect();
   }));
+  EXPECT_EQ(shrunk.right - shrunk.left, 600);
+  EXPECT_EQ(shrunk.bottom - shrunk.top, 400);
   EXPECT_EQ(ReadTestFile(data_ / "a.txt"), "xxbarbarxxxxx");
   EXPECT_EQ(ReadTestFile(data_ / "a.txt.bak"), "old");
   EXPECT_EQ(ReadTestFile(data_ / "a.txt.bak0"), "xxfooxxxxx");
