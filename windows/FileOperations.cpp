@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstddef>
 #include <cstring>
 #include <vector>
 
@@ -33,8 +34,13 @@ constexpr DWORD kSettableAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_H
 
 std::atomic<OperationsTesting::TFault> injectedFault{OperationsTesting::TFault::None};
 std::atomic<DWORD> chunkDelay{0};
+std::atomic<OperationsTesting::TStep> killStep{OperationsTesting::TStep::None};
 
 bool Hit(OperationsTesting::TFault f) { return injectedFault.load() == f; }
+
+void KillPoint(OperationsTesting::TStep step) {
+  if (killStep.load() == step) TerminateProcess(GetCurrentProcess(), OperationsTesting::KilledExitCode);
+}
 
 bool SameText(const std::string& a, const std::string& b) {
   return CompareNames(a.data(), uint32_t(a.size()), b.data(), uint32_t(b.size())) == 0;
@@ -127,6 +133,31 @@ void DeleteForGood(const std::string& path) {
 }
 
 std::string FolderOf(const std::string& path) { return path.substr(0, path.rfind('\\') + 1); }
+
+// Beside the target: its name and a number, which tells whose copy a left
+// over one was; the number alone where that would be too long for a path
+// or a name.
+std::string TemporaryName(const std::string& target, int n) {
+  const std::string suffix = "." + std::to_string(n) + ".kvt";
+  const std::string folder = FolderOf(target);
+  if (target.size() + suffix.size() < MAX_PATH && target.size() - folder.size() + suffix.size() <= 255)
+    return target + suffix;
+  return folder + "~" + std::to_string(n) + ".kvt";
+}
+
+// Renames an open file (opened with DELETE access) without replacing one.
+// The record holds the name in UTF-16 only: converted as the ANSI file
+// calls convert it.
+bool RenameOpenFile(HANDLE file, const std::string& path) {
+  const UINT codePage = AreFileApisANSI() ? CP_ACP : CP_OEMCP;
+  const int chars = MultiByteToWideChar(codePage, 0, path.c_str(), -1, nullptr, 0);
+  if (chars <= 0) return false;
+  std::vector<BYTE> block(offsetof(FILE_RENAME_INFO, FileName) + size_t(chars) * sizeof(WCHAR));
+  auto* info = reinterpret_cast<FILE_RENAME_INFO*>(block.data());
+  info->FileNameLength = DWORD(chars - 1) * sizeof(WCHAR);
+  MultiByteToWideChar(codePage, 0, path.c_str(), -1, info->FileName, chars);
+  return SetFileInformationByHandle(file, FileRenameInfo, info, DWORD(block.size()));
+}
 
 }  // namespace
 
@@ -480,6 +511,15 @@ bool TOperations::IsSourceItself(const std::string& path) {
   return FileIdOf(currentSource_, source) && FileIdOf(path, other) && source == other;
 }
 
+// An existing target: refused when it is the source itself, else asked
+// about; a new name from the answer is one that no file holds.
+void TOperations::ResolveExistingTarget() {
+  if (IsSourceItself(currentTarget_))
+    RefuseSelfTarget();
+  else
+    CheckExistingTarget();
+}
+
 void TOperations::RefuseSelfTarget() {
   Inform(Tx(TextCopyToItself), MB_ICONINFORMATION);
   answer_ = 0;
@@ -587,40 +627,20 @@ int TOperations::CopyOneFile() {
     return 0;
   }
   const uint64_t size = SizeOf(sourceInfo_);
+  overwrite_ = false;
+  // The questions about an existing target come before a large copy; a
+  // small one learns of its target when it takes the name, which spares
+  // each new target a lookup of a name that is not there (slow under Wine).
+  if (size > kBufferSize && PathExists(currentTarget_)) ResolveExistingTarget();
+  // Every copy is written under a temporary name beside its target and gets
+  // the name only when complete: a killed copy leaves no partial file under
+  // the name, which would look finished and newer than its source.
   THandle target;
   std::string written;
-  overwrite_ = false;
-  // A new target is made only where none is, so a file that appeared
-  // meanwhile is never truncated; an existing one is replaced only by a
-  // complete copy made beside it. Trying first costs no lookup of a name
-  // that is not there, which Wine makes slow.
-  bool existing = false;
   while (answer_) {
-    if (existing) {
-      if (IsSourceItself(currentTarget_)) {
-        RefuseSelfTarget();
-        return 0;
-      }
-      CheckExistingTarget();
-      if (!answer_) break;
-      existing = false;
-      if (!overwrite_) continue;  // renamed: the new name is tried again
-    }
-    if (overwrite_)
-      target.Reset(CreateFileUnderFreeName(
-          [&](int n) { return currentTarget_ + "." + std::to_string(n) + ".kvt"; }, written,
-          GENERIC_WRITE, 0, FILE_ATTRIBUTE_NORMAL));
-    else
-      target.Reset(CreateFileA((written = currentTarget_).c_str(), GENERIC_WRITE, 0, nullptr,
-                               CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (target) break;
-    const DWORD error = GetLastError();
-    if (!overwrite_ && (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS ||
-                        (error == ERROR_ACCESS_DENIED && PathExists(currentTarget_)))) {
-      existing = true;
-      continue;
-    }
-    if (!AskRetry(1, skCreate, error)) break;
+    target.Reset(CreateFileUnderFreeName([&](int n) { return TemporaryName(currentTarget_, n); },
+                                         written, GENERIC_WRITE | DELETE, 0, FILE_ATTRIBUTE_NORMAL));
+    if (target || !AskRetry(1, skCreate, GetLastError())) break;
   }
   const uint64_t before = BytesDone;
   if (target && answer_ && size > kBufferSize) {
@@ -632,9 +652,10 @@ int TOperations::CopyOneFile() {
   if (target && answer_) answer_ = CopyBytes(source.Get(), target.Get());
   BytesDone = before + size;
   if (target) {
-    if (!FinishCopy(target, written)) answer_ = 0;
-    if (answer_ && overwrite_ && !PutCopyInPlace(written)) answer_ = 0;
-    if (!answer_) DeleteForGood(written);
+    bool named = false;
+    if (!FinishCopy(target, named)) answer_ = 0;
+    if (answer_ && !named && !PutCopyInPlace(written)) answer_ = 0;
+    if (!answer_) DeleteForGood(named ? currentTarget_ : written);
   }
   if (source && !CloseHandle(source.Release())) Warn("CloseHandle Read: Error ", GetLastError());
   currentPercent_ = 100;
@@ -668,6 +689,7 @@ bool TOperations::CopyBytes(HANDLE source, HANDLE target) {
     }
     done += got;
     BytesDone += got;
+    if (done < size) KillPoint(OperationsTesting::TStep::MidCopy);
     const int32_t percent = int32_t(done * 100 / size);
     if (percent != currentPercent_) {
       currentPercent_ = percent;
@@ -678,9 +700,10 @@ bool TOperations::CopyBytes(HANDLE source, HANDLE target) {
   return true;
 }
 
-// Size, times, close and attributes of the written file: a copy whose size
-// is not the source's, or a failure of any step, makes a failed copy.
-bool TOperations::FinishCopy(THandle& target, const std::string& written) {
+// Size, times and attributes of the written file, the name of a new target,
+// then the close: a copy whose size is not the source's, or a failure of
+// any step, makes a failed copy. A copy named here has named set.
+bool TOperations::FinishCopy(THandle& target, bool& named) {
   using OperationsTesting::TFault;
   bool ok = answer_;
   LARGE_INTEGER writtenSize;
@@ -689,23 +712,51 @@ bool TOperations::FinishCopy(THandle& target, const std::string& written) {
     Warn("WRITE TO FILE: Error ", ERROR_WRITE_FAULT);
     ok = false;
   }
+  KillPoint(OperationsTesting::TStep::Times);
   if (ok && (!SetFileTime(target.Get(), &sourceTimes_[0], &sourceTimes_[1], &sourceTimes_[2]) ||
              Hit(TFault::FailTimes))) {
     Warn("SetFileTime: Error ", Hit(TFault::FailTimes) ? ERROR_ACCESS_DENIED : GetLastError());
     ok = false;
   }
-  if (!CloseHandle(target.Release()) || Hit(TFault::FailClose)) {
-    Warn("CloseHandle Write: Error ", Hit(TFault::FailClose) ? ERROR_DISK_FULL : GetLastError());
-    ok = false;
-  }
-  const DWORD attributes = sourceInfo_.dwFileAttributes & kSettableAttributes;
-  if (ok && (!SetFileAttributesA(written.c_str(), attributes ? attributes : FILE_ATTRIBUTE_NORMAL) ||
+  KillPoint(OperationsTesting::TStep::Attributes);
+  // Through the handle, so that the copy is complete before it has a name.
+  FILE_BASIC_INFO basic{};  // times of 0 stay as they are
+  basic.FileAttributes = sourceInfo_.dwFileAttributes & kSettableAttributes;
+  if (!basic.FileAttributes) basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+  if (ok && (!SetFileInformationByHandle(target.Get(), FileBasicInfo, &basic, sizeof basic) ||
              Hit(TFault::FailAttributes))) {
     Warn("SetFileAttributes: Error ",
          Hit(TFault::FailAttributes) ? ERROR_ACCESS_DENIED : GetLastError());
     ok = false;
   }
+  if (ok && !overwrite_) ok = TakeName(target.Get(), named);
+  KillPoint(OperationsTesting::TStep::Close);
+  if (!CloseHandle(target.Release()) || Hit(TFault::FailClose)) {
+    Warn("CloseHandle Write: Error ", Hit(TFault::FailClose) ? ERROR_DISK_FULL : GetLastError());
+    ok = false;
+  }
   return ok;
+}
+
+// A new target's name is given through the open copy and never replaces a
+// file: one made meanwhile (or, for a small copy, one not looked for before)
+// is asked about like any other. An agreed overwrite waits for the close.
+bool TOperations::TakeName(HANDLE copy, bool& named) {
+  for (;;) {
+    KillPoint(OperationsTesting::TStep::Name);
+    if (RenameOpenFile(copy, currentTarget_)) {
+      named = true;
+      return true;
+    }
+    const DWORD error = GetLastError();
+    if (!PathExists(currentTarget_)) {
+      if (AskRetry(1, skReplace, error)) continue;
+      return false;
+    }
+    ResolveExistingTarget();
+    if (!answer_) return false;
+    if (overwrite_) return true;
+  }
 }
 
 // The complete copy replaces the target in one step; a failure keeps the
@@ -714,6 +765,7 @@ bool TOperations::PutCopyInPlace(const std::string& written) {
   const DWORD old = GetFileAttributesA(currentTarget_.c_str());
   for (;;) {
     SetFileAttributesA(currentTarget_.c_str(), FILE_ATTRIBUTE_NORMAL);
+    KillPoint(OperationsTesting::TStep::Name);
     if (MoveFileExA(written.c_str(), currentTarget_.c_str(),
                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
       return true;
@@ -905,4 +957,5 @@ bool IsInsideFolder(const std::string& folder, const std::string& target) {
 namespace OperationsTesting {
 void InjectFault(TFault fault) { injectedFault = fault; }
 void SetChunkDelay(DWORD ms) { chunkDelay = ms; }
+void KillAt(TStep step) { killStep = step; }
 }  // namespace OperationsTesting

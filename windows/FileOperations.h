@@ -134,7 +134,8 @@ class TOperations : public TThread {
   void HandleFolderLink(const std::string& path);
   int CopyOneFile();
   bool CopyBytes(HANDLE source, HANDLE target);
-  bool FinishCopy(THandle& target, const std::string& written);
+  bool FinishCopy(THandle& target, bool& named);
+  bool TakeName(HANDLE copy, bool& named);
   bool PutCopyInPlace(const std::string& written);
   void MoveOneFile();
   void DeleteOneFile(bool allowRecycle);
@@ -146,6 +147,7 @@ class TOperations : public TThread {
   void CheckExistingTarget();
   bool AcceptAttributes(DWORD attributes, int kind);
   void AutoRename();
+  void ResolveExistingTarget();
   void RefuseSelfTarget();
   bool IsSourceItself(const std::string& path);
   int AskUser(int kind, uint32_t subKind, uint32_t detail, const std::string& detailText = "");
@@ -191,4 +193,9 @@ enum class TFault { None, ShortRead, FailRead, ShortWrite, FailWrite, FailTimes,
 void InjectFault(TFault fault);
 // A pause after every chunk, for a copy slow enough to watch.
 void SetChunkDelay(DWORD ms);
+// The process dies, as if killed, when a copy first reaches the step: after
+// its first chunk, before its times, its attributes, its name, its close.
+enum class TStep { None, MidCopy, Times, Attributes, Name, Close };
+constexpr UINT KilledExitCode = 9;
+void KillAt(TStep step);
 }  // namespace OperationsTesting

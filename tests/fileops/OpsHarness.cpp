@@ -78,6 +78,11 @@ bool TNodeState::operator==(const TNodeState& o) const {
          (Content == "<dir>" || CompareFileTime(&LastWrite, &o.LastWrite) == 0);
 }
 
+void PrintTo(const TNodeState& node, std::ostream* os) {
+  *os << node.Content.size() << " bytes, attributes " << node.Attributes << ", written "
+      << node.LastWrite.dwHighDateTime << ":" << node.LastWrite.dwLowDateTime;
+}
+
 namespace {
 
 void Collect(const std::string& folder, const std::string& prefix, TTreeState& state) {

@@ -5,6 +5,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -72,6 +73,7 @@ struct TNodeState {
   DWORD Attributes;
   bool operator==(const TNodeState& o) const;
 };
+void PrintTo(const TNodeState& node, std::ostream* os);
 using TTreeState = std::map<std::string, TNodeState>;
 TTreeState TreeState(const std::string& folder);
 std::string TreeNames(const std::string& folder);

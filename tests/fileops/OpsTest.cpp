@@ -13,6 +13,7 @@
 #include "core/Selection.h"
 #include "core/SortList.h"
 #include "core/translator.h"
+#include "support/FreshProcess.h"
 #include "support/TempFolder.h"
 #include "support/WineDrive.h"
 #include "windows/BasketList.h"
@@ -380,6 +381,18 @@ TEST_F(FileOpsTargets, NothingIsCopiedOrMovedOntoItself) {
   for (const char* n : {"\\bb", "\\b", "\\f.txt"}) TTempFolder::RemoveTree(base + n);
 }
 
+// A copy is written under a longer name first: a target at the path's
+// limit still copies.
+TEST_F(FileOpsTargets, ATargetPathAtTheLimitCopies) {
+  const std::string name = std::string(250 - dst.Path().size(), 'n') + ".txt";
+  Put(src / name, "long", TimeAt(1));
+  TTestList l;
+  l.ReadDir(src.Path(), {name});
+  ASSERT_TRUE(RunOperation(l.List(), dst.Path() + "\\", opCopy, view, At(src.Path())));
+  EXPECT_EQ(view.Kinds(), "");
+  EXPECT_EQ(TreeNames(dst.Path()), name);
+}
+
 TEST_F(FileOpsTargets, MakingAFolderOverAFileAsksAndEnds) {
   Put(src / "d\\in.txt", "in", TimeAt(1));
   Put(dst / "d", "a file", TimeAt(1));
@@ -472,6 +485,64 @@ TEST_F(FileOps, FaultsLeaveNoPartialCopyAndKeepOldTargetAndSource) {
       EXPECT_EQ(TreeNames(to.Path()), overwrite ? "a.txt" : "") << c.caption << " " << kind;
       EXPECT_EQ(ReadTestFile(to / "a.txt"), overwrite ? "old" : "") << c.caption;
       EXPECT_EQ(ReadTestFile(from / "a.txt"), content) << c.caption << " " << kind;
+    }
+  }
+}
+
+std::string Environment(const char* name) {
+  char value[MAX_PATH] = "";
+  GetEnvironmentVariableA(name, value, MAX_PATH);
+  return value;
+}
+
+// Run by the test below: a copy or move between drives that its process
+// does not survive. A plain test: a killed fixture would leave its folders.
+TEST(FileOpsKilled, DISABLED_Copy) {
+  Translator();
+  RegisterSharedTexts();
+  GeneralCheckContainer = OptShowHidden;
+  const std::string from = Environment("KVT_FROM");
+  OperationsTesting::KillAt(OperationsTesting::TStep(std::stoi(Environment("KVT_STEP"))));
+  TTestList l;
+  l.ReadDir(from, {"a.txt", "big.bin", "z.txt"});
+  TScriptedView v;
+  TRunOptions o = At(from);
+  o.Adjust = [](TOperations& t) { t.SameDrive = false; };
+  RunOperation(l.List(), Environment("KVT_TO") + "\\", uint32_t(std::stoi(Environment("KVT_CODE"))), v, o);
+  EndFreshProcessCase();
+}
+
+// Killed at any step of a copy, every name holds a whole file or none, so
+// copying again with "Yes all older" leaves every file whole.
+TEST_F(FileOps, AKilledCopyLeavesNoPartialFileThatYesAllOlderWouldKeep) {
+  using OperationsTesting::TStep;
+  for (uint32_t code : {opCopy, opMove}) {
+    for (TStep step : {TStep::MidCopy, TStep::Times, TStep::Attributes, TStep::Name, TStep::Close}) {
+      TTempFolder from, to;
+      Put(from / "a.txt", "alpha", TimeAt(1));
+      Put(from / "big.bin", std::string(1000000, 'b'), TimeAt(2));
+      Put(from / "z.txt", "zed", TimeAt(3), FILE_ATTRIBUTE_READONLY);
+      const TTreeState want = TreeState(from.Path());
+      SetEnvironmentVariableA("KVT_FROM", from.Path().c_str());
+      SetEnvironmentVariableA("KVT_TO", to.Path().c_str());
+      SetEnvironmentVariableA("KVT_STEP", std::to_string(int(step)).c_str());
+      SetEnvironmentVariableA("KVT_CODE", std::to_string(code).c_str());
+      ASSERT_EQ(ExitCodeInAFreshProcess("FileOpsKilled.DISABLED_Copy"), OperationsTesting::KilledExitCode);
+      TTreeState killed = TreeState(to.Path());
+      for (const auto& [name, node] : want)
+        if (killed.count(name)) {
+          EXPECT_EQ(killed[name], node) << name << " " << int(step);
+        }
+      GeneralCheckContainer = OptShowHidden | OptConfirmOverwrite;
+      TTestList l;
+      l.ReadDir(from.Path(), {"a.txt", "big.bin", "z.txt"});
+      TScriptedView v;
+      v.Answers = {qrYesAllOlder};
+      TRunOptions o = At(from.Path());
+      o.Adjust = [](TOperations& t) { t.SameDrive = false; };
+      ASSERT_TRUE(RunOperation(l.List(), to.Path() + "\\", code, v, o));
+      TTreeState again = TreeState(to.Path());
+      for (const auto& [name, node] : want) EXPECT_EQ(again[name], node) << name << " " << int(step);
     }
   }
 }

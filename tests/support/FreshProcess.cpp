@@ -13,7 +13,7 @@ constexpr UINT kCasePassed = 42;
 
 }  // namespace
 
-bool PassesInAFreshProcess(const std::string& test, const std::string& mainArgument) {
+DWORD ExitCodeInAFreshProcess(const std::string& test, const std::string& mainArgument) {
   char self[MAX_PATH];
   GetModuleFileNameA(nullptr, self, MAX_PATH);
   std::string command = std::string("\"") + self + "\" " + mainArgument +
@@ -22,14 +22,18 @@ bool PassesInAFreshProcess(const std::string& test, const std::string& mainArgum
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
   if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi))
-    return false;
+    return ~DWORD(0);
   THandle process(pi.hProcess), thread(pi.hThread);
   if (WaitForSingleObject(process.Get(), 60000) != WAIT_OBJECT_0) {
     TerminateProcess(process.Get(), 1);
-    return false;
+    return ~DWORD(0);
   }
   DWORD code = 0;
-  return GetExitCodeProcess(process.Get(), &code) && code == kCasePassed;
+  return GetExitCodeProcess(process.Get(), &code) ? code : ~DWORD(0);
+}
+
+bool PassesInAFreshProcess(const std::string& test, const std::string& mainArgument) {
+  return ExitCodeInAFreshProcess(test, mainArgument) == kCasePassed;
 }
 
 void EndFreshProcessCase() {

@@ -1,4 +1,6 @@
 #pragma once
+#include <windows.h>
+
 #include <string>
 
 // Some states exist only once per process (synchronised calls not yet set
@@ -9,6 +11,9 @@
 // this program, with an argument for the test main before the test's flags;
 // true when it ran and passed.
 bool PassesInAFreshProcess(const std::string& test, const std::string& mainArgument = "");
+// The exit code of such a run (one that ends itself otherwise than passing);
+// ~0 when it could not be started or did not end within a minute.
+DWORD ExitCodeInAFreshProcess(const std::string& test, const std::string& mainArgument = "");
 // Ends the process of such a case with its verdict. A filter that matched
 // nothing ends with 0, hence an exit code of its own.
 [[noreturn]] void EndFreshProcessCase();
