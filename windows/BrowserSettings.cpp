@@ -237,6 +237,14 @@ void TBrowserForm::SetMode(int mode) {
   UpdateModeButtons();
 }
 
+// The header and the mode buttons follow as they do at a start.
+void TBrowserForm::SetBasketMode(int basketMode) {
+  BasketMode = basketMode;
+  SetupHeader();
+  UpdateView();
+  UpdateModeButtons();
+}
+
 // The basket pseudo-drive is left for the folder the list still holds, or
 // for the first fixed drive when it holds none.
 void TBrowserForm::LeaveBasketDrive() {

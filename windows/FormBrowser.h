@@ -134,6 +134,8 @@ class TBrowserForm : public TForm, public ISelectionPane {
   void RebuildDriveControls();
 
   void SetMode(int mode);
+  // 1: full paths in one column; 2: folder rows and five columns.
+  void SetBasketMode(int basketMode);
   void SetupHeader();
   // column -1: the column of the current sort kind.
   void ChangeSortColumn(int column);

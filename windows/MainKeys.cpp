@@ -333,8 +333,7 @@ void TMainForm::btnSetModeBriefClick(intptr_t tag) {
   if (!pane) return;
   if (pane->Mode == PaneBasket) {
     if (tag == 3) return;
-    pane->BasketMode = static_cast<int>(tag);
-    pane->UpdateView();
+    pane->SetBasketMode(static_cast<int>(tag));
     return;
   }
   pane->SetMode(static_cast<int>(tag));

@@ -172,4 +172,30 @@ TEST_F(MainWindow, ToolbarMarksSayWhetherTheBarsShow) {
   }
 }
 
+TEST_F(MainWindow, BasketViewKeysSetTheHeaderAsAStartDoes) {
+  ASSERT_TRUE(WriteTestFile(Ini(), "[MainForm]\r\nShowTips=0\r\n[BROWSER_RIGHT]\r\nBrowserMode=4\r\nBasketMode=2\r\n"));
+  Start();
+  TBrowserForm& pane = *form_->RightBrowser;
+  ASSERT_EQ(pane.Mode, PaneBasket);
+  pane.sgBrowser->SetFocus();
+  const struct {
+    WORD key;
+    int basketMode;
+    size_t columns;
+  } steps[] = {{VK_F1, 1, 4}, {VK_F2, 2, 5}, {VK_F1, 1, 4}};
+  for (const auto& s : steps) {
+    PressKey(pane.sgBrowser->Handle(), s.key, true);
+    Pump(50);
+    EXPECT_EQ(pane.BasketMode, s.basketMode);
+    ASSERT_EQ(pane.sgTitle->HeaderItems.size(), s.columns) << s.basketMode;
+    const int width = pane.sgTitle->ClientRect().right;
+    const int shares[] = {192, 48, 72, 120};
+    // The last column takes what is left.
+    for (int c = 0; c + 1 < int(s.columns); ++c)
+      EXPECT_EQ(pane.sgTitle->ColWidth(c), s.columns == 4 ? width / 4 : shares[c] * width / 480) << c;
+    EXPECT_EQ(form_->btnSetModeBrief->Down(), s.basketMode == 1);
+    EXPECT_EQ(form_->btnSetModeFull->Down(), s.basketMode == 2);
+  }
+}
+
 }  // namespace
