@@ -494,6 +494,12 @@ void AttachBasketView(uint32_t flag, bool first, TstateOfBrowser& basket) {
   SortAllDirs(view);
 }
 
+void DetachBasketView(TstateOfBrowser& view) {
+  RestoreDirBlocks(view);
+  FreeOrderBlock(view);
+  view = TstateOfBrowser();
+}
+
 void RefreshAllLists() {
   if (!Basket.Names) return;
   THourglassCursor hourglass;

@@ -40,6 +40,9 @@ void RemoveDirRecord(uint32_t dir, TstateOfBrowser& list);
 void CompactTextPool(TstateOfBrowser& list);
 // flag: ModeLeftView for the left pane's view, else the right one.
 void AttachBasketView(uint32_t flag, bool first, TstateOfBrowser& basket);
+// The view lets go of the basket's blocks and frees its own, so that it
+// never points into a basket that is freed; it is left as a record made afresh.
+void DetachBasketView(TstateOfBrowser& view);
 void RefreshAllLists();
 void AddSelectionToBasket(TstateOfBrowser& list);
 // For OnListOperationEnd: the basket's refresh after a walk that changed

@@ -133,6 +133,11 @@ void FreeFileList(TstateOfBrowser& list) {
   list.FileCapacity = list.DirCapacity = 0;
 }
 
+void MoveFileList(TstateOfBrowser& target, TstateOfBrowser& source) {
+  target = std::move(source);
+  source = TstateOfBrowser();
+}
+
 void CopyListState(TstateOfBrowser& target, TstateOfBrowser& source) {
   InitFileList(target, source.DirCount + 10, source.FileCount + 10, source.MaskText,
                int32_t(source.Names->UsedLength));

@@ -79,8 +79,13 @@ struct TFileFilter {
 
 // One file list. A plain record: blocks are owned by InitFileList and
 // FreeFileList, not by the record, because a basket view shares the basket's
-// blocks and owns only its order block.
+// blocks and owns only its order block. A copy would alias blocks that
+// FreeFileList frees, so there is none: blocks change hands through
+// MoveFileList, and a view shares the basket's through AttachBasketView.
 struct TstateOfBrowser {
+  TstateOfBrowser() = default;
+  TstateOfBrowser(const TstateOfBrowser&) = delete;
+  TstateOfBrowser& operator=(const TstateOfBrowser&) = delete;
   HGLOBAL DirBlock = nullptr;
   HGLOBAL FileBlock = nullptr;
   HGLOBAL OrderBlock = nullptr;
@@ -107,6 +112,11 @@ struct TstateOfBrowser {
   std::string MaskText;
   TFilterList* MaskList = nullptr;
   std::string CursorName;
+
+ private:
+  friend void MoveFileList(TstateOfBrowser& target, TstateOfBrowser& source);
+  friend void DetachBasketView(TstateOfBrowser& view);
+  TstateOfBrowser& operator=(TstateOfBrowser&&) = default;
 };
 
 // The walk over the selected entries of one list (the walk itself lives with
@@ -161,6 +171,9 @@ inline uint32_t PaneMark(const TstateOfBrowser& list) {
 void InitFileList(TstateOfBrowser& list, int32_t dirs, int32_t files, const std::string& mask,
                   int32_t poolSize);
 void FreeFileList(TstateOfBrowser& list);
+// The target, owning nothing, takes the source's blocks and all its state;
+// the source is left as a record made afresh.
+void MoveFileList(TstateOfBrowser& target, TstateOfBrowser& source);
 void CopyListState(TstateOfBrowser& target, TstateOfBrowser& source);
 void FlattenDirBlocks(TstateOfBrowser& list, int32_t fileCount);
 void RestoreDirBlocks(TstateOfBrowser& list);

@@ -407,7 +407,8 @@ bool MakeSubfolderRecord(uint32_t parentDir, uint32_t pos, TstateOfBrowser& sour
 
 bool RereadKeepingExpanded(TstateOfBrowser& list) {
   if (list.DirCount < 1 || !list.Names) return false;
-  TstateOfBrowser old = list;  // takes over the blocks
+  TstateOfBrowser old;
+  MoveFileList(old, list);
   InitFileList(list, old.DirCount + 1, old.FileCount + 1, old.MaskText,
                int32_t(old.Names->UsedLength));
   // What the pane set on its list stays, the filter above all.
@@ -421,7 +422,7 @@ bool RereadKeepingExpanded(TstateOfBrowser& list) {
   list.DirCount = 1;
   if (!ReadDirEntries(1, ReadFoldersSkipMasks, list)) {
     FreeFileList(list);
-    list = old;
+    MoveFileList(list, old);
     return false;
   }
   CarryStates(old, 1, list, 1);

@@ -90,8 +90,7 @@ void ReplaceBasketWith(TstateOfBrowser& work) {
   // No message may be handled in between: a pane in basket mode paints
   // from the views' blocks.
   FreeFileList(Basket);
-  Basket = work;
-  work = TstateOfBrowser();
+  MoveFileList(Basket, work);
   AttachBasketView(ModeLeftView, true, Basket);
   AttachBasketView(ModeSecondMark, true, Basket);
   RefreshAllLists();

@@ -349,7 +349,8 @@ bool TBrowserForm::OpenEntry(uint32_t dir, uint32_t pos, int how) {
     } else {
       // The new root is read into a fresh list; the old one comes back
       // whole when the folder cannot be read.
-      TstateOfBrowser old = *FolderList;
+      TstateOfBrowser old;
+      MoveFileList(old, *FolderList);
       StartAfresh(*FolderList, old, 1, 300, 10000);
       read = MakeSubfolderRecord(1, pos, old, 0, *FolderList, 1);
       if (read) {
@@ -363,7 +364,7 @@ bool TBrowserForm::OpenEntry(uint32_t dir, uint32_t pos, int how) {
         CurrentIndex = 0;
       } else {
         FreeFileList(*FolderList);
-        *FolderList = old;
+        MoveFileList(*FolderList, old);
       }
     }
     AfterFolderChange();
@@ -374,13 +375,14 @@ bool TBrowserForm::OpenEntry(uint32_t dir, uint32_t pos, int how) {
 // "[..]": the parent becomes the root, and the folder left the current entry.
 bool TBrowserForm::GoUpFromFolder() {
   if (!RootHasUpRow()) return true;
-  TstateOfBrowser old = *FolderList;
+  TstateOfBrowser old;
+  MoveFileList(old, *FolderList);
   RestartWithRoot(*FolderList, old);
   std::string left;
   GoToParentFolder(*FolderList, left);
   if (left.empty() || !ReadDirEntries(1, ReadFlags, *FolderList)) {
     FreeFileList(*FolderList);
-    *FolderList = old;
+    MoveFileList(*FolderList, old);
     return false;
   }
   FreeFileList(old);
@@ -446,7 +448,8 @@ void TBrowserForm::Refresh() {
     CurrentIndex = CellIndex(sgBrowser->Col(), sgBrowser->Row());
     if (Mode == PaneBrief || Mode == PaneFull) {
       if (FolderList->CursorName.empty()) FolderList->CursorName = CurrentName();
-      TstateOfBrowser old = *FolderList;
+      TstateOfBrowser old;
+      MoveFileList(old, *FolderList);
       RestartWithRoot(*FolderList, old);
       if (ReadDirEntries(1, ReadFlags, *FolderList)) {
         SortDir(1, SortByNameOnly, old);

@@ -772,6 +772,7 @@ void TMainForm::FormDestroy() {
   delete RightBrowser;
   LeftBrowser = RightBrowser = nullptr;
   if (SelectionHost == this) SelectionHost = nullptr;
+  for (TstateOfBrowser* view : {&LeftBasketView, &RightBasketView}) DetachBasketView(*view);
   FreeFileList(Basket);
   FreeFileList(LeftPaneList);
   FreeFileList(RightPaneList);

@@ -71,11 +71,7 @@ struct TBasketScope {
     GeneralCheckContainer = 0;
   }
   ~TBasketScope() {
-    for (TstateOfBrowser* view : {&LeftBasketView, &RightBasketView}) {
-      RestoreDirBlocks(*view);
-      if (view->OrderBlock) GlobalFree(view->OrderBlock);
-      *view = TstateOfBrowser();
-    }
+    for (TstateOfBrowser* view : {&LeftBasketView, &RightBasketView}) DetachBasketView(*view);
     FreeFileList(Basket);
     GeneralCheckContainer = 0;
   }

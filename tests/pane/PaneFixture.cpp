@@ -52,12 +52,7 @@ void TPaneTest::TearDown() {
 }
 
 void TPaneTest::ResetBasket() {
-  // A view owns only its order block (and its flat directory blocks).
-  for (TstateOfBrowser* view : {&LeftBasketView, &RightBasketView}) {
-    RestoreDirBlocks(*view);
-    if (view->OrderBlock) GlobalFree(view->OrderBlock);
-    *view = TstateOfBrowser();
-  }
+  for (TstateOfBrowser* view : {&LeftBasketView, &RightBasketView}) DetachBasketView(*view);
   FreeFileList(Basket);
   InitFileList(Basket, 10, 300, "*.*", 10000);
   Basket.SortKind = 16384;
