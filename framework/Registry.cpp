@@ -28,10 +28,8 @@ void TRegistry::CloseKey() {
 }
 
 bool TRegistry::KeyExists(const std::string& path) const {
-  HKEY k;
-  if (RegOpenKeyExA(root_, path.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS) return false;
-  RegCloseKey(k);
-  return true;
+  TRegistry probe(root_, KEY_READ);
+  return probe.OpenKeyReadOnly(path);
 }
 
 bool TRegistry::DeleteKey(const std::string& path) {

@@ -129,21 +129,22 @@ bool TOperations::ExtractResource(std::vector<TWrittenFile>& written) {
     return false;
   }
   std::string temp;
-  HANDLE file = CreateTempFile(Folder, temp);
-  if (file == INVALID_HANDLE_VALUE) {
+  THandle file(CreateTempFile(Folder, temp));
+  if (!file) {
     Fail(kCreateFileError, GetLastError(), ERROR_CANNOT_MAKE);
     return false;
   }
   bool ok = false;
   try {
-    ok = WriteResource(file, r.Data, r.Size);
+    ok = WriteResource(file.Get(), r.Data, r.Size);
   } catch (...) {
-    CloseTarget(file);
+    // Closed before the delete, which an open file would refuse.
+    CloseTarget(file.Release());
     DeleteFileA(temp.c_str());
     throw;
   }
   // A file that cannot be closed may not hold all its bytes.
-  if (!CloseTarget(file) && ok) {
+  if (!CloseTarget(file.Release()) && ok) {
     Fail(kWriteFileError, GetLastError(), ERROR_WRITE_FAULT);
     ok = false;
   }

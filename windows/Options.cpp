@@ -7,6 +7,7 @@
 #include "core/FileList.h"
 #include "core/FileUtils.h"
 #include "core/translator.h"
+#include "framework/Handles.h"
 #include "windows/FormBrowser.h"
 #include "windows/MainForm.h"
 #include "windows/Settings.h"
@@ -432,15 +433,14 @@ void TOptions::FillLanguageList() {
   lstLanguage->Items.Add(kEnglish);
   lstLanguage->SetItemIndex(0);
   WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((ProgramFolder() + "*.lng").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return;
+  const TFindHandle search(FindFirstFileA((ProgramFolder() + "*.lng").c_str(), &found));
+  if (!search) return;
   do {
     if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
     const int index = lstLanguage->Items.Add(found.cFileName);
     // Names on this system ignore case; an exact comparison would show English.
     if (lstrcmpiA(found.cFileName, Translator().LanguageFileName.c_str()) == 0) lstLanguage->SetItemIndex(index);
-  } while (FindNextFileA(search, &found));
-  FindClose(search);
+  } while (FindNextFileA(search.Get(), &found));
 }
 
 void TOptions::SetCurSettingInComponents() {

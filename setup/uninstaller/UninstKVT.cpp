@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "framework/Handles.h"
 #include "setup/Uninstall.h"
 
 namespace {
@@ -29,14 +30,15 @@ bool StartRemovingCopy() {
   std::string copyPath = std::string(copy) + ".exe";
   DeleteFileA(copy);
   if (!CopyFileA(OwnPath().c_str(), copyPath.c_str(), FALSE)) return false;
-  HANDLE self = nullptr;
-  if (!DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &self,
+  HANDLE duplicate = nullptr;
+  if (!DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &duplicate,
                        SYNCHRONIZE, TRUE, 0)) {
     DeleteFileA(copyPath.c_str());
     return false;
   }
+  const THandle self(duplicate);
   std::string command = "\"" + copyPath + "\" " + kRemoveSwitch + " " +
-                        std::to_string(reinterpret_cast<uintptr_t>(self));
+                        std::to_string(reinterpret_cast<uintptr_t>(self.Get()));
   STARTUPINFOA si{};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
@@ -44,19 +46,19 @@ bool StartRemovingCopy() {
   // install folder would keep that folder from being removed.
   const bool started = CreateProcessA(copyPath.c_str(), command.data(), nullptr, nullptr, TRUE, 0,
                                       nullptr, temp, &si, &pi);
-  CloseHandle(self);
+  const THandle thread(pi.hThread), process(pi.hProcess);
   if (!started) {
     DeleteFileA(copyPath.c_str());
     return false;
   }
-  CloseHandle(pi.hThread);
-  CloseHandle(pi.hProcess);
   return true;
 }
 
 int RemoveAsCopy(HANDLE original) {
-  WaitForSingleObject(original, 30000);
-  CloseHandle(original);
+  {
+    const THandle parent(original);
+    WaitForSingleObject(parent.Get(), 30000);
+  }
   const auto left = RemoveInstallation(ReadInstallRecord());
   MoveFileExA(OwnPath().c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
   if (left.empty()) return 0;
