@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/Help.h"
+#include "support/MessagePump.h"
 
 namespace {
 
@@ -17,18 +18,8 @@ std::string BuiltHelpFile() {
   return s + "program\\kvt.chm";
 }
 
-// Pumps messages until the help viewer's presence is as wanted, up to ms.
 bool WaitForViewer(bool present, int ms = 10000) {
-  for (int i = 0; i < ms / 50; ++i) {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessageA(&msg);
-    }
-    if ((FindWindowA("HH Parent", nullptr) != nullptr) == present) return true;
-    Sleep(50);
-  }
-  return false;
+  return PumpUntil([&] { return (FindWindowA("HH Parent", nullptr) != nullptr) == present; }, ms);
 }
 
 // Runs in one test: whether the library is loaded depends on the order.

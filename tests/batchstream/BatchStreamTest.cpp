@@ -5,6 +5,7 @@
 #include "engines/BatchMatcher.h"
 #include "engines/BatchReplacer_utils.h"
 #include "framework/Thread.h"
+#include "support/MessagePump.h"
 #include "textreplacer/Helpers.h"
 
 namespace {
@@ -162,7 +163,8 @@ TEST(BatchStream, StopInsideALargeFileEndsItSoon) {
   TGlobalBlock block = MakeBlock({{true, "ab", "x"}, {true, "a#*#b", "y"}});
   TThreadOf<TBatchWorker> worker(path, block.Handle());
   worker.Resume();
-  Sleep(200);
+  // Inside the file once its temporary file stands beside it.
+  ASSERT_TRUE(PumpUntil([&] { return folder.Names().size() > 1; }));
   ASSERT_FALSE(worker.Finished());
   const DWORD asked = GetTickCount();
   worker.Terminate();

@@ -364,24 +364,36 @@ TEST(PylStringGrid, ThumbDragMovesTheLeftColumn) {
   const int y = (info.rcScrollBar.top + info.rcScrollBar.bottom) / 2;
   const int thumb = info.rcScrollBar.left + (info.xyThumbTop + info.xyThumbBottom) / 2;
   const int track = info.rcScrollBar.right - info.rcScrollBar.left - 2 * (info.rcScrollBar.bottom - info.rcScrollBar.top);
-  // The bar tracks the drag in a loop of its own, so the hand is another thread.
+  // The bar tracks the drag in a loop of its own, so the hand is another
+  // thread; it goes on once the window has seen each step.
+  const DWORD windows = GetCurrentThreadId();
+  const HWND grid = f.grid->Handle();
+  auto moveTo = [](int x, int y) {
+    SetCursorPos(x, y);
+    return PumpUntil([&] {
+      POINT at{};
+      return GetCursorPos(&at) && at.x == x && at.y == y;
+    });
+  };
+  auto barAt = [&](int column) {
+    SCROLLINFO si{sizeof si, SIF_POS, 0, 0, 0, 0, 0};
+    return GetScrollInfo(grid, SB_HORZ, &si) && si.nPos >= column;
+  };
   std::atomic<bool> done{false};
   std::thread hand([&] {
-    SetCursorPos(thumb, y);
-    Sleep(50);
+    moveTo(thumb, y);
     mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
-    for (int step = 1; step <= 10; ++step) {  // half the track: column ten
-      Sleep(20);
-      SetCursorPos(thumb + track * step / 20, y);
-    }
-    Sleep(50);
+    PumpUntil([&] {
+      GUITHREADINFO gui{};
+      gui.cbSize = sizeof gui;
+      return GetGUIThreadInfo(windows, &gui) && gui.hwndCapture == grid;
+    });
+    for (int step = 1; step <= 10; ++step) moveTo(thumb + track * step / 20, y);  // half the track: column ten
+    PumpUntil([&] { return barAt(8); });
     mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
     done = true;
   });
-  while (!done) {
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    Application().ProcessMessages();
-  }
+  EXPECT_TRUE(PumpUntil([&] { return done.load(); }, 15000));
   hand.join();
   Application().ProcessMessages();
   EXPECT_GE(f.grid->LeftCol(), 8);

@@ -10,6 +10,7 @@
 #include "Lists.h"
 #include "OpsHarness.h"
 #include "core/translator.h"
+#include "support/MessagePump.h"
 #include "support/Screenshot.h"
 #include "support/TempFolder.h"
 #include "windows/SelectionWalk.h"
@@ -100,7 +101,7 @@ TEST_F(OperationWindows, EveryQuestionKind) {
       EXPECT_TRUE(HasText(dialog.lblInformation->Caption(), c.q.Kind == qkNotEmpty ? "is not empty" : "a"));
       // Shown and painted only after OnShow.
       shooter = std::thread([&] {
-        Sleep(300);
+        EXPECT_TRUE(PumpUntil([&] { return IsWindowVisible(dialog.Handle()) != FALSE; }));
         EXPECT_TRUE(SaveWindowShot(dialog.Handle(), c.shot));
         PostKey(dialog.btnYes->Handle(), VK_ESCAPE);
       });
@@ -125,12 +126,12 @@ TEST_F(OperationWindows, ProgressWindowStopsOnceAndLeavesNothingHalfDone) {
   testing::AssertionResult shot = testing::AssertionSuccess();
   std::thread driver([&] {
     HWND view = nullptr;
-    for (int i = 0; i < 500 && !done && !view; ++i, Sleep(10)) {
+    PumpUntil([&] {
       HWND w = FindWindowA(nullptr, "Kelvanto copy test");
       if (w && IsWindowVisible(w)) view = w;
-    }
+      return view || done;
+    });
     if (!view) return;
-    Sleep(400);
     shot = SaveWindowShot(view, "fileops_progress.bmp");
     PostKey(view, VK_ESCAPE);
     PostKey(view, VK_ESCAPE);

@@ -15,6 +15,7 @@
 #include "core/translator.h"
 #include "framework/Forms.h"
 #include "finder/FinderTestSupport.h"
+#include "support/MessagePump.h"
 #include "support/TempFolder.h"
 
 namespace {
@@ -319,7 +320,8 @@ TEST_F(FinderWalk, WindowWorksOnTheListWhileTheSearchRuns) {
   const ULONGLONG start = GetTickCount64();
   finder->Resume();
   int turns = 0;
-  while (WaitForSingleObject(finder->Handle(), 0) == WAIT_TIMEOUT) {
+  EXPECT_TRUE(PumpUntil([&] {
+    if (WaitForSingleObject(finder->Handle(), 0) != WAIT_TIMEOUT) return true;
     {
       TLock lock(ResultsLock);
       TstateOfBrowser& list = SearchList;
@@ -337,9 +339,8 @@ TEST_F(FinderWalk, WindowWorksOnTheListWhileTheSearchRuns) {
       UpdateListTotals(list);
     }
     ++turns;
-    MSG m;
-    while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&m);
-  }
+    return false;
+  }, 60000));
   finder->WaitFor();
   const ULONGLONG spent = GetTickCount64() - start;
   EXPECT_GT(turns, 10);

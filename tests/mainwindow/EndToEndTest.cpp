@@ -87,9 +87,8 @@ TEST_F(MainWindow, ProgramStartsAndKeepsItsSettingsAtExit) {
   HWND main = WaitForWindow(pi.dwProcessId, "Kelvanto", 15000);
   ASSERT_TRUE(main);
   if (HWND tip = WaitForWindow(pi.dwProcessId, "The Tip of The Day", 3000)) PostMessageA(tip, WM_CLOSE, 0, 0);
-  // Time for the icon reader: its icons replace the first ones drawn.
-  Sleep(1500);
-  EXPECT_GT(IconPixels(main), 40);
+  // The icon reader's icons replace the first ones drawn.
+  EXPECT_TRUE(PumpUntil([&] { return IconPixels(main) > 40; }, 15000));
   PostMessageA(main, WM_CLOSE, 0, 0);
   ASSERT_EQ(WaitForSingleObject(process.Get(), 15000), WAIT_OBJECT_0);
   DWORD code = 1;

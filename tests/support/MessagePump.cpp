@@ -4,6 +4,13 @@
 
 #include "framework/Forms.h"
 
+namespace {
+
+// Static initialisation runs on the thread that runs the tests.
+const DWORD testThread = GetCurrentThreadId();
+
+}  // namespace
+
 void Pump(int ms) {
   const DWORD end = GetTickCount() + static_cast<DWORD>(ms);
   do {
@@ -17,8 +24,10 @@ bool PumpUntil(const std::function<bool()>& done, int ms) {
   const DWORD end = GetTickCount() + static_cast<DWORD>(ms);
   while (!done()) {
     if (static_cast<int>(end - GetTickCount()) <= 0) return false;
-    Application().ProcessMessages();
-    Application().Idle();
+    if (GetCurrentThreadId() == testThread) {
+      Application().ProcessMessages();
+      Application().Idle();
+    }
     Sleep(5);
   }
   return true;
