@@ -90,6 +90,18 @@ TEST_F(FinderSelection, FoldersFirstThenTheFilesNoneOfThemHeld) {
   EXPECT_EQ(pane.List().Busy, 0) << "the walk has ended";
 }
 
+TEST_F(FinderSelection, SelectedFilesAreHitsOnlyWhenTheyHoldTheText) {
+  WriteTestFile(tmp_ / "a.txt", "a needle");
+  WriteTestFile(tmp_ / "b.txt", "hay");
+  WriteTestFile(tmp_ / "c.txt", Utf16("NEEDLE"));
+  WriteTestFile(tmp_ / "d.txt", Utf16("hay"));
+  TTestList pane;
+  pane.AddDir(tmp_.Path());
+  for (const char* name : {"a.txt", "b.txt", "c.txt", "d.txt"}) pane.AddEntry(name);
+  TFinderPane host(pane.List(), PaneFull);
+  EXPECT_EQ(Search("needle"), "a.txt c.txt");
+}
+
 TEST_F(FinderSelection, BasketIsTheSourceWhenThePaneShowsIt) {
   tmp_.File("a.txt");
   tmp_.File("b.txt");
