@@ -189,6 +189,47 @@ TEST_F(FinderTool, ChecksKeepTheirCouplingsAndFillTheFilter) {
   EXPECT_EQ(to - from + 1, 24ull * 3600 * 10000000);
 }
 
+// Each sign by each unit, each age unit, and each attribute box in each of
+// its three states ('x' checked, '-' unchecked, 'g' grayed), read back from
+// the filter of a search started from the window.
+TEST_F(FinderTool, EachControlSettingReachesTheFilter) {
+  TFinderForm& f = Open();
+  f.pcFinder->SetActivePage(f.tsAdvansed);
+  ClickBox(f.chkFindFilesSize);
+  ClickBox(f.chkNotOlderThen);
+  f.lbSearchPaths->Items.Add(tree.Path());
+  struct {
+    int sign, unit, age;
+    const char* boxes;  // archive, read only, hidden, directory, system
+    uint32_t sizeRule, required, excluded;
+  } const cases[] = {
+      {0, 0, 0, "x-gx-", 5, 0x30, 0x05}, {1, 0, 1, "-gx-g", 7, 0x02, 0x30}, {2, 0, 2, "gx-gx", 6, 0x05, 0x02},
+      {0, 1, 3, "x-gx-", 9, 0x30, 0x05}, {1, 1, 4, "-gx-g", 11, 0x02, 0x30}, {2, 1, 0, "gx-gx", 10, 0x05, 0x02},
+      {0, 2, 1, "x-gx-", 13, 0x30, 0x05}, {1, 2, 2, "-gx-g", 15, 0x02, 0x30}, {2, 2, 3, "gx-gx", 14, 0x05, 0x02},
+  };
+  int searches = 0;
+  for (const auto& c : cases) {
+    f.cmbSign->SetItemIndex(c.sign);
+    f.cmbSize->SetItemIndex(c.unit);
+    f.cmbRange->SetItemIndex(c.age);
+    TCheckBox* const boxes[] = {f.chkArchive, f.chkReadOnly, f.chkHidden, f.chkDirectory, f.chkSystem};
+    for (int i = 0; i < 5; ++i)
+      boxes[i]->SetState(c.boxes[i] == 'x'   ? TCheckBoxState::Checked
+                         : c.boxes[i] == '-' ? TCheckBoxState::Unchecked
+                                             : TCheckBoxState::Grayed);
+    f.CanStart(nullptr);
+    f.StartOperation();
+    ASSERT_EQ(g_closer.shown, ++searches);
+    const TFileFilter& filter = g_closer.filter;
+    SCOPED_TRACE(std::to_string(c.sign) + " " + std::to_string(c.unit) + " " + c.boxes);
+    EXPECT_EQ(filter.SizeRule, c.sizeRule);
+    EXPECT_EQ(filter.DateMode, 2u);
+    EXPECT_EQ(filter.AgeUnit, uint32_t(c.age));
+    EXPECT_EQ(filter.RequiredAttributes, c.required);
+    EXPECT_EQ(filter.ExcludedAttributes, c.excluded);
+  }
+}
+
 TEST_F(FinderTool, SelectionOnlyFollowsTheActiveList) {
   TFinderForm& f = Open();
   ASSERT_EQ(f.lbSearchPaths->Items.Count(), 0);
