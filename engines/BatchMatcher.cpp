@@ -4,6 +4,7 @@
 #include <array>
 #include <vector>
 
+#include "engines/BatchAutomaton.h"
 #include "engines/BatchReplacer_utils.h"
 
 namespace {
@@ -516,7 +517,7 @@ int64_t TBatchRun::Run() {
 
 }  // namespace
 
-int64_t RunBatchMatch(const std::vector<TBatchRecord>& records, uint64_t inputSize, IBatchIO& io,
+int64_t RunStateMatch(const std::vector<TBatchRecord>& records, uint64_t inputSize, IBatchIO& io,
                       size_t blockSize) {
   try {
     TBatchRun run(records, inputSize, io, blockSize);
@@ -524,4 +525,36 @@ int64_t RunBatchMatch(const std::vector<TBatchRecord>& records, uint64_t inputSi
   } catch (const std::bad_alloc&) {
     return -1;
   }
+}
+
+TBatchMatcher::TBatchMatcher() = default;
+TBatchMatcher::~TBatchMatcher() = default;
+
+int64_t TBatchMatcher::Run(const std::vector<TBatchRecord>& records, uint64_t inputSize, IBatchIO& io,
+                           size_t blockSize) {
+  try {
+    if (!made_ || records != records_) {
+      made_ = false;
+      automaton_.reset();
+      records_ = records;
+      auto automaton = std::make_unique<TBatchAutomaton>();
+      if (automaton->Build(records_)) automaton_ = std::move(automaton);
+      made_ = true;
+    }
+  } catch (const std::bad_alloc&) {
+    // Too little memory for the automaton: the states may still do.
+    automaton_.reset();
+  }
+  if (!automaton_) return RunStateMatch(records, inputSize, io, blockSize);
+  try {
+    return automaton_->Run(inputSize, io, blockSize);
+  } catch (const std::bad_alloc&) {
+    return -1;
+  }
+}
+
+int64_t RunBatchMatch(const std::vector<TBatchRecord>& records, uint64_t inputSize, IBatchIO& io,
+                      size_t blockSize) {
+  TBatchMatcher matcher;
+  return matcher.Run(records, inputSize, io, blockSize);
 }

@@ -3,6 +3,7 @@
 
 #include <bitset>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -46,7 +47,30 @@ class IBatchIO {
   virtual bool Stopped() = 0;
 };
 
-// Applies every record in one pass over inputSize bytes; the number of
-// matches, or -1 when reading, writing or memory failed or the run stopped.
+class TBatchAutomaton;
+
+// The matcher of a table, made once and run over any number of inputs: an
+// automaton when every row takes a fixed number of bytes, else one state per
+// open attempt.
+class TBatchMatcher {
+ public:
+  TBatchMatcher();
+  ~TBatchMatcher();
+  // Applies every record in one pass over inputSize bytes; the number of
+  // matches, or -1 when reading, writing or memory failed or the run stopped.
+  // The matcher is made again only when the records differ from the last.
+  int64_t Run(const std::vector<TBatchRecord>& records, uint64_t inputSize, IBatchIO& io,
+              size_t blockSize = 262144);
+
+ private:
+  std::vector<TBatchRecord> records_;
+  std::unique_ptr<TBatchAutomaton> automaton_;
+  bool made_ = false;
+};
+
+// One run of a matcher made for it.
 int64_t RunBatchMatch(const std::vector<TBatchRecord>& records, uint64_t inputSize, IBatchIO& io,
+                      size_t blockSize = 262144);
+// The same with a state per open attempt, whatever the rows.
+int64_t RunStateMatch(const std::vector<TBatchRecord>& records, uint64_t inputSize, IBatchIO& io,
                       size_t blockSize = 262144);

@@ -61,6 +61,7 @@ struct TBatchRecord {
   int32_t kind = kReplaceMatch;
   std::string find;
   std::string replacement;
+  bool operator==(const TBatchRecord&) const = default;
 };
 
 // The first pairCount records; false when the block is shorter than they say.

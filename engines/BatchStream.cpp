@@ -94,7 +94,7 @@ TReplaceResult TTextReplacer::ReplaceBatchStream(const std::string& fileName, HG
     if (ReadBatchRecords(block, pairCount, records) && GetFileSizeEx(source.Get(), &size)) {
       FileSize = size.QuadPart;
       TFileBatchIO io(source.Get(), temp.Get(), *this);
-      const int64_t matches = RunBatchMatch(records, static_cast<uint64_t>(FileSize), io, ReplaceBlockSize());
+      const int64_t matches = batchMatcher_.Run(records, static_cast<uint64_t>(FileSize), io, ReplaceBlockSize());
       ok = matches >= 0 && io.Finish();
       if (ok) MatchCount = static_cast<int32_t>(std::min<int64_t>(matches, MatchLimit()));
     }

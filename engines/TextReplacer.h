@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "engines/BatchMatcher.h"
 #include "engines/ReplacerBase.h"
 
 // True for the bytes that end a word in whole-word matching.
@@ -38,4 +39,6 @@ class TTextReplacer : public TBaseReplacer {
 
  private:
   TReplaceResult StreamPass(const std::string& fileName, bool counting);
+  // Made for the first file of a table, kept for the next ones.
+  TBatchMatcher batchMatcher_;
 };

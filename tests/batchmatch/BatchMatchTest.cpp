@@ -6,6 +6,7 @@
 #include <tuple>
 
 #include "core/translator.h"
+#include "engines/BatchAutomaton.h"
 #include "engines/BatchMatcher.h"
 
 namespace {
@@ -307,3 +308,43 @@ TEST(BatchMatch, AgreesWithThePlainModel) {
 }
 
 }  // namespace
+
+// Fixed-length tables of overlapping rows over a few letters, folded and
+// exact, against the attempt states, over every block size; one matcher
+// serves all rounds, so a table it kept from an earlier round would show.
+TEST(BatchMatch, AutomatonAgreesWithTheStates) {
+  std::mt19937 rng(29);
+  static const char* const parts[] = {"a", "b", "A", "B", "\xC0", "\xE0", "#97#", "#?#", "#[ab]#",
+                                      "#[^a]#", "##", "**", "#x41,?#"};
+  static const char* const prefixes[] = {"", "", "#U#", "#D#"};
+  TBatchMatcher matcher;
+  for (int round = 0; round < 6000; ++round) {
+    std::vector<std::string> finds, repls;
+    const size_t n = 1 + rng() % (round % 10 == 0 ? 40 : 5);
+    for (size_t k = 0; k < n; ++k) {
+      std::string f;
+      for (size_t m = 1 + rng() % (rng() % 4 == 0 ? 9 : 3); m > 0; --m) f += parts[rng() % std::size(parts)];
+      if (rng() % 50 == 0) f += "#";  // unchecked and invalid: never matches
+      finds.push_back(f);
+      repls.push_back(prefixes[rng() % 4] + std::string(rng() % 3, char('0' + k % 10)));
+    }
+    std::vector<TPair> pairs;
+    for (size_t k = 0; k < n; ++k) pairs.push_back({rng() % 2 == 0, finds[k].c_str(), repls[k].c_str()});
+    const auto records = Records(pairs);
+    std::string text(rng() % 300, ' ');
+    for (char& c : text) c = "abAB\xC0\xE0#* "[rng() % 9];
+    const size_t block = round % 5 == 0 ? 262144 : 1 + rng() % 8;
+    TMemoryIO states(text), fast(text);
+    const int64_t expected = RunStateMatch(records, text.size(), states, block);
+    TBatchAutomaton automaton;
+    ASSERT_TRUE(automaton.Build(records));
+    std::string table;
+    for (const std::string& f : finds) table += f + " ";
+    ASSERT_EQ(matcher.Run(records, text.size(), fast, block), expected) << table << "| " << text;
+    ASSERT_EQ(fast.output, states.output) << table << "| " << text << " " << block;
+  }
+  for (const char* find : {"a#*#b", "ab*2*c", "a#B#"}) {
+    TBatchAutomaton automaton;
+    EXPECT_FALSE(automaton.Build(Records({{true, "ab", "-"}, {true, find, "-"}}))) << find;
+  }
+}

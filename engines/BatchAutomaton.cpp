@@ -1,0 +1,261 @@
+#include "engines/BatchAutomaton.h"
+
+#include <algorithm>
+#include <cstring>
+#include <map>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace {
+
+// 8 MiB of table at most; a table that needs more is rare and keeps the
+// attempt states.
+constexpr size_t kMaxEntries = size_t(1) << 21;
+
+}  // namespace
+
+bool TBatchAutomaton::Build(const std::vector<TBatchRecord>& records) {
+  std::vector<TBatchPattern> patterns;
+  rows_.clear();
+  longest_ = 0;
+  for (const TBatchRecord& r : records) {
+    TBatchPattern p = CompileBatchPattern(r);
+    for (const TBatchToken& t : p.tokens)
+      if (p.valid && t.kind > TBatchToken::Set) return false;
+    // An invalid row never matches: length 0 keeps it out.
+    rows_.push_back({p.valid ? uint32_t(p.tokens.size()) : 0, r.kind, r.replacement});
+    longest_ = std::max(longest_, rows_.back().length);
+    patterns.push_back(std::move(p));
+  }
+  const std::vector<uint8_t> sample = ClassifyBytes(patterns);
+  if (!BuildStates(patterns, sample)) return false;
+  BuildStartFilter(patterns, sample);
+  return true;
+}
+
+// Bytes that every token takes or leaves alike share one class; one byte of
+// each class stands for it.
+std::vector<uint8_t> TBatchAutomaton::ClassifyBytes(const std::vector<TBatchPattern>& patterns) {
+  classOf_.fill(0);
+  classes_ = 1;
+  for (const TBatchPattern& p : patterns) {
+    for (const TBatchToken& t : p.tokens) {
+      std::vector<int32_t> renumber(2 * classes_, -1);
+      uint32_t n = 0;
+      for (unsigned b = 0; b < 256; ++b) {
+        int32_t& to = renumber[2 * classOf_[b] + (t.set.test(b) ? 1 : 0)];
+        if (to < 0) to = int32_t(n++);
+        classOf_[b] = uint16_t(to);
+      }
+      classes_ = n;
+    }
+  }
+  std::vector<uint8_t> sample(classes_);
+  for (unsigned b = 0; b < 256; ++b) sample[classOf_[b]] = uint8_t(b);
+  return sample;
+}
+
+bool TBatchAutomaton::BuildStates(const std::vector<TBatchPattern>& patterns,
+                                  const std::vector<uint8_t>& sample) {
+  // An open attempt is a row and the tokens it has matched, 1 to length - 1.
+  std::vector<uint32_t> rowOf, matchedOf, firstOf;
+  for (uint32_t r = 0; r < rows_.size(); ++r) {
+    firstOf.push_back(uint32_t(rowOf.size()));
+    for (uint32_t m = 1; m < rows_[r].length; ++m) {
+      rowOf.push_back(r);
+      matchedOf.push_back(m);
+    }
+  }
+  std::vector<std::vector<uint32_t>> startsOn(classes_);
+  for (uint32_t r = 0; r < rows_.size(); ++r)
+    for (uint32_t c = 0; c < classes_; ++c)
+      if (rows_[r].length && patterns[r].tokens[0].set.test(sample[c])) startsOn[c].push_back(r);
+
+  std::map<std::vector<uint32_t>, uint32_t> known{{{}, 0}};
+  std::vector<std::vector<uint32_t>> sets{{}};
+  next_.clear();
+  depth_.clear();
+  for (size_t s = 0; s < sets.size(); ++s) {
+    if ((s + 1) * classes_ > kMaxEntries) return false;
+    next_.resize((s + 1) * classes_);
+    uint32_t depth = 0;
+    for (uint32_t a : sets[s]) depth = std::max(depth, matchedOf[a]);
+    depth_.push_back(depth);
+    for (uint32_t c = 0; c < classes_; ++c) {
+      std::vector<uint32_t> to;
+      int64_t winner = -1;
+      uint32_t winnerLength = 0;
+      auto step = [&](uint32_t r, uint32_t matched) {
+        if (!patterns[r].tokens[matched].set.test(sample[c])) return;
+        if (matched + 1 < rows_[r].length) {
+          to.push_back(firstOf[r] + matched);
+        } else if (matched + 1 > winnerLength || (matched + 1 == winnerLength && r < winner)) {
+          winner = r;
+          winnerLength = matched + 1;
+        }
+      };
+      for (uint32_t a : sets[s]) step(rowOf[a], matchedOf[a]);
+      for (uint32_t r : startsOn[c]) step(r, 0);
+      int32_t& entry = next_[s * classes_ + c];
+      if (winner >= 0) {
+        entry = int32_t(-(winner + 1));
+        continue;
+      }
+      std::sort(to.begin(), to.end());
+      const auto found = known.emplace(std::move(to), uint32_t(sets.size()));
+      if (found.second) sets.push_back(found.first->first);
+      entry = int32_t(found.first->second * classes_);
+    }
+  }
+  starters_.clear();
+  for (unsigned b = 0; b < 256; ++b) {
+    idle_[b] = next_[classOf_[b]] == 0;
+    if (!idle_[b]) starters_.push_back(uint8_t(b));
+  }
+  for (size_t i = 0; i < starterLanes_.size() && !starters_.empty(); ++i)
+    starterLanes_[i].fill(starters_[std::min(i, starters_.size() - 1)]);
+  return true;
+}
+
+// Marks the classes of the first three (or two) bytes with which some row's
+// attempt can still complete: most bytes that can begin a row begin none that
+// gets far, and telling so here spares the steps of the automaton.
+void TBatchAutomaton::BuildStartFilter(const std::vector<TBatchPattern>& patterns,
+                                       const std::vector<uint8_t>& sample) {
+  constexpr uint64_t kMaxBits = uint64_t(1) << 20, kMaxWork = uint64_t(1) << 22;
+  for (const uint32_t depth : {3u, 2u}) {
+    const uint64_t bits = depth == 3 ? uint64_t(classes_) * classes_ * classes_ : uint64_t(classes_) * classes_;
+    if (bits > kMaxBits) continue;
+    // Per row and byte: the classes that its token takes (any, past its end).
+    std::vector<std::array<std::vector<uint32_t>, 3>> choices;
+    uint64_t work = 0;
+    for (size_t r = 0; r < rows_.size(); ++r) {
+      if (!rows_[r].length) continue;
+      std::array<std::vector<uint32_t>, 3> row;
+      uint64_t product = 1;
+      for (uint32_t t = 0; t < depth; ++t) {
+        for (uint32_t c = 0; c < classes_; ++c)
+          if (t >= rows_[r].length || patterns[r].tokens[t].set.test(sample[c])) row[t].push_back(c);
+        product *= row[t].size();
+      }
+      if (depth == 2) row[2] = {0};
+      choices.push_back(std::move(row));
+      work += product;
+    }
+    if (work > kMaxWork) continue;
+    const uint32_t third = depth == 3 ? classes_ : 1;
+    promising_.assign(size_t((bits + 63) / 64), 0);
+    for (const auto& row : choices)
+      for (uint32_t c0 : row[0])
+        for (uint32_t c1 : row[1])
+          for (uint32_t c2 : row[2]) {
+            const uint32_t i = (c0 * classes_ + c1) * third + c2;
+            promising_[i / 64] |= uint64_t(1) << (i % 64);
+          }
+    filterDepth_ = depth;
+    return;
+  }
+  filterDepth_ = 0;
+}
+
+bool TBatchAutomaton::Promising(const uint8_t* bytes, size_t j, size_t end) const {
+  if (filterDepth_ == 0 || j + filterDepth_ > end) return true;
+  uint32_t i = classOf_[bytes[j]] * classes_ + classOf_[bytes[j + 1]];
+  if (filterDepth_ == 3) i = i * classes_ + classOf_[bytes[j + 2]];
+  return (promising_[i / 64] >> (i % 64)) & 1;
+}
+
+// The first byte from k on at which an attempt may begin that can complete.
+// Most text lies between matches, so this loop sets the pace: with few bytes
+// that can begin a row, sixteen bytes are tested at once.
+size_t TBatchAutomaton::NextStart(const uint8_t* bytes, size_t k, size_t end) const {
+  if (starters_.empty()) return end;
+#if defined(__SSE2__)
+  if (starters_.size() <= 4) {
+    __m128i starters[4];
+    for (size_t i = 0; i < 4; ++i)
+      starters[i] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(starterLanes_[i].data()));
+    auto hits = [&](size_t at) {
+      const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + at));
+      return uint64_t(unsigned(_mm_movemask_epi8(_mm_or_si128(
+          _mm_or_si128(_mm_cmpeq_epi8(x, starters[0]), _mm_cmpeq_epi8(x, starters[1])),
+          _mm_or_si128(_mm_cmpeq_epi8(x, starters[2]), _mm_cmpeq_epi8(x, starters[3]))))));
+    };
+    // Sixty-four bytes a round: a branch per round, not per candidate.
+    for (; k + 64 <= end; k += 64) {
+      uint64_t bits = hits(k) | hits(k + 16) << 16 | hits(k + 32) << 32 | hits(k + 48) << 48;
+      for (; bits; bits &= bits - 1) {
+        const size_t j = k + size_t(__builtin_ctzll(bits));
+        if (Promising(bytes, j, end)) return j;
+      }
+    }
+  }
+#endif
+  for (; k < end; ++k)
+    if (!idle_[bytes[k]] && Promising(bytes, k, end)) return k;
+  return end;
+}
+
+// Writes what lies before the match, then the match's replacement by the
+// row's kind; end is one past the match's last byte.
+bool TBatchAutomaton::Emit(IBatchIO& io, const char* data, size_t& cursor, size_t end,
+                           int32_t row) const {
+  const TRow& r = rows_[size_t(row)];
+  const size_t start = end - r.length;
+  auto write = [&](const char* p, size_t n) { return n == 0 || io.WriteOutput(p, n); };
+  bool ok;
+  if (r.kind == kInsertAfter)
+    ok = write(data + cursor, end - cursor) && write(r.replacement.data(), r.replacement.size());
+  else if (r.kind == kInsertBefore)
+    ok = write(data + cursor, start - cursor) && write(r.replacement.data(), r.replacement.size()) &&
+         write(data + start, end - start);
+  else
+    ok = write(data + cursor, start - cursor) && write(r.replacement.data(), r.replacement.size());
+  cursor = end;
+  return ok;
+}
+
+int64_t TBatchAutomaton::Run(uint64_t inputSize, IBatchIO& io, size_t blockSize) const {
+  blockSize = std::max<size_t>(blockSize, 1);
+  // The open attempts' bytes go over into the next block: a match that
+  // began in one block and ends in the next is written from one buffer.
+  const size_t keep = longest_ ? longest_ - 1 : 0;
+  std::vector<char> buffer(keep + size_t(std::min<uint64_t>(blockSize, inputSize)));
+  const uint8_t* bytes = reinterpret_cast<const uint8_t*>(buffer.data());
+  int64_t matches = 0;
+  uint32_t state = 0;
+  size_t held = 0;
+  for (uint64_t at = 0; at < inputSize;) {
+    if (io.Stopped()) return -1;
+    const size_t n = size_t(std::min<uint64_t>(blockSize, inputSize - at));
+    if (!io.ReadInput(at, buffer.data() + held, n)) return -1;
+    at += n;
+    const size_t end = held + n;
+    size_t cursor = 0, k = held;
+    while (k < end) {
+      if (state == 0 && (k = NextStart(bytes, k, end)) == end) break;
+      // Attempts are open: step until they all fail or one completes.
+      int32_t entry = int32_t(state);
+      while (k < end) {
+        entry = next_[state + classOf_[bytes[k++]]];
+        if (entry <= 0) break;
+        state = uint32_t(entry);
+      }
+      if (entry > 0) break;
+      state = 0;
+      if (entry < 0) {
+        if (!Emit(io, buffer.data(), cursor, k, -entry - 1)) return -1;
+        ++matches;
+      }
+    }
+    const size_t settled = end - depth_[state / classes_];
+    if (settled > cursor && !io.WriteOutput(buffer.data() + cursor, settled - cursor)) return -1;
+    cursor = std::max(cursor, settled);
+    held = end - cursor;
+    memmove(buffer.data(), buffer.data() + cursor, held);
+  }
+  if (held && !io.WriteOutput(buffer.data(), held)) return -1;
+  return matches;
+}
