@@ -1,5 +1,4 @@
 #include <algorithm>
-#include <limits>
 #include <vector>
 
 #include "engines/BatchMatcher.h"
@@ -8,71 +7,131 @@
 namespace {
 
 constexpr size_t kOutputBuffer = 262144;
+constexpr DWORD kLargestCall = 1u << 30;
+
+// Exactly size bytes at offset, the handle's position aside.
+bool ReadAt(HANDLE file, uint64_t offset, char* buffer, size_t size) {
+  while (size > 0) {
+    const DWORD chunk = static_cast<DWORD>(std::min<size_t>(size, kLargestCall));
+    OVERLAPPED at{};
+    at.Offset = static_cast<DWORD>(offset);
+    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    DWORD done = 0;
+    if (!ReadFile(file, buffer, chunk, &done, &at) || done != chunk) return false;
+    buffer += chunk;
+    offset += chunk;
+    size -= chunk;
+  }
+  return true;
+}
+
+bool WriteExactly(HANDLE file, const char* data, size_t size) {
+  while (size > 0) {
+    const DWORD chunk = static_cast<DWORD>(std::min<size_t>(size, kLargestCall));
+    DWORD done = 0;
+    if (!WriteFile(file, data, chunk, &done, nullptr) || done != chunk) return false;
+    data += chunk;
+    size -= chunk;
+  }
+  return true;
+}
 
 // The source read at any offset (a match may give bytes back), the output
-// written in order through a buffer.
+// written in order through a buffer. The disk works while the matcher does:
+// a pool thread reads the next block ahead and writes a full buffer behind,
+// one request of each kind out at a time.
 class TFileBatchIO : public IBatchIO {
  public:
-  TFileBatchIO(HANDLE source, HANDLE temp, const TBaseReplacer& owner)
-      : source_(source), temp_(temp), owner_(owner) {
-    buffer_.reserve(kOutputBuffer);
+  TFileBatchIO(HANDLE source, HANDLE temp, uint64_t size, const TBaseReplacer& owner)
+      : source_(source), temp_(temp), size_(size), owner_(owner) {
+    filling_.reserve(kOutputBuffer);
+    writing_.reserve(kOutputBuffer);
+    // Without the pool every request is served at once.
+    reader_.Reset(CreateThreadpoolWork(ReadAhead, this, nullptr));
+    writer_.Reset(CreateThreadpoolWork(WriteBehind, this, nullptr));
   }
 
   bool ReadInput(uint64_t offset, char* buffer, size_t size) override {
-    if (offset != readAt_) {
-      LARGE_INTEGER at;
-      at.QuadPart = static_cast<LONGLONG>(offset);
-      if (!SetFilePointerEx(source_, at, nullptr, FILE_BEGIN)) return false;
-    }
-    readAt_ = offset + size;
-    while (size > 0) {
-      const DWORD chunk = static_cast<DWORD>(std::min<size_t>(size, 1u << 30));
-      DWORD done = 0;
-      if (!ReadFile(source_, buffer, chunk, &done, nullptr) || done != chunk) {
-        readAt_ = std::numeric_limits<uint64_t>::max();
-        return false;
+    bool read = false;
+    if (ahead_.size) {
+      WaitForThreadpoolWorkCallbacks(reader_.Get(), FALSE);
+      if (ahead_.ok && ahead_.offset == offset && ahead_.size == size) {
+        std::copy(ahead_.data.begin(), ahead_.data.begin() + static_cast<ptrdiff_t>(size), buffer);
+        read = true;
       }
-      buffer += chunk;
-      size -= chunk;
+      ahead_.size = 0;
+    }
+    if (!read && !ReadAt(source_, offset, buffer, size)) return false;
+    const uint64_t next = offset + size;
+    if (reader_ && next < size_) {
+      ahead_.offset = next;
+      ahead_.size = static_cast<size_t>(std::min<uint64_t>(size, size_ - next));
+      if (ahead_.data.size() < ahead_.size) ahead_.data.resize(ahead_.size);
+      SubmitThreadpoolWork(reader_.Get());
     }
     return true;
   }
 
   bool WriteOutput(const char* data, size_t size) override {
-    if (buffer_.size() + size > kOutputBuffer && !Flush()) return false;
-    if (size >= kOutputBuffer) return WriteExactly(data, size);
-    buffer_.insert(buffer_.end(), data, data + size);
-    return true;
+    filling_.insert(filling_.end(), data, data + size);
+    return filling_.size() < kOutputBuffer || HandOver();
   }
 
   bool Stopped() override { return owner_.IsTerminated(); }
 
   // Writes what is buffered and cuts the output there.
-  bool Finish() { return Flush() && SetEndOfFile(temp_); }
-
- private:
-  bool Flush() {
-    const bool ok = WriteExactly(buffer_.data(), buffer_.size());
-    buffer_.clear();
-    return ok;
+  bool Finish() {
+    return WrittenBehind() && WriteExactly(temp_, filling_.data(), filling_.size()) && SetEndOfFile(temp_);
   }
 
-  bool WriteExactly(const char* data, size_t size) {
-    while (size > 0) {
-      const DWORD chunk = static_cast<DWORD>(std::min<size_t>(size, 1u << 30));
-      DWORD done = 0;
-      if (!WriteFile(temp_, data, chunk, &done, nullptr) || done != chunk) return false;
-      data += chunk;
-      size -= chunk;
+ private:
+  struct TAhead {
+    uint64_t offset = 0;
+    size_t size = 0;  // 0: nothing asked for
+    std::vector<char> data;
+    bool ok = false;
+  };
+
+  static void CALLBACK ReadAhead(PTP_CALLBACK_INSTANCE, void* self, PTP_WORK) {
+    TAhead& ahead = static_cast<TFileBatchIO*>(self)->ahead_;
+    ahead.ok = ReadAt(static_cast<TFileBatchIO*>(self)->source_, ahead.offset, ahead.data.data(), ahead.size);
+  }
+
+  static void CALLBACK WriteBehind(PTP_CALLBACK_INSTANCE, void* self, PTP_WORK) {
+    TFileBatchIO& io = *static_cast<TFileBatchIO*>(self);
+    io.written_ = WriteExactly(io.temp_, io.writing_.data(), io.writing_.size());
+  }
+
+  // Whether the buffer written behind has gone to the disk whole.
+  bool WrittenBehind() {
+    if (writingOut_) WaitForThreadpoolWorkCallbacks(writer_.Get(), FALSE);
+    writingOut_ = false;
+    return written_;
+  }
+
+  bool HandOver() {
+    if (!WrittenBehind()) return false;
+    filling_.swap(writing_);
+    filling_.clear();
+    if (!writer_) {
+      written_ = WriteExactly(temp_, writing_.data(), writing_.size());
+      return written_;
     }
+    writingOut_ = true;
+    SubmitThreadpoolWork(writer_.Get());
     return true;
   }
 
   HANDLE source_;
   HANDLE temp_;
+  uint64_t size_;
   const TBaseReplacer& owner_;
-  uint64_t readAt_ = 0;
-  std::vector<char> buffer_;
+  TAhead ahead_;
+  std::vector<char> filling_, writing_;
+  bool writingOut_ = false;
+  bool written_ = true;
+  // Last, so that they go first: their requests end before the buffers go.
+  TPoolWork reader_, writer_;
 };
 
 }  // namespace
@@ -93,7 +152,7 @@ TReplaceResult TTextReplacer::ReplaceBatchStream(const std::string& fileName, HG
     LARGE_INTEGER size;
     if (ReadBatchRecords(block, pairCount, records) && GetFileSizeEx(source.Get(), &size)) {
       FileSize = size.QuadPart;
-      TFileBatchIO io(source.Get(), temp.Get(), *this);
+      TFileBatchIO io(source.Get(), temp.Get(), static_cast<uint64_t>(FileSize), *this);
       const int64_t matches = batchMatcher_.Run(records, static_cast<uint64_t>(FileSize), io, ReplaceBlockSize());
       ok = matches >= 0 && io.Finish();
       if (ok) MatchCount = static_cast<int32_t>(std::min<int64_t>(matches, MatchLimit()));

@@ -84,12 +84,21 @@ struct TGdiTraits {
 struct TItemIdTraits {
   static void Close(LPITEMIDLIST p) { CoTaskMemFree(p); }
 };
+struct TPoolWorkTraits {
+  // A request still out ends before the work goes.
+  static void Close(PTP_WORK w) {
+    WaitForThreadpoolWorkCallbacks(w, FALSE);
+    CloseThreadpoolWork(w);
+  }
+};
 using TIcon = TOwned<HICON, TIconTraits>;
 using TMenuHandle = TOwned<HMENU, TMenuTraits>;
 // A font, brush, pen or bitmap; it must not be selected into a DC when it goes.
 using TGdiObject = TOwned<HGDIOBJ, TGdiTraits>;
 // A shell item-id list, freed with the task allocator.
 using TItemIdList = TOwned<LPITEMIDLIST, TItemIdTraits>;
+// A work object of the process's thread pool.
+using TPoolWork = TOwned<PTP_WORK, TPoolWorkTraits>;
 
 // Owns one reference to a COM interface.
 template <typename T>
