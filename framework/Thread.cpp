@@ -1,5 +1,6 @@
 #include "framework/Thread.h"
 
+#include <map>
 #include <stdexcept>
 
 #include "framework/SystemError.h"
@@ -7,8 +8,34 @@
 namespace {
 
 constexpr UINT kSyncMessage = WM_APP + 0x3F00;
+constexpr UINT kQueueMessage = WM_APP + 0x3F01;
 std::atomic<HWND> syncWindow{nullptr};
 std::atomic<DWORD> uiThreadId{0};
+
+// Calls posted and not run yet, by number: a thread's own go with it.
+struct TQueuedCall {
+  const TThread* owner;
+  std::function<void()> f;
+};
+TCriticalSection queueLock;
+std::map<uint32_t, TQueuedCall> queuedCalls;
+uint32_t lastQueued = 0;
+
+void RunQueued(uint32_t id) {
+  std::function<void()> f;
+  {
+    TLock lock(queueLock);
+    const auto it = queuedCalls.find(id);
+    if (it == queuedCalls.end()) return;
+    f = std::move(it->second.f);
+    queuedCalls.erase(it);
+  }
+  try {
+    f();
+  } catch (...) {
+    HandleCallbackException();
+  }
+}
 
 struct TSyncCall {
   const std::function<void()>* f;
@@ -23,6 +50,10 @@ LRESULT CALLBACK SyncWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     } catch (...) {
       call->error = std::current_exception();
     }
+    return 0;
+  }
+  if (msg == kQueueMessage) {
+    RunQueued(static_cast<uint32_t>(wp));
     return 0;
   }
   return DefWindowProcA(hwnd, msg, wp, lp);
@@ -68,6 +99,26 @@ void Synchronize(const std::function<void()>& f) {
   TSyncCall call{&f, nullptr};
   SendMessageA(w, kSyncMessage, 0, reinterpret_cast<LPARAM>(&call));
   if (call.error) std::rethrow_exception(call.error);
+}
+
+void TThread::Queue(std::function<void()> f) {
+  HWND w = syncWindow.load();
+  if (!w) throw std::logic_error("Queue before InitSynchronize: no user-interface thread to run on");
+  uint32_t id;
+  {
+    TLock lock(queueLock);
+    id = ++lastQueued;
+    queuedCalls.emplace(id, TQueuedCall{this, std::move(f)});
+  }
+  if (!PostMessageA(w, kQueueMessage, id, 0)) {
+    TLock lock(queueLock);
+    queuedCalls.erase(id);
+  }
+}
+
+void TThread::RemoveQueued() {
+  TLock lock(queueLock);
+  std::erase_if(queuedCalls, [this](const auto& call) { return call.second.owner == this; });
 }
 
 DWORD WaitWithMessages(HANDLE h, DWORD timeoutMs) {

@@ -84,6 +84,10 @@ class TThread {
   // until the thread is gone. Harmless when the thread has ended or was
   // never resumed. Every stop of a worker goes through here.
   void StopAndWait();
+  // Runs f on the user-interface thread later, without waiting for it:
+  // behind the messages posted there before. A call that has not run when
+  // the thread object is freed never runs; free it on that thread.
+  void Queue(std::function<void()> f);
   void SetPriority(int priority) { SetThreadPriority(handle_.Get(), priority); }
   int Priority() const { return GetThreadPriority(handle_.Get()); }
   HANDLE Handle() const { return handle_.Get(); }
@@ -108,6 +112,7 @@ class TThread {
 
   // Lets a thread never resumed run out without running anything.
   void Abandon();
+  void RemoveQueued();
   static DWORD WINAPI ThreadProc(void* self);
   THandle handle_;
   DWORD id_ = 0;
@@ -124,7 +129,10 @@ class TThreadOf final : public TWorker {
  public:
   template <class... TArgs>
   explicit TThreadOf(TArgs&&... args) : TWorker(std::forward<TArgs>(args)...) {}
-  ~TThreadOf() override { this->StopAndWait(); }
+  ~TThreadOf() override {
+    this->StopAndWait();
+    this->RemoveQueued();
+  }
 
  private:
   void MadeByThreadOf() override {}

@@ -200,9 +200,10 @@ void TOperations::SyncProgress(bool force) {
   Flush(force);
 }
 
-// A synchronised call costs about as much as creating a small file, so the
-// lines and gauges go out at most about 20 times a second; before a question
-// and at the end they always do.
+// The lines and gauges go out at most about 20 times a second, posted to
+// the window thread rather than waited for: a busy window thread never holds
+// up the copy. Before a question, a message and at the end they are shown at
+// once, so the window is never behind then.
 void TOperations::Flush(bool force) {
   if (!View || (!namesDirty_ && !progressDirty_)) return;
   const DWORD now = GetTickCount();
@@ -216,19 +217,47 @@ void TOperations::Flush(bool force) {
   }
   overallPercent_ = overall;
   std::string from, to;
-  CapitalizePath(currentSource_, from);
-  if (Code == opCopy || Code == opMove) CapitalizePath(currentTarget_, to);
-  const int prefix = Code == opDelete           ? TextDeletePrefix
-                     : Code == opSendToBasket    ? TextSendPrefix
-                     : Code == opRemoveFromBasket ? TextRemovePrefix
-                                                  : TextFromPrefix;
-  const bool names = namesDirty_, progress = progressDirty_;
+  if (namesDirty_) {
+    CapitalizePath(currentSource_, from);
+    if (Code == opCopy || Code == opMove) CapitalizePath(currentTarget_, to);
+  }
+  bool post;
+  {
+    TLock lock(reportLock_);
+    if (namesDirty_) {
+      report_.Names = true;
+      report_.FromPrefix = Code == opDelete           ? TextDeletePrefix
+                           : Code == opSendToBasket    ? TextSendPrefix
+                           : Code == opRemoveFromBasket ? TextRemovePrefix
+                                                        : TextFromPrefix;
+      report_.From = std::move(from);
+      report_.To = std::move(to);
+    }
+    if (progressDirty_) {
+      report_.Progress = true;
+      report_.Overall = overall;
+      report_.Current = currentPercent_;
+    }
+    post = !force && !report_.Posted;
+    report_.Posted = report_.Posted || post;
+  }
   namesDirty_ = progressDirty_ = false;
-  const int current = currentPercent_;
-  Synchronize([&] {
-    if (names) View->ShowNames(Tx(prefix), from, to.empty() ? "" : Tx(TextToPrefix), to);
-    if (progress) View->ShowProgress(overall, current);
-  });
+  if (force)
+    Synchronize([this] { ShowReport(); });
+  else if (post)
+    Queue([this] { ShowReport(); });
+}
+
+// The latest lines and gauges, once however many reports came meanwhile.
+void TOperations::ShowReport() {
+  TReport r;
+  {
+    TLock lock(reportLock_);
+    r = report_;
+    report_.Names = report_.Progress = report_.Posted = false;
+  }
+  if (r.Names) View->ShowNames(Tx(r.FromPrefix), r.From, r.To.empty() ? "" : Tx(TextToPrefix), r.To);
+  if (r.Progress) View->ShowProgress(r.Overall, r.Current);
 }
 
 int TOperations::AskUser(int kind, uint32_t subKind, uint32_t detail,

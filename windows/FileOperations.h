@@ -157,6 +157,7 @@ class TOperations : public TThread {
   void SyncNames(bool force = false);
   void SyncProgress(bool force = false);
   void Flush(bool force);
+  void ShowReport();
 
   THandle shown_;
   TGlobalBlock bufferBlock_;
@@ -174,6 +175,16 @@ class TOperations : public TThread {
   FILETIME sourceTimes_[3]{};
   bool namesDirty_ = false, progressDirty_ = false;
   DWORD lastReport_ = 0;
+  // What the window is to show next, handed from the thread to the window.
+  struct TReport {
+    bool Names = false, Progress = false;
+    bool Posted = false;  // a call to show it is on its way
+    int FromPrefix = 0;  // text id
+    std::string From, To;
+    int Overall = 0, Current = 0;
+  };
+  TCriticalSection reportLock_;
+  TReport report_;
 };
 
 // A name with its extension masked: "*" the part, "?" one character of it,

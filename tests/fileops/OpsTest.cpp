@@ -576,6 +576,29 @@ TEST_F(FileOps, AStopInsideAHugeFileEndsWithinASecond) {
   EXPECT_EQ(data.nFileSizeLow, 0x80000000u);
 }
 
+TEST_F(FileOps, ABusyWindowThreadHoldsUpNoCopy) {
+  // The window thread stays in the first progress report until every file
+  // is there: a report that the copy waited for would hold it at the first.
+  std::vector<std::string> names;
+  for (int i = 0; i < 40; ++i) {
+    names.push_back("f" + std::to_string(i) + ".txt");
+    Put(src / names.back(), "x", TimeAt(1));
+  }
+  TTestList l;
+  l.ReadDir(src.Path(), names);
+  size_t copiedMeanwhile = 0;
+  view.OnProgress = [&, first = true](int, int) mutable {
+    const DWORD deadline = GetTickCount() + 10000;
+    while (first && (copiedMeanwhile = dst.Names().size()) < names.size() && GetTickCount() < deadline)
+      Sleep(10);
+    first = false;
+  };
+  ASSERT_TRUE(RunOperation(l.List(), dst.Path() + "\\", opCopy, view, At(src.Path())));
+  EXPECT_EQ(copiedMeanwhile, names.size());
+  EXPECT_EQ(view.LastOverall, 100);
+  EXPECT_EQ(TreeState(dst.Path()), TreeState(src.Path()));
+}
+
 TEST_F(FileOps, DeleteAndRemoveFromBasketKeepWhatIsStillThere) {
   Put(src / "one\\a.txt", "a", TimeAt(1));
   Put(src / "one\\kept.txt", "k", TimeAt(1), FILE_ATTRIBUTE_READONLY);

@@ -9,6 +9,7 @@
 #include "framework/SystemError.h"
 #include "framework/Thread.h"
 #include "support/FreshProcess.h"
+#include "support/MessagePump.h"
 
 namespace {
 
@@ -125,6 +126,39 @@ TEST(Thread, FreeingANeverResumedThreadRunsNothing) {
     t.OnTerminate = [&] { ended = true; };
   }
   EXPECT_FALSE(ended);
+}
+
+class TQueuer : public TThread {
+ public:
+  explicit TQueuer(std::vector<int>& ran) : ran_(ran) {}
+
+ protected:
+  void Execute() override {
+    // Not through this: a call that outlived its thread would show.
+    for (int i = 0; i < 3; ++i) Queue([&ran = ran_, i] { ran.push_back(i); });
+  }
+
+ private:
+  std::vector<int>& ran_;
+};
+
+// Queued calls wait for no one and run on the window thread in their order;
+// those of a thread freed before they ran never run, as their objects are gone.
+TEST(Thread, QueuedCallsRunInOrderUnlessTheirThreadIsFreed) {
+  std::vector<int> ran, dropped, last;
+  {
+    TThreadOf<TQueuer> t(dropped);
+    t.Resume();
+    WaitForSingleObject(t.Handle(), INFINITE);
+  }
+  TThreadOf<TQueuer> kept(ran), sentinel(last);
+  kept.Resume();
+  WaitForSingleObject(kept.Handle(), INFINITE);
+  EXPECT_TRUE(ran.empty());
+  sentinel.Resume();
+  EXPECT_TRUE(PumpUntil([&] { return last.size() == 3; }));
+  EXPECT_EQ(ran, (std::vector<int>{0, 1, 2}));
+  EXPECT_TRUE(dropped.empty());
 }
 
 }  // namespace
