@@ -87,7 +87,7 @@ std::bitset<256> ParseSet(std::string_view s) {
   return negate ? ~set : set;
 }
 
-bool CompileGroup(std::string_view t, size_t& i, TBatchPattern& p) {
+void CompileGroup(std::string_view t, size_t& i, TBatchPattern& p) {
   for (;;) {
     TBatchToken tok;
     const char c = t[i];
@@ -95,7 +95,7 @@ bool CompileGroup(std::string_view t, size_t& i, TBatchPattern& p) {
       tok.kind = c == '*' ? TBatchToken::Run : TBatchToken::Hold;
       i += 2;  // the token and the closing sign
       p.tokens.push_back(tok);
-      return true;
+      return;
     }
     if (c == '?') {
       tok.kind = TBatchToken::Any;
@@ -116,7 +116,7 @@ bool CompileGroup(std::string_view t, size_t& i, TBatchPattern& p) {
       tok.byte = uint8_t(value);
     }
     p.tokens.push_back(tok);
-    if (t[i++] == '#') return true;
+    if (t[i++] == '#') return;
   }
 }
 

@@ -322,12 +322,6 @@ int ParseReplaceText(std::string_view text, std::string* unescaped, int32_t* kin
   return -1;
 }
 
-size_t BatchRecordSize(std::string_view find, std::string_view replacement) {
-  std::string unescaped;
-  ParseReplaceText(replacement, &unescaped, nullptr);
-  return kBatchRecordHeader + find.size() + unescaped.size();
-}
-
 int WriteBatchRecord(std::string_view find, std::string_view replacement, TGlobalBlock& block,
                      bool caseSensitive, int n) {
   if (find.empty() || n < 0) return n;

@@ -36,9 +36,6 @@ int ParseFindText(std::string_view text, std::string* lowered = nullptr);
 // as stored in a record (up to the error when invalid); kind is 1, 2 or 3.
 int ParseReplaceText(std::string_view text, std::string* unescaped, int32_t* kind);
 
-// Bytes the record of this row takes in a block.
-size_t BatchRecordSize(std::string_view find, std::string_view replacement);
-
 // Writes record n+1 behind the n records already in block; n+1 when written,
 // n when the find text is empty or the record would not fit in the block.
 int WriteBatchRecord(std::string_view find, std::string_view replacement, TGlobalBlock& block,

@@ -185,20 +185,12 @@ bool TIniFile::WriteInteger(const std::string& section, const std::string& key, 
   return WriteString(section, key, std::to_string(value));
 }
 
-bool TIniFile::WriteBool(const std::string& section, const std::string& key, bool value) {
-  return WriteString(section, key, value ? "1" : "0");
-}
-
 std::vector<std::string> TIniFile::ReadSection(const std::string& section) const {
   return SplitNulList(ProfileRead(section.c_str(), nullptr, "", fileName_, true));
 }
 
 std::vector<std::string> TIniFile::ReadSections() const {
   return SplitNulList(ProfileRead(nullptr, nullptr, "", fileName_, true));
-}
-
-bool TIniFile::SectionExists(const std::string& section) const {
-  return !ReadSection(section).empty();
 }
 
 bool TIniFile::ValueExists(const std::string& section, const std::string& key) const {

@@ -23,10 +23,8 @@ class TIniFile {
   // not be written. The key then keeps what it held.
   bool WriteString(const std::string& section, const std::string& key, const std::string& value);
   bool WriteInteger(const std::string& section, const std::string& key, int value);
-  bool WriteBool(const std::string& section, const std::string& key, bool value);
   std::vector<std::string> ReadSection(const std::string& section) const;
   std::vector<std::string> ReadSections() const;
-  bool SectionExists(const std::string& section) const;
   bool ValueExists(const std::string& section, const std::string& key) const;
   bool EraseSection(const std::string& section);
 

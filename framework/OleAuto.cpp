@@ -149,7 +149,6 @@ TVariant Converted(const VARIANT& v, VARTYPE to) {
 }  // namespace
 
 int TVariant::ToInt() const { return Converted(v_, VT_I4).Get()->lVal; }
-double TVariant::ToDouble() const { return Converted(v_, VT_R8).Get()->dblVal; }
 bool TVariant::ToBool() const { return Converted(v_, VT_BOOL).Get()->boolVal != VARIANT_FALSE; }
 
 std::wstring TVariant::ToWide() const {

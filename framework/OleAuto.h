@@ -95,7 +95,6 @@ class TVariant {
 
   // Conversions by the system's rules; they throw EOleError when impossible.
   int ToInt() const;
-  double ToDouble() const;
   bool ToBool() const;
   std::wstring ToWide() const;
 

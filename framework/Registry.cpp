@@ -79,10 +79,6 @@ bool TRegistry::ValueExists(const std::string& name) const {
                      ERROR_SUCCESS;
 }
 
-bool TRegistry::DeleteValue(const std::string& name) {
-  return key_ && RegDeleteValueA(key_, name.c_str()) == ERROR_SUCCESS;
-}
-
 namespace {
 template <typename Enum>
 std::vector<std::string> EnumNames(HKEY key, Enum enumerate) {
@@ -101,11 +97,5 @@ std::vector<std::string> EnumNames(HKEY key, Enum enumerate) {
 std::vector<std::string> TRegistry::GetKeyNames() const {
   return EnumNames(key_, [](HKEY k, DWORD i, char* n, DWORD* l) {
     return RegEnumKeyExA(k, i, n, l, nullptr, nullptr, nullptr, nullptr);
-  });
-}
-
-std::vector<std::string> TRegistry::GetValueNames() const {
-  return EnumNames(key_, [](HKEY k, DWORD i, char* n, DWORD* l) {
-    return RegEnumValueA(k, i, n, l, nullptr, nullptr, nullptr, nullptr);
   });
 }

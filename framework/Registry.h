@@ -27,9 +27,7 @@ class TRegistry {
   bool WriteString(const std::string& name, const std::string& value);
   bool WriteInteger(const std::string& name, DWORD value);
   bool ValueExists(const std::string& name) const;
-  bool DeleteValue(const std::string& name);
   std::vector<std::string> GetKeyNames() const;
-  std::vector<std::string> GetValueNames() const;
   // The system's code for the last open or write that failed.
   LONG LastError() const { return error_; }
 

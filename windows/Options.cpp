@@ -569,8 +569,6 @@ void TOptions::cmbFontColorChange(TComboBox& sender) {
   SettingChanged();
 }
 
-void TOptions::edMaskFilesLBChange() { ChangeFlags |= 2; }
-
 void TOptions::PressedApply() {
   uint32_t layout = 0, general = 0;
   for (const TOptionBit& o : kOptionBits)

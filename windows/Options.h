@@ -117,7 +117,6 @@ class TOptions : public TForm {
   void btnSelectEditorClick();
   void PylBitBtn1Click();
   void cmbFontColorChange(TComboBox& sender);
-  void edMaskFilesLBChange();
   void btnApplyClick();
   void btnOkClick();
   void btnSaveSettingsClick();
