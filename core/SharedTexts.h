@@ -2,6 +2,7 @@
 
 // The shared texts (ids 1 to 152) by name; a unit names its own range itself.
 constexpr int TextEmptyBasket = 1;
+constexpr int TextFileNameToEdit = 5;
 constexpr int TextJustFind = 8;
 constexpr int TextUnchanged = 9;
 constexpr int TextFailed = 10;
@@ -40,6 +41,7 @@ constexpr int TextDeleteLead = 49;
 constexpr int TextRemoveLead = 50;
 constexpr int TextFromBasketTail = 51;
 constexpr int TextWarning = 52;
+constexpr int TextNewDirectory = 53;
 constexpr int TextCopyToItself = 54;
 constexpr int TextHiddenOrSystem = 59;
 constexpr int TextReadOnly = 60;

@@ -184,7 +184,7 @@ void TMainForm::DeleteFiles(bool toRecycleBin) {
 void TMainForm::btnMkDirClick() {
   TBrowserForm* pane = CommandsHeld() ? nullptr : FolderPane(*this);
   std::string name;
-  if (!pane || !AskForName(*this, 53, name)) return;
+  if (!pane || !AskForName(*this, TextNewDirectory, name)) return;
   if (!CreateSubfolder(name, *pane->FolderList)) {
     ShowMessageBox(Handle(), FormatTx(TextFolderNotCreated, {name}), Caption(), MB_OK | MB_ICONWARNING);
     return;
@@ -196,7 +196,7 @@ void TMainForm::btnMkDirClick() {
 void TMainForm::EditNamedFile() {
   TBrowserForm* pane = CommandsHeld() ? nullptr : FolderPane(*this);
   std::string name;
-  if (!pane || !AskForName(*this, 5, name)) return;
+  if (!pane || !AskForName(*this, TextFileNameToEdit, name)) return;
   SetLastError(ERROR_SUCCESS);
   if (EditNewFile(name, *pane->FolderList)) {
     pane->FolderList->CursorName = name;

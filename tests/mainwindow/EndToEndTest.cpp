@@ -53,12 +53,13 @@ int IconPixels(HWND main) {
 
 HWND WaitForWindow(DWORD pid, const char* caption, int ms) {
   TProcessWindow f{pid, caption};
-  for (int waited = 0; waited < ms; waited += 50) {
-    EnumWindows(&FindProcessWindow, reinterpret_cast<LPARAM>(&f));
-    if (f.found) return f.found;
-    Sleep(50);
-  }
-  return nullptr;
+  PumpUntil(
+      [&] {
+        EnumWindows(&FindProcessWindow, reinterpret_cast<LPARAM>(&f));
+        return f.found != nullptr;
+      },
+      ms);
+  return f.found;
 }
 
 // Kelvanto as the user starts it: from its own folder, a copy of the build's.
