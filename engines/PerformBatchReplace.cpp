@@ -91,10 +91,10 @@ void TReplacer::Run() {
   UsesTokens = UsesFileTokens(Replacements);
   const TDocumentMaskLists masks;
   // The office replacers start their servers at the first document of their kind.
-  TTextReplacer text(this, Backup, BatchBlock, rmBatch);
-  TMSWordReplacer word(this, Backup, BatchBlock, rmBatch);
-  TMSExcelReplacer sheets(this, Backup, BatchBlock, rmBatch, 0);
-  TMSPowerPointReplacer slides(this, Backup, BatchBlock, rmBatch, 0);
+  TTextReplacer text(this, Backup, BatchBlock.Handle(), rmBatch);
+  TMSWordReplacer word(this, Backup, BatchBlock.Handle(), rmBatch);
+  TMSExcelReplacer sheets(this, Backup, BatchBlock.Handle(), rmBatch, 0);
+  TMSPowerPointReplacer slides(this, Backup, BatchBlock.Handle(), rmBatch, 0);
   for (TOfficeReplacer* r : {static_cast<TOfficeReplacer*>(&word),
                              static_cast<TOfficeReplacer*>(&sheets),
                              static_cast<TOfficeReplacer*>(&slides)})
@@ -116,13 +116,13 @@ void TReplacer::Run() {
     if (UsesTokens) SubstituteFileTokens(Path);
     const TDocumentKind kind = masks.GetFileKind(Path);
     if (kind == dkPlain) {
-      Result = text.ReplaceBatchStream(Path, BatchBlock, uint32_t(std::max(PairCount, 0)));
+      Result = text.ReplaceBatchStream(Path, BatchBlock.Handle(), uint32_t(std::max(PairCount, 0)));
       Matches = text.MatchCount;
     } else {
       TOfficeReplacer& office = kind == dkWordProcessor ? static_cast<TOfficeReplacer&>(word)
                                 : kind == dkSpreadsheet ? static_cast<TOfficeReplacer&>(sheets)
                                                         : static_cast<TOfficeReplacer&>(slides);
-      office.Block = BatchBlock;
+      office.Block = BatchBlock.Handle();
       Result = office.ReplaceInFile(Path);
       Matches = office.MatchCount;
       Stage = office.Stage;
@@ -148,8 +148,7 @@ void TReplacer::SubstituteFileTokens(const std::string& path) {
   for (const std::string& r : Replacements) filled.Add(FillFileTokens(r, path));
   TGlobalBlock block;
   if (CheckAndBuildBatchBlock(block, CaseColumn, Finds, filled) != -1) return;
-  if (BatchBlock) GlobalFree(BatchBlock);
-  BatchBlock = block.Release();
+  BatchBlock = std::move(block);
 }
 
 void TReplacer::CallGetNextFile() {

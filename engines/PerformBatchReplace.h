@@ -7,6 +7,7 @@
 #include "core/SelectedItem.h"
 #include "engines/ReplacerBase.h"
 #include "engines/WorkerEvents.h"
+#include "framework/Handles.h"
 #include "framework/StringList.h"
 
 namespace PerformBatchReplace {
@@ -28,9 +29,9 @@ class TReplacer : public TThread {
   TGetNextFileEvent OnGetNextFile;
   TFileDoneEvent OnFileDone;
   TProgressEvent OnProgress;
-  // The table's block; the owner frees the block this holds after the run,
-  // which may be one the thread made in place of the first.
-  HGLOBAL BatchBlock = nullptr;
+  // The table's block, freed with the thread: after a run it may be one the
+  // thread made in place of the first.
+  TGlobalBlock BatchBlock;
   int32_t Stage = 0;
   uint32_t Attributes = 0;
   int32_t PairCount = 0;

@@ -411,16 +411,13 @@ void TBatchReplacerForm::RunTable() {
   thread->PairCount = RowsInTable;
   thread->Backup = chkbcopy->Checked();
   // The thread may free this block and keep one of its own in its place.
-  thread->BatchBlock = block.Release();
+  thread->BatchBlock = std::move(block);
   viewer->InitSummary(ViewReplaceLayout);
   thread->SetPriority(THREAD_PRIORITY_NORMAL);
   thread->Resume();
   ToolBusy = 1;
   viewer->ShowModal();
-  thread->StopAndWait();
-  const HGLOBAL held = std::exchange(thread->BatchBlock, nullptr);
   thread.reset();
-  if (held) GlobalFree(held);
   viewer.reset();
 }
 

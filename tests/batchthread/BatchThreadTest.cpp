@@ -36,7 +36,7 @@ class BatchThread : public TStandinTest {
     TGlobalBlock block;
     EXPECT_EQ(CheckAndBuildBatchBlock(block, worker.CaseColumn, worker.Finds, worker.Replacements),
               -1);
-    worker.BatchBlock = block.Release();
+    worker.BatchBlock = std::move(block);
     worker.PairCount = int32_t(rows.size());
     for (const std::string& n : names) host.AddItem(Path(""), n);
     if (bindHost) host.BindReplace(worker);
@@ -45,7 +45,6 @@ class BatchThread : public TStandinTest {
     EXPECT_EQ(DWORD(worker.FinalState), state);
     EXPECT_TRUE(worker.CaseColumn.Count() == 0 && worker.Replacements.Count() == 0);
     errorText = worker.ErrorText;
-    if (worker.BatchBlock) GlobalFree(worker.BatchBlock);
     return state;
   }
   // Path("") ends with a backslash; the host joins folder and name with one.
