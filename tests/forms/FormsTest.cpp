@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "support/MessagePump.h"
 #include "support/Screenshot.h"
 #include "framework/Forms.h"
 #include "framework/Hints.h"
@@ -318,10 +319,7 @@ TEST(Forms, ScreenshotOfEveryControl) {
   ClientToScreen(form.Handle(), &at);
   SetCursorPos(at.x, at.y);
   PostMessageA(form.Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(50, 190));
-  for (DWORD start = GetTickCount(); !Hints().ShownHint() && GetTickCount() - start < 1500;) {
-    Pump();
-    Sleep(10);
-  }
+  EXPECT_TRUE(PumpUntil([] { return Hints().ShownHint() != nullptr; }));
   Pump();
   EXPECT_TRUE(SaveWindowShot(form.Handle(), "forms_every_control.bmp", {{95, 183, RGB(0, 128, 255)}}));
   Hints().CancelHint();

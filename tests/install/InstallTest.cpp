@@ -14,6 +14,7 @@
 #include "setup/InstalledFiles.h"
 #include "support/BoxAnswers.h"
 #include "support/BuildFolders.h"
+#include "support/MessagePump.h"
 #include "support/ShellLinkRead.h"
 #include "support/TempFolder.h"
 
@@ -28,13 +29,8 @@ std::string SpecialFolder(int csidl) {
 
 bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs = 20000) {
-  for (DWORD waited = 0; !done(); waited += 20) {
-    if (waited > timeoutMs) return false;
-    Sleep(20);
-  }
-  return true;
-}
+// Another process answers: a long deadline.
+bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 20000) { return PumpUntil(done, timeoutMs); }
 
 std::string TextOf(HWND w) {
   char text[1024] = "";
