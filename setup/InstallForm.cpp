@@ -157,6 +157,10 @@ void TfrmInstall::FormCreate() {
   chkCreateFolder->SetCaption("Create Group Menu Folder - \"Kelvanto\"");
   chkCreateFolder->SetChecked(true);
   for (int i = 0; i < SetupPages->PageCount(); ++i) SetupPages->Pages(i)->SetTabVisible(false);
+  // Without tabs the page control has nothing to take the focus for: Tab
+  // goes straight to the page's controls.
+  SetWindowLongPtrA(SetupPages->Handle(), GWL_STYLE, GetWindowLongPtrA(SetupPages->Handle(), GWL_STYLE) & ~WS_TABSTOP);
+  SetupPages->TabStop = false;
 }
 
 void TfrmInstall::FormShow() {
@@ -289,6 +293,8 @@ void TfrmInstall::NextStep() {
       Step = stCopying;
       // Disabled here, before any queued press of it can come through.
       btnNext->SetEnabled(false);
+      // A disabled Next would leave no control with the focus.
+      btnCancel->SetFocus();
       ShowPage(tsSecond, kCopyingText);
       StartOperations();
       break;

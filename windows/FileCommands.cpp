@@ -20,6 +20,7 @@
 #include "windows/MainForm.h"
 #include "windows/StandardQuery.h"
 #include "windows/StartOperation.h"
+#include "windows/ToolWindow.h"
 
 namespace {
 
@@ -74,6 +75,7 @@ void LayOutForTarget(TStandardQuery& q) {
   q.btnOK->SetLeft(q.btnBrowse->Left());
   q.btnBrowse->SetLeft(okLeft);
   q.btnBrowse->Show();
+  PlaceInTabOrder(*q.btnBrowse, q.btnOK->Handle());  // Tab follows the new order too
   q.chkSend->Show();
   const int top = 2 * q.chkSend->Top() + q.chkSend->Height() - q.edInfo->Top() - q.edInfo->Height();
   const int moved = top - q.btnOK->Top();

@@ -158,6 +158,8 @@ TBatchReplacerForm::TBatchReplacerForm(TWinControl* owner) : TToolWindow(owner, 
   sgBatch->SetRowCount(2);
   sgBatch->SetFixedRows(1);
   sgBatch->AlignWord = 0;
+  // Below the table on screen, after it for Tab.
+  PlaceInTabOrder(*pnlFile, sgBatch->Handle());
   sgBatch->Tag = 2;
   sgBatch->OnSelectCell = [this](int col, int row, bool& canSelect) { sgBatchSelectCell(col, row, canSelect); };
   sgBatch->OnKeyDown = [this](WORD& key, unsigned shift) { sgBatchKeyDown(key, shift); };

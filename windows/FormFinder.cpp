@@ -15,6 +15,7 @@
 #include "windows/SrchRes.h"
 #include "windows/StandardQuery.h"
 #include "windows/Startup.h"
+#include "windows/ToolWindow.h"
 
 namespace {
 
@@ -119,6 +120,8 @@ void TFinderForm::CreateControls() {
   CreateAdvancedPage();
   CreateContentPage();
   pcFinder->SetActivePage(tsGeneral);
+  // Made first to be aligned at the bottom, met by Tab after the pages.
+  PlaceInTabOrder(*pnlBottom, HWND_BOTTOM);
   ActiveControl = cmbSearchFor;
 }
 

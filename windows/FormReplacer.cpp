@@ -114,6 +114,8 @@ TReplacerForm::TReplacerForm(TWinControl* owner) : TToolWindow(owner, "::/REPLAC
   TextEndingSplitter->Hide();
   rbReplace->SetChecked(true);
   TitleFocus = rbReplace;
+  // Below the texts on screen, after them for Tab.
+  PlaceInTabOrder(*pnlOptions, pnlTexts->Handle());
   ActiveControl = memFind;
 }
 

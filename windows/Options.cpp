@@ -11,6 +11,7 @@
 #include "windows/FormBrowser.h"
 #include "windows/MainForm.h"
 #include "windows/Settings.h"
+#include "windows/ToolWindow.h"
 
 bool SaveSettingsEnabled = false;
 
@@ -201,6 +202,8 @@ TOptions::TOptions() : TForm(nullptr, TFormBorder::Dialog) {
   btnApply->SetEnabled(false);
   captions_.emplace_back(0, this);
   CreatePages();
+  // The tree picks the page; a page control without tabs is no Tab stop.
+  RemoveTabStop(*OptionsPages);
   ActiveControl = tvOptions;
   OnShow = [this] { FormShow(); };
 }

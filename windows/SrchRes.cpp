@@ -22,6 +22,7 @@
 #include "windows/MainForm.h"
 #include "windows/Settings.h"
 #include "windows/StandardQuery.h"
+#include "windows/ToolWindow.h"
 
 namespace {
 
@@ -149,7 +150,8 @@ void TSrchRes::CreateControls() {
   sgTitle = new TTitleGrid(this);
   sgTitle->SetAlign(TAlign::Top);
   sgTitle->SetHeight(RowHeight + 2);
-  sgTitle->TabStop = false;
+  // It takes no focus (the mouse sorts and sizes by the titles), so no Tab stop.
+  RemoveTabStop(*sgTitle);
   sgTitle->RowCount = 1;
   sgTitle->DefaultRowHeight = RowHeight + 2;
   sgTitle->ColSizing = true;

@@ -28,6 +28,11 @@ TStandardQuery::TStandardQuery(HWND mainWindow) : TForm(nullptr, TFormBorder::Di
   chkSend->SetBounds(11, 60, 214, 17);
   chkSend->Hide();
   chkSend->OnClick = [this] { chkSendClick(); };
+  // Made before OK and Cancel, so that Tab meets the buttons from the left.
+  btnBrowse = new TButton(this);
+  btnBrowse->SetBounds(115, 64, 75, 25);
+  btnBrowse->Hide();
+  btnBrowse->OnClick = [this] { btnBrowseClick(); };
   btnOK = new TButton(this);
   btnOK->SetBounds(195, 64, 75, 25);
   btnOK->SetDefault(true);
@@ -36,10 +41,6 @@ TStandardQuery::TStandardQuery(HWND mainWindow) : TForm(nullptr, TFormBorder::Di
   btnCancel->SetBounds(275, 64, 75, 25);
   btnCancel->ModalResult = mrCancel;
   btnCancel->Cancel = true;
-  btnBrowse = new TButton(this);
-  btnBrowse->SetBounds(115, 64, 75, 25);
-  btnBrowse->Hide();
-  btnBrowse->OnClick = [this] { btnBrowseClick(); };
   Texts.Add(btnOK, 1201);
   Texts.Add(btnCancel, 1202);
   Texts.Add(btnBrowse, 1203);

@@ -39,6 +39,20 @@ TToolWindow::TToolWindow(TWinControl* owner, const char* helpTopic)
   HelpButton->OnClick = [this] { OpenHelp(); };
 }
 
+void PlaceInTabOrder(const TWinControl& control, HWND after) {
+  SetWindowPos(control.Handle(), after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void RemoveTabStop(TWinControl& control) {
+  control.TabStop = false;
+  SetWindowLongPtrA(control.Handle(), GWL_STYLE, GetWindowLongPtrA(control.Handle(), GWL_STYLE) & ~WS_TABSTOP);
+}
+
+void TToolWindow::VisibleChanged() {
+  if (Visible()) PlaceInTabOrder(*pnlTool, HWND_BOTTOM);
+  TForm::VisibleChanged();
+}
+
 void TToolWindow::PaintTitle(bool active) {
   TFont f = pnlNameTools->Font();
   f.Color = active ? clCaptionText : clInactiveCaptionText;
