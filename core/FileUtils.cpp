@@ -2,6 +2,7 @@
 
 #include <shlobj.h>
 
+#include "framework/FindFiles.h"
 #include "framework/Handles.h"
 
 namespace {
@@ -78,11 +79,10 @@ bool CopyCreationTime(HANDLE source, HANDLE target) {
 namespace {
 
 int64_t SizeOfTree(const std::string& folder, int64_t& count) {
+  TFindFiles find(folder + "\\*.*");
   WIN32_FIND_DATAA fd;
-  TFindHandle find(FindFirstFileA((folder + "\\*.*").c_str(), &fd));
-  if (!find) return 0;
   int64_t total = 0;
-  do {
+  while (find.Next(fd)) {
     // "." and ".." may come anywhere in the enumeration; recursing into
     // either would never end.
     if (IsDotEntry(fd.cFileName)) continue;
@@ -93,7 +93,7 @@ int64_t SizeOfTree(const std::string& folder, int64_t& count) {
       total += (int64_t(fd.nFileSizeHigh) << 32) | fd.nFileSizeLow;
       ++count;
     }
-  } while (FindNextFileA(find.Get(), &fd));
+  }
   return total;
 }
 

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "core/FileUtils.h"
+#include "framework/FindFiles.h"
 #include "framework/Handles.h"
 #include "framework/Registry.h"
 
@@ -76,12 +77,11 @@ void FindPlugins(TMenuItem& menu, const TPluginClick& onClick) {
   const DWORD n = GetCurrentDirectoryA(MAX_PATH, current);
   if (n == 0 || n >= MAX_PATH) return;
   const std::string folder = JoinPath(current, "");
+  TFindFiles find(folder + "*.plgn");
   WIN32_FIND_DATAA fd;
-  TFindHandle find(FindFirstFileA((folder + "*.plgn").c_str(), &fd));
-  if (!find) return;
-  do {
+  while (find.Next(fd)) {
     // The dot entries can stand anywhere in an enumeration, not only first.
     if (IsDotEntry(fd.cFileName) || (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
     AddPluginMenuItem(folder, fd.cFileName, menu, onClick);
-  } while (FindNextFileA(find.Get(), &fd));
+  }
 }

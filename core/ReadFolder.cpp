@@ -6,6 +6,7 @@
 
 #include "core/FileUtils.h"
 #include "core/Formats.h"
+#include "framework/FindFiles.h"
 
 namespace {
 
@@ -194,15 +195,14 @@ bool ReadFolder(uint32_t dir, uint32_t readFlags, TstateOfBrowser& list, TString
   DWORD attr = GetFileAttributesA((path + "\\").c_str());
   if (attr == INVALID_FILE_ATTRIBUTES) return false;
 
-  WIN32_FIND_DATAA fd;
-  TFindHandle search(FindFirstFileExA((path + "\\*.*").c_str(), FindExInfoBasic, &fd,
-                                      FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
-  if (!search) return true;  // a file, or an empty drive root: no entries
+  // A file, or an empty drive root, lists no entries.
+  TFindFiles search(path + "\\*.*");
   const bool basketMarks =
       (list.ModeFlags & ModeBasketView) && (GeneralCheckContainer & OptBasketBothMarks);
   const TFilterList noMasks;
   const TFilterList& masks = list.MaskList ? *list.MaskList : noMasks;
-  do {
+  WIN32_FIND_DATAA fd;
+  while (search.Next(fd)) {
     // "." and ".." are skipped wherever the enumeration puts them.
     if (IsDotEntry(fd.cFileName)) continue;
     const bool folder = fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY;
@@ -220,7 +220,7 @@ bool ReadFolder(uint32_t dir, uint32_t readFlags, TstateOfBrowser& list, TString
     r->LastWriteTime = fd.ftLastWriteTime;
     r->Flags = basketMarks ? FileMarked | FileMarkedRight : 0;
     run.Commit();
-  } while (FindNextFileA(search.Get(), &fd));
+  }
   return true;
 }
 

@@ -18,6 +18,7 @@
 #include "core/translator.h"
 #include "engines/PerformRename.h"
 #include "framework/FileIO.h"
+#include "framework/FindFiles.h"
 #include "framework/SystemError.h"
 #include "windows/SelectionWalk.h"
 
@@ -370,7 +371,9 @@ void TOperations::ProcessItem(const TSelectedItem& item) {
   const DWORD onDisk = GetFileAttributesA(currentSource_.c_str());
   const bool isFolder = item.Attributes & FILE_ATTRIBUTE_DIRECTORY;
   const bool copying = Code == opCopy || Code == opMove;
-  if (copying && !ValidName(currentName_)) {
+  if (IsUnnamedEntry(name)) {
+    RefuseUnnamed();
+  } else if (copying && !ValidName(currentName_)) {
     // Retry could only give the same name again.
     AskRetry(1, skCreate, ERROR_INVALID_NAME);
   } else if (isFolder && (IsFolderLink(item.Attributes) ||
@@ -390,7 +393,8 @@ void TOperations::ProcessItem(const TSelectedItem& item) {
   }
   // Only an item that is gone leaves a basket: a skipped or failed one is
   // still there and keeps its entry.
-  if ((Code == opDelete || Code == opMove) && !PathExists(JoinPath(folder, name)))
+  if ((Code == opDelete || Code == opMove) && !IsUnnamedEntry(name) &&
+      !PathExists(JoinPath(folder, name)))
     update.Flags |= iuRemove;
   UpdateItemState(&update);
 }
@@ -436,13 +440,10 @@ void TOperations::ProcessFolder(const std::string& source, const std::string& ta
   };
   std::vector<TEntry> entries;
   {
+    TFindFiles find(source + "*.*");
     WIN32_FIND_DATAA fd;
-    TFindHandle find(FindFirstFileA((source + "*.*").c_str(), &fd));
-    if (find) {
-      do {
-        if (!IsDotEntry(fd.cFileName)) entries.push_back({fd.cFileName, fd.dwFileAttributes});
-      } while (FindNextFileA(find.Get(), &fd));
-    }
+    while (find.Next(fd))
+      if (!IsDotEntry(fd.cFileName)) entries.push_back({fd.cFileName, fd.dwFileAttributes});
   }
   bool allowed = entries.empty() || Code != opDelete || (AnswerBits & (abFoldersYes | abThisFolderYes));
   bool setThisFolder = false;
@@ -468,7 +469,9 @@ void TOperations::ProcessFolder(const std::string& source, const std::string& ta
     currentTarget_ = target + e.Name;
     currentName_ = e.Name;
     answer_ = 1;
-    if (!(e.Attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    if (Code != opSendToBasket && IsUnnamedEntry(e.Name)) {
+      RefuseUnnamed();
+    } else if (!(e.Attributes & FILE_ATTRIBUTE_DIRECTORY)) {
       if (Code == opSendToBasket)
         ++FilesDone;
       else
@@ -484,6 +487,13 @@ void TOperations::ProcessFolder(const std::string& source, const std::string& ta
     currentSource_ = source.substr(0, source.size() - 1);
     RemoveDir(currentSource_);
   }
+}
+
+// An entry that the code page has no name for is refused as such, before a
+// step takes its wildcard for a pattern or reports the name as malformed.
+void TOperations::RefuseUnnamed() {
+  // Retry could only meet the same name again.
+  AskRetry(Code == opDelete ? 3 : 1, skOpen, ERROR_NO_UNICODE_TRANSLATION);
 }
 
 int TOperations::MakeDir(const std::string& path) {

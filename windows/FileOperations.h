@@ -132,6 +132,7 @@ class TOperations : public TThread {
   void ProcessFolder(const std::string& source, const std::string& target);
   void ProcessFile();
   void HandleFolderLink(const std::string& path);
+  void RefuseUnnamed();
   int CopyOneFile();
   bool CopyBytes(HANDLE source, HANDLE target);
   bool FinishCopy(THandle& target, bool& named);

@@ -7,6 +7,7 @@
 #include "core/FileList.h"
 #include "core/FileUtils.h"
 #include "core/translator.h"
+#include "framework/FindFiles.h"
 #include "framework/Handles.h"
 #include "windows/FormBrowser.h"
 #include "windows/MainForm.h"
@@ -435,15 +436,14 @@ void TOptions::FillLanguageList() {
   lstLanguage->Items.Clear();
   lstLanguage->Items.Add(kEnglish);
   lstLanguage->SetItemIndex(0);
+  TFindFiles search(ProgramFolder() + "*.lng");
   WIN32_FIND_DATAA found;
-  const TFindHandle search(FindFirstFileA((ProgramFolder() + "*.lng").c_str(), &found));
-  if (!search) return;
-  do {
+  while (search.Next(found)) {
     if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
     const int index = lstLanguage->Items.Add(found.cFileName);
     // Names on this system ignore case; an exact comparison would show English.
     if (lstrcmpiA(found.cFileName, Translator().LanguageFileName.c_str()) == 0) lstLanguage->SetItemIndex(index);
-  } while (FindNextFileA(search.Get(), &found));
+  }
 }
 
 void TOptions::SetCurSettingInComponents() {

@@ -13,6 +13,8 @@
 #include "core/Selection.h"
 #include "core/SortList.h"
 #include "core/translator.h"
+#include "engines/PerformRename.h"
+#include "engines/TextReplacer.h"
 #include "support/FreshProcess.h"
 #include "support/TempFolder.h"
 #include "support/WineDrive.h"
@@ -847,6 +849,68 @@ TEST_F(FileOps, MovesOnOneDrive) {
     EXPECT_EQ(TreeNames(dir.Path()), c.wantNames) << c.target;
     EXPECT_EQ(ReadTestFile(dir / c.target), c.wantContent) << c.target;
     EXPECT_TRUE(v.Messages.empty()) << v.Messages[0].Caption;
+  }
+}
+
+// Beside "Omega.txt" (5 bytes) a file of 6 whose name the ANSI calls give as
+// its best-fit twin "Omega.txt", or with a "?" (中); a replace makes it 8. The
+// row "?mega.txt" is that of an entry without a short name either.
+TEST_F(FileOps, EveryOperationActsOnTheFileOfItsRow) {
+  constexpr uint32_t kReplace = 100, kRename = 101;
+  static const struct {
+    const char* title;
+    uint32_t action;
+    const wchar_t* chosen;
+    const char *row, *arrived, *kinds;  // row: in place of the one read; arrived: in the target or basket
+    std::vector<int64_t> sizes;  // of Omega.txt, the chosen file and renamed.txt afterwards
+  } cases[] = {
+      {"copy", opCopy, L"\x03A9mega.txt", nullptr, "chosen", "", {5, 6, -1}},
+      {"move", opMove, L"\x03A9mega.txt", nullptr, "chosen", "", {5, -1, -1}},
+      {"delete", opDelete, L"\x03A9mega.txt", nullptr, "", "", {5, -1, -1}},
+      {"basket", opSendToBasket, L"\x03A9mega.txt", nullptr, "chosen", "", {5, 6, -1}},
+      {"replace", kReplace, L"\x03A9mega.txt", nullptr, "", "", {5, 8, -1}},
+      {"rename", kRename, L"\x03A9mega.txt", nullptr, "", "", {5, -1, 6}},
+      {"no form", opDelete, L"\x4E2D.txt", nullptr, "", "", {5, -1, -1}},
+      {"no name", opDelete, L"\x03A9mega.txt", "?mega.txt", "", "2.1.1113", {5, 6, -1}},
+  };
+  GeneralCheckContainer = OptShowHidden | OptRecycle;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.title);
+    TTempFolder from, to;
+    auto path = [&](const wchar_t* name) { return std::wstring(from.Path().begin(), from.Path().end()) + L"\\" + name; };
+    DWORD written;
+    for (const wchar_t* name : {L"Omega.txt", c.chosen})
+      WriteFile(THandle(CreateFileW(path(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr)).Get(),
+                "chosen", name == c.chosen ? 6 : 5, &written, nullptr);
+    TTestList l;
+    const uint32_t dir = l.ReadDir(from.Path(), {});
+    TFileRecord& e = l.Entry(dir, l.Entry(dir, 1).Size == 6 ? 1 : 2);
+    EXPECT_EQ(ReadTestFile(from / l.Name(e)), "chosen");  // the row names its own file
+    const std::string row = c.row ? c.row : l.Name(e);
+    if (c.row) l.AddEntry(row); else e.Flags |= FileMarked;
+    UpdateListTotals(l.List());
+    InitFileList(Basket, 10, 300, "*.*", 10000);
+    TScriptedView v;
+    TGlobalBlock block = BuildPatternBlock("chosen", "replaced", {});
+    if (c.action == kReplace)
+      EXPECT_EQ(TTextReplacer(nullptr, false, block.Handle(), rmReplace).ReplaceInFile(from / row), rrChanged);
+    else if (c.action == kRename)
+      EXPECT_TRUE(MoveFileNoReplace(from / row, from / "renamed.txt"));
+    else
+      ASSERT_TRUE(RunOperation(l.List(), to.Path() + "\\", c.action, v, At(from.Path())));
+    EXPECT_EQ(v.Kinds(), c.kinds);
+    std::vector<int64_t> sizes;
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    for (const wchar_t* name : {L"Omega.txt", c.chosen, L"renamed.txt"})
+      sizes.push_back(GetFileAttributesExW(path(name).c_str(), GetFileExInfoStandard, &data) ? int64_t(data.nFileSizeLow) : -1);
+    EXPECT_EQ(sizes, c.sizes);
+    TStringList lines;
+    BuildBasketList(Basket, lines);
+    std::string arrived = lines.Count() ? ReadTestFile(lines[0]) : "";
+    for (const auto& [name, node] : TreeState(to.Path())) arrived += node.Content;
+    EXPECT_EQ(arrived, c.arrived);
+    FreeFileList(Basket);
+    DeleteFileW(path(c.chosen).c_str());  // which the ANSI clean-up cannot name
   }
 }
 
