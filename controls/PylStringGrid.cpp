@@ -414,8 +414,10 @@ LRESULT TPylStringGrid::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
       break;
     case WM_GETDLGCODE:
       // Enter and Esc are the grid's (the pane opens and leaves with them),
-      // never a button's of the form; Tab still moves on.
-      return DLGC_WANTARROWS | (WantsEnterAndEsc && (wp == VK_RETURN || wp == VK_ESCAPE) ? DLGC_WANTALLKEYS : 0);
+      // never a button's of the form; Tab still moves on; letters are the
+      // grid's too, never a mnemonic of the form's buttons.
+      return DLGC_WANTARROWS | DLGC_WANTCHARS |
+             (WantsEnterAndEsc && (wp == VK_RETURN || wp == VK_ESCAPE) ? DLGC_WANTALLKEYS : 0);
     case WM_CHAR:
       if (Editing && !editorShown_ && wp >= ' ' && wp != 127) {
         ShowEditor();

@@ -72,8 +72,11 @@ void TPageControl::RemovePage(TTabSheet* page) {
 void TPageControl::TabsChanged() {
   SendMessageA(hwnd_, TCM_DELETEALLITEMS, 0, 0);
   int current = -1;
+  // Without a tab to show, Tab goes straight into the page.
+  TabStop = false;
   for (TTabSheet* page : pages_) {
     if (!page->TabVisible()) continue;
+    TabStop = true;
     const std::string text = page->Caption();
     TCITEMA item{};
     item.mask = TCIF_TEXT | TCIF_PARAM;
@@ -308,6 +311,13 @@ TRichEdit::TRichEdit(TWinControl* parent, DWORD extraStyle)
                   89, WS_EX_CLIENTEDGE) {
   TabStop = true;
   color_ = clWindow;
+}
+
+bool TRichEdit::ClaimKey(WORD& key, unsigned shift) {
+  if (key == VK_TAB) return false;
+  const bool readOnly = (GetWindowLongPtrA(hwnd_, GWL_STYLE) & ES_READONLY) != 0;
+  if (readOnly && (key == VK_RETURN || key == VK_ESCAPE)) return false;
+  return TStdControl::ClaimKey(key, shift);
 }
 
 bool TRichEdit::LoadFromMemory(std::string_view data) {

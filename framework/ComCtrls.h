@@ -125,6 +125,9 @@ class TRichEdit : public TStdControl {
   bool LoadFromMemory(std::string_view data);
   std::string Text() const { return Caption(); }
   void SetReadOnly(bool r) { SendMessageA(hwnd_, EM_SETREADONLY, r, 0); }
+  // Tab moves on, as from every text of ours; a read-only text leaves Enter
+  // and Esc to the form's buttons.
+  bool ClaimKey(WORD& key, unsigned shift) override;
 };
 
 // The system's progress bar, from 0 to 100.

@@ -769,6 +769,9 @@ void TWinControl::Realign() {
 
 // ---- TCustomControl
 
+// A container's children are walked by the dialog keys; a control that is a
+// stop itself (a grid) is no container, or the walk would pass it by.
 TCustomControl::TCustomControl(TWinControl* parent, DWORD style, DWORD exStyle) : TWinControl(parent) {
-  CreateWnd(nullptr, style | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, exStyle | WS_EX_CONTROLPARENT);
+  CreateWnd(nullptr, style | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
+            exStyle | ((style & WS_TABSTOP) ? 0 : WS_EX_CONTROLPARENT));
 }

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <functional>
 #include <stdexcept>
 
@@ -51,6 +52,58 @@ TButton* FindButton(const TForm* form, bool cancel) {
   return found;
 }
 
+
+// Our control's TabStop decides, else (a window of the system's or of a
+// plug-in) its style.
+bool IsTabStop(HWND w) {
+  if (TWinControl* c = TWinControl::FromHandle(w); c && c->Handle() == w) return c->TabStop;
+  return (GetWindowLongPtrA(w, GWL_STYLE) & WS_TABSTOP) != 0;
+}
+
+// The stops below root in tab order, which is the windows' order among their
+// siblings; a window that is no stop is gone into, as is a stop that holds
+// others (a page control). Hidden and disabled windows hold none.
+void CollectTabStops(HWND root, std::vector<HWND>& stops) {
+  for (HWND w = GetWindow(root, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT)) {
+    if (!IsWindowVisible(w) || !IsWindowEnabled(w)) continue;
+    const bool stop = IsTabStop(w);
+    if (stop) stops.push_back(w);
+    if (!stop || (GetWindowLongPtrA(w, GWL_EXSTYLE) & WS_EX_CONTROLPARENT)) CollectTabStops(w, stops);
+  }
+}
+
+// The focus moved by a key: the window shows where it is now, as the system
+// shows it only from the first key on.
+void ShowFocusCues(HWND control) {
+  SendMessageA(GetAncestor(control, GA_ROOT), WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
+}
+
+// A one-line text entered by Tab is selected whole, ready to be typed over.
+void FocusStop(HWND stop) {
+  ShowFocusCues(stop);
+  if (TWinControl* c = TWinControl::FromHandle(stop); c && c->Handle() == stop) {
+    c->SetFocus();
+  } else {
+    ::SetFocus(stop);
+  }
+  const HWND f = GetFocus();
+  char cls[8] = {};
+  GetClassNameA(f, cls, sizeof cls);
+  if (lstrcmpiA(cls, "Edit") == 0 && !(GetWindowLongPtrA(f, GWL_STYLE) & ES_MULTILINE))
+    SendMessageA(f, EM_SETSEL, 0, -1);
+}
+
+char UpperLetter(char c) {
+  CharUpperBuffA(&c, 1);
+  return c;
+}
+
+// The letter a caption underlines, upper-cased; 0 for none.
+char MnemonicOf(const std::string& caption) {
+  size_t at = std::string::npos;
+  const std::string shown = WithoutMnemonic(caption, &at);
+  return at == std::string::npos ? 0 : UpperLetter(shown[at]);
+}
 
 std::vector<TForm*>& LiveForms() {
   static std::vector<TForm*> forms;
@@ -257,6 +310,70 @@ bool TForm::PreviewKey(WORD& key, unsigned shift) {
   return key == 0;
 }
 
+bool TForm::SelectNext(bool forward) {
+  std::vector<HWND> stops;
+  CollectTabStops(hwnd_, stops);
+  if (stops.empty()) return false;
+  const HWND focus = GetFocus();
+  // The innermost stop that holds the focus: a page's box, not its page control.
+  size_t at = stops.size();
+  for (size_t i = 0; i < stops.size(); ++i)
+    if (focus && (stops[i] == focus || IsChild(stops[i], focus))) at = i;
+  const size_t n = stops.size();
+  size_t next = forward ? 0 : n - 1;
+  if (at < n) next = forward ? (at + 1) % n : (at + n - 1) % n;
+  FocusStop(stops[next]);
+  return true;
+}
+
+bool TForm::Mnemonic(char letter) {
+  std::vector<TControl*> all;
+  ForEachControl(this, [&](TControl* c) {
+    all.push_back(c);
+    return false;
+  });
+  // From the focused control on, so that a letter several captions share
+  // steps through them.
+  const TWinControl* focused = FromHandle(GetFocus());
+  const auto from = std::find(all.begin(), all.end(), focused);
+  const size_t start = from == all.end() ? 0 : size_t(from - all.begin()) + 1;
+  const char wanted = UpperLetter(letter);
+  for (size_t k = 0; k < all.size(); ++k) {
+    const size_t i = (start + k) % all.size();
+    TControl* c = all[i];
+    if (!Usable(c)) continue;
+    auto* label = dynamic_cast<TLabel*>(c);
+    if (label && (label->Alignment & DT_NOPREFIX)) continue;
+    if (MnemonicOf(c->Caption()) != wanted) continue;
+    if (dynamic_cast<TButton*>(c) || dynamic_cast<TCheckBox*>(c)) {
+      // As a click: the focus moves to it, a check box toggles, a radio button
+      // is chosen. Painted whole afterwards: the system's box repaints only
+      // its mark and text on a change, and the focus frame with them is lost.
+      auto* button = static_cast<TWinControl*>(c);
+      ShowFocusCues(button->Handle());
+      SendMessageA(button->Handle(), BM_CLICK, 0, 0);
+      button->Invalidate();
+      return true;
+    }
+    if (auto* group = dynamic_cast<TGroupBox*>(c)) {
+      std::vector<HWND> stops;
+      CollectTabStops(group->Handle(), stops);
+      if (stops.empty()) continue;
+      FocusStop(stops.front());
+      return true;
+    }
+    if (!label) continue;
+    // A label names the control that follows it.
+    for (size_t j = i + 1; j < all.size(); ++j) {
+      auto* w = dynamic_cast<TWinControl*>(all[j]);
+      if (!w || !w->TabStop || !w->CanFocus()) continue;
+      FocusStop(w->Handle());
+      return true;
+    }
+  }
+  return false;
+}
+
 bool TForm::DialogKey(WORD key) {
   if (key == VK_RETURN) {
     auto* focused = dynamic_cast<TButton*>(FromHandle(GetFocus()));
@@ -403,6 +520,7 @@ bool TApplication::ProcessMessage(MSG& msg) {
   Hints().Message(msg);
   try {
     if ((msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN) && RouteKey(msg)) return true;
+    if ((msg.message == WM_SYSCHAR || msg.message == WM_CHAR) && RouteMnemonic(msg)) return true;
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
   } catch (...) {
@@ -426,8 +544,25 @@ bool TApplication::RouteKey(MSG& msg) {
     outer = f;
   }
   msg.wParam = key;  // as a preview may have changed it
-  // Tab and the arrows move the focus as in a dialog, across docked forms.
-  if (outer && (key == VK_TAB || key == VK_LEFT || key == VK_RIGHT || key == VK_UP || key == VK_DOWN))
+  if (!outer) return false;
+  // Tab walks the whole window, docked forms included.
+  if (key == VK_TAB && !(shift & (ssCtrl | ssAlt))) return outer->SelectNext(!(shift & ssShift));
+  // The arrows move the focus as in a dialog.
+  if (key == VK_LEFT || key == VK_RIGHT || key == VK_UP || key == VK_DOWN)
     return IsDialogMessageA(outer->Handle(), &msg) != 0;
   return false;
+}
+
+// Alt+letter; the letter alone only where the focused control has no use
+// for letters (it is no text, list or grid).
+bool TApplication::RouteMnemonic(MSG& msg) {
+  const auto letter = static_cast<unsigned char>(msg.wParam);
+  if (letter <= ' ' || GetKeyState(VK_CONTROL) < 0) return false;
+  if (msg.message == WM_CHAR &&
+      (SendMessageA(msg.hwnd, WM_GETDLGCODE, msg.wParam, reinterpret_cast<LPARAM>(&msg)) &
+       (DLGC_WANTCHARS | DLGC_WANTMESSAGE)))
+    return false;
+  TForm* outer = TForm::FormOf(msg.hwnd);
+  while (outer && outer->ParentForm()) outer = outer->ParentForm();
+  return outer && outer->Mnemonic(static_cast<char>(letter));
 }

@@ -64,6 +64,14 @@ class TForm : public TWinControl {
   // Enter presses the focused button, else the default one; Esc the cancel
   // button, else ends a modal run.
   bool DialogKey(WORD key);
+  // Tab and Shift+Tab: the focus goes to the next or previous enabled, shown
+  // tab stop of the form, inside its panels, group boxes, shown page and
+  // docked forms, round from the last to the first; false when it has none.
+  bool SelectNext(bool forward);
+  // The control whose caption underlines the letter acts: a button is
+  // pressed, a check box toggled, a radio button chosen; a label or group
+  // box gives the focus to the control it names. False when none does.
+  bool Mnemonic(char letter);
   // The innermost form a window belongs to, and the one this form is docked in.
   static TForm* FormOf(HWND hwnd);
   TForm* ParentForm() const;
@@ -133,6 +141,8 @@ class TApplication {
   bool ProcessMessage(MSG& msg);
   // True when the key press was taken before it reached its window.
   bool RouteKey(MSG& msg);
+  // True when a letter was taken as a control's mnemonic.
+  bool RouteMnemonic(MSG& msg);
   static BOOL CALLBACK IdleForm(HWND hwnd, LPARAM);
   static LRESULT CALLBACK AppWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
   bool terminated_ = false;

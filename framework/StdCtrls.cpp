@@ -142,7 +142,7 @@ TRadioButton::TRadioButton(TWinControl* parent, const std::string& caption)
     : TCheckBox(parent, caption, BS_AUTORADIOBUTTON | WS_TABSTOP) {}
 
 TGroupBox::TGroupBox(TWinControl* parent, const std::string& caption)
-    : TStdControl(parent, "BUTTON", BS_GROUPBOX | WS_CLIPSIBLINGS, 185, 105) {
+    : TStdControl(parent, "BUTTON", BS_GROUPBOX | WS_CLIPSIBLINGS, 185, 105, WS_EX_CONTROLPARENT) {
   SetCaption(caption);
 }
 

@@ -48,7 +48,7 @@ TEST_F(Tips, IndexWrapsAndTheNextStartContinuesAfterTheLastShown) {
     TDidYouKnow tips;
     tips.Show();
     EXPECT_EQ(tips.chkShowTip->Checked(), c.showTips != 0);
-    for (int step : c.clicks) (step > 0 ? tips.btnNext : tips.btnPrevious)->Click();
+    for (int step : c.clicks) PressKeys(tips.Handle(), step > 0 ? 'N' : 'P', {VK_MENU});  // "&Next tip", "&Previous tip"
     EXPECT_EQ(tips.CurrentTip, c.shown) << c.showTips;
     if (c.untick) tips.chkShowTip->SetChecked(false);
     tips.Hide();

@@ -3,6 +3,8 @@
 // the colours, the languages, the tree, and a hundred showings.
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "MainWindowTest.h"
 #include "core/FileList.h"
 #include "core/FileUtils.h"
@@ -355,8 +357,28 @@ TEST_F(Languages, ListShowsTheFilesWhateverTheirCaseAndOkTranslatesAtOnce) {
   EXPECT_EQ(options->lstLanguage->ItemIndex(), 0);
 }
 
+std::vector<HWND> TabRound() {
+  std::vector<HWND> round{GetFocus()};
+  for (int i = 0; i < 80 && (PressKeys(GetFocus(), VK_TAB, {}), GetFocus() != round.front()); ++i)
+    round.push_back(GetFocus());
+  return round;
+}
+
+void ShownStops(const TWinControl* parent, std::set<HWND>& stops) {
+  for (TControl* c : parent->Controls())
+    if (auto* w = dynamic_cast<TWinControl*>(c); w && w->Showing() && w->Enabled()) {
+      if (w->TabStop) stops.insert(w->Handle());
+      ShownStops(w, stops);
+    }
+}
+
+// Tab goes round both panes of the main window, and round the options' tree,
+// buttons and shown page only; the pictures show the focus in the page.
 TEST_F(Options, TreeKeysStepThroughThePagesAndNothingCollapses) {
   Start();
+  static_cast<TBrowserForm*>(form_->LeftBrowser)->sgBrowser->SetFocus();
+  const std::vector<HWND> panes = TabRound();
+  EXPECT_EQ(std::count(panes.begin(), panes.end(), static_cast<TBrowserForm*>(form_->RightBrowser)->sgBrowser->Handle()), 1);
   auto options = ShowDialog();
   options->tvOptions->SetFocus();
   EXPECT_EQ(options->tvOptions->Count(), 8);
@@ -370,8 +392,26 @@ TEST_F(Options, TreeKeysStepThroughThePagesAndNothingCollapses) {
   for (int page = 0; page < 8; ++page) {
     ShowPage(*options, page);
     EXPECT_TRUE(options->OptionsPages->Pages(page)->Visible());
+    options->tvOptions->SetFocus();
+    const std::vector<HWND> round = TabRound();
+    std::set<HWND> stops{options->tvOptions->Handle(), options->btnOk->Handle(), options->btnCancel->Handle()};
+    ShownStops(options->OptionsPages->Pages(page), stops);
+    EXPECT_EQ(std::multiset<HWND>(round.begin(), round.end()), std::multiset<HWND>(stops.begin(), stops.end()));
+    PressKeys(GetFocus(), VK_TAB, {});
     EXPECT_TRUE(SaveWindowShot(options->Handle(), ShotPath("options_page" + std::to_string(page) + ".bmp")));
   }
+  // A label's letter names its text, the bare one works outside a text, a hidden page's does nothing.
+  const bool keys = options->chkShowFunctionsKeyButtons->Checked(), hidden = options->chkShowHidden->Checked();
+  const struct { int page; WORD key; int held; TWinControl* focus; } letters[] = {
+      {4, 'E', VK_MENU, options->edtEditor}, {4, 'V', 0, options->edtViewer}, {0, 'S', VK_MENU, options->btnOk},
+      {0, 'F', VK_MENU, options->chkShowFunctionsKeyButtons}};
+  for (const auto& [page, key, held, focus] : letters) {
+    ShowPage(*options, page);
+    options->btnOk->SetFocus();
+    PressKeys(GetFocus(), key, held ? std::vector<int>{held} : std::vector<int>{});
+    EXPECT_EQ(GetFocus(), focus->Handle()) << char(key);
+  }
+  EXPECT_TRUE(options->chkShowFunctionsKeyButtons->Checked() != keys && options->chkShowHidden->Checked() == hidden);
 }
 
 TEST_F(Options, HundredShowingsLeaveNoFontOrWindowBehind) {

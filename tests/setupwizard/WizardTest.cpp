@@ -16,6 +16,7 @@
 #include "support/Screenshot.h"
 #include "support/ShellLinkRead.h"
 #include "support/TempFolder.h"
+#include "support/WindowTour.h"
 #include "support/WineDrive.h"
 
 namespace {
@@ -222,13 +223,16 @@ TEST(Wizard, InstallsWithEveryLinkAndFinishes) {
   EXPECT_EQ(GetFocus(), w.reLicense->Handle());
   EXPECT_TRUE(w.rbNotAccept->Checked());
   EXPECT_FALSE(IsWindowEnabled(w.btnNext->Handle()));
-  EXPECT_TRUE(Shot(w, "license"));
-  for (TRadioButton* rb : {w.rbAccept, w.rbNotAccept, w.rbAccept}) {
-    Click(rb);
-    EXPECT_EQ(IsWindowEnabled(w.btnNext->Handle()) != 0, rb == w.rbAccept);
+  // By keyboard: Tab leaves the text, the letters choose, Enter goes on.
+  TourKey(VK_TAB);
+  EXPECT_EQ(GetFocus(), w.rbAccept->Handle());
+  for (WORD letter : {'A', 'D', 'A'}) {
+    TourKey(letter, VK_MENU);
+    EXPECT_EQ(IsWindowEnabled(w.btnNext->Handle()) != 0, letter == 'A');
   }
-
-  Click(w.btnNext);
+  EXPECT_EQ(GetFocus(), w.rbAccept->Handle());
+  EXPECT_TRUE(Shot(w, "license"));
+  TourKey(VK_RETURN);
   ExpectPage(w, w.tsLanguage, 0);
   ASSERT_EQ(w.lstLanguage->Items.Count(), 9);
   EXPECT_EQ(w.lstLanguage->Items[0], "English language");
@@ -503,7 +507,7 @@ TEST(Wizard, QuitQuestion) {
                           SetEvent(run.Gate.Get());
                           for (int i = 0; i < 1000 && !w.Copy->Finished(); ++i) Sleep(10);
                         }}});
-    Click(w.btnCancel);
+    c.when == OnTheLicence ? TourKey(c.answer == IDYES ? 'C' : VK_ESCAPE, c.answer == IDYES ? VK_MENU : 0) : Click(w.btnCancel);
     EXPECT_EQ(boxes.Finish(), (std::vector<TShown>{{"Confirmation", "Are you sure you want to quit?"}}));
     EXPECT_EQ(w.Visible(), c.answer == IDNO);
     if (c.when == OnTheLicence) {
