@@ -6,6 +6,7 @@
 #include "core/Formats.h"
 #include "core/SharedTexts.h"
 #include "core/translator.h"
+#include "windows/TabOrder.h"
 
 namespace {
 
@@ -91,12 +92,15 @@ void TCopyConfirmationForm::LayButtons(std::initializer_list<std::initializer_li
   for (const auto& row : rows) widest = std::max(widest, row.size());
   const int panelWidth = int(widest) * kButtonWidth + (int(widest) - 1) * kGap;
   int top = 0;
+  HWND before = HWND_TOP;  // Tab meets the buttons row by row
   for (const auto& row : rows) {
     const int rowWidth = int(row.size()) * kButtonWidth + (int(row.size()) - 1) * kGap;
     int left = (panelWidth - rowWidth) / 2;
     for (TPylBitBtn* b : row) {
       b->SetBounds(left, top, kButtonWidth, kButtonHeight);
       b->Show();
+      PlaceInTabOrder(*b, before);
+      before = b->Handle();
       left += kButtonWidth + kGap;
     }
     top += kButtonHeight + kGap;

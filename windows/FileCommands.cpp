@@ -20,7 +20,7 @@
 #include "windows/MainForm.h"
 #include "windows/StandardQuery.h"
 #include "windows/StartOperation.h"
-#include "windows/ToolWindow.h"
+#include "windows/TabOrder.h"
 
 namespace {
 

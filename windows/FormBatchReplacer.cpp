@@ -10,6 +10,7 @@
 #include "windows/MainForm.h"
 #include "windows/SelectionWalk.h"
 #include "windows/Startup.h"
+#include "windows/TabOrder.h"
 #include "windows/ViReplacer.h"
 
 namespace {

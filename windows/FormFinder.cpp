@@ -15,7 +15,7 @@
 #include "windows/SrchRes.h"
 #include "windows/StandardQuery.h"
 #include "windows/Startup.h"
-#include "windows/ToolWindow.h"
+#include "windows/TabOrder.h"
 
 namespace {
 

@@ -9,6 +9,7 @@
 #include "framework/Dialogs.h"
 #include "windows/MainForm.h"
 #include "windows/SelectionWalk.h"
+#include "windows/TabOrder.h"
 #include "windows/ViReplacer.h"
 
 namespace {

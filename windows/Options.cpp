@@ -12,7 +12,7 @@
 #include "windows/FormBrowser.h"
 #include "windows/MainForm.h"
 #include "windows/Settings.h"
-#include "windows/ToolWindow.h"
+#include "windows/TabOrder.h"
 
 bool SaveSettingsEnabled = false;
 

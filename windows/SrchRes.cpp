@@ -22,7 +22,7 @@
 #include "windows/MainForm.h"
 #include "windows/Settings.h"
 #include "windows/StandardQuery.h"
-#include "windows/ToolWindow.h"
+#include "windows/TabOrder.h"
 
 namespace {
 

@@ -2,6 +2,7 @@
 
 #include "core/Help.h"
 #include "windows/SelectionWalk.h"
+#include "windows/TabOrder.h"
 
 namespace {
 constexpr int kButtonGap = 10;
@@ -37,15 +38,6 @@ TToolWindow::TToolWindow(TWinControl* owner, const char* helpTopic)
   HelpButton = new TPylBitBtn(pnlTool);
   HelpButton->SetBounds(0, 8, 90, 25);
   HelpButton->OnClick = [this] { OpenHelp(); };
-}
-
-void PlaceInTabOrder(const TWinControl& control, HWND after) {
-  SetWindowPos(control.Handle(), after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-}
-
-void RemoveTabStop(TWinControl& control) {
-  control.TabStop = false;
-  SetWindowLongPtrA(control.Handle(), GWL_STYLE, GetWindowLongPtrA(control.Handle(), GWL_STYLE) & ~WS_TABSTOP);
 }
 
 void TToolWindow::VisibleChanged() {

@@ -10,13 +10,6 @@
 // panel, painted in the active caption's colours while the focus is inside
 // the window, and the window made the main window's active panel when the
 // focus comes in.
-// Moves a control in its parent's Tab order (the windows' order) to just
-// after another child; HWND_BOTTOM makes it the last.
-void PlaceInTabOrder(const TWinControl& control, HWND after);
-// Takes a control out of the Tab order: its window style too, which the
-// dialog walk reads.
-void RemoveTabStop(TWinControl& control);
-
 class TToolWindow : public TForm, public ITool {
  public:
   // helpTopic: the page of the help file that the help button opens.
