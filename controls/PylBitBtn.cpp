@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "framework/FitWidth.h"
+
 void TPylBitBtn::MouseEnter() {
   TButton::MouseEnter();
   if (!UseNewStyle) return;
@@ -20,6 +22,11 @@ void TPylBitBtn::SetGlyph(HBITMAP bmp, int numGlyphs) {
   if (numGlyphs <= 0) numGlyphs = g.Height() > 0 ? g.Width() / g.Height() : 1;
   glyph_.NumGlyphs = std::clamp(numGlyphs, 1, 4);
   SendMessageA(hwnd_, BM_SETSTYLE, Default() ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
+}
+
+int TPylBitBtn::FitWidth() const {
+  const int glyph = glyph_.Size().cx;
+  return ::FitWidth(*this, glyph && !Caption().empty() ? glyph + Spacing : glyph);
 }
 
 bool TPylBitBtn::LoadGlyph(const char* resourceName, int numGlyphs) {

@@ -23,6 +23,8 @@ class TPylBitBtn : public TButton {
   bool HasGlyph() const { return !glyph_.Glyph.Empty(); }
   int NumGlyphs() const { return glyph_.NumGlyphs; }
   HBITMAP GlyphHandle() const { return glyph_.Glyph.Handle(); }
+  // The least width that shows the glyph and the whole caption.
+  int FitWidth() const;
   int Spacing = 4;
   int Margin = -1;  // -1: glyph and caption centred together
 

@@ -8,6 +8,7 @@
 #include "core/RingList.h"
 #include "core/SharedTexts.h"
 #include "core/translator.h"
+#include "framework/FitWidth.h"
 #include "framework/IniFile.h"
 #include "windows/Finder.h"
 #include "windows/FormBrowser.h"
@@ -230,6 +231,25 @@ void TFinderForm::CreateAdvancedPage() {
   chkSystem = box(gbxAttributes, 110, 40, 96, true);
 }
 
+// The three boxes of the dates and the size share a column as wide as the
+// widest of them; what each sets follows it, every list as wide as its
+// widest choice, so that a language with longer words still fits.
+void TFinderForm::LayOutAdvancedPage() {
+  int column = 0;
+  for (TCheckBox* c : {chkDateBetween, chkNotOlderThen, chkFindFilesSize}) column = std::max(column, FitWidth(*c));
+  for (TCheckBox* c : {chkDateBetween, chkNotOlderThen, chkFindFilesSize}) c->SetWidth(column);
+  constexpr int kGap = 4;
+  const int x = chkDateBetween->Left() + column + 2;
+  dtpDateFirst->SetLeft(x);
+  lblAnd->SetLeft(x + dtpDateFirst->Width() + 3);
+  dtpDateEnd->SetLeft(lblAnd->Left() + lblAnd->Width() + kGap);
+  spNotOlder->SetLeft(x);
+  cmbRange->SetBounds(x + spNotOlder->Width() + kGap, cmbRange->Top(), FitWidth(*cmbRange), cmbRange->Height());
+  cmbSign->SetBounds(x, cmbSign->Top(), FitWidth(*cmbSign), cmbSign->Height());
+  spSize->SetLeft(cmbSign->Left() + cmbSign->Width() + kGap);
+  cmbSize->SetBounds(spSize->Left() + spSize->Width() + kGap, cmbSize->Top(), FitWidth(*cmbSize), cmbSize->Height());
+}
+
 void TFinderForm::CreateContentPage() {
   chkFindText = At(new TCheckBox(tsByText), 8, 8, 200, 17);
   chkFindText->OnClick = [this] { chkFindTextClick(); };
@@ -251,8 +271,9 @@ void TFinderForm::CreateContentPage() {
 }
 
 void TFinderForm::FormResize() {
+  chkFindInSelDirs->SetWidth(std::max(pnlBottom->Width() - chkFindInSelDirs->Left(), 0));
   // The two buttons centred together, keeping their distance.
-  const int gap = btnHelpFinder->Left() - (btnStartOperation->Left() + btnStartOperation->Width());
+  constexpr int gap = 10;
   const int total = btnStartOperation->Width() + gap + btnHelpFinder->Width();
   const int x = std::max((pnlBottom->Width() - total) / 2, 0);
   btnStartOperation->SetLeft(x);
@@ -292,6 +313,10 @@ void TFinderForm::ApplyTexts(int32_t id) {
   FillCombo(cmbRange, id + 33, 5);
   FillCombo(cmbSize, id + 38, 3);
   FillCombo(cmbSign, id + 41, 3);
+  LayOutAdvancedPage();
+  btnStartOperation->SetWidth(std::max(120, btnStartOperation->FitWidth()));
+  btnHelpFinder->SetWidth(std::max(90, btnHelpFinder->FitWidth()));
+  FormResize();
 }
 
 void TFinderForm::LoadSettings() {

@@ -96,6 +96,7 @@ class TFinderForm : public TForm, public ITool {
   void ShowFocus(bool active);
   void CreateGeneralPage();
   void CreateAdvancedPage();
+  void LayOutAdvancedPage();
   void CreateContentPage();
   void chkDuplicatesClick();
   void chkSameRuleClick(TCheckBox* clicked, TCheckBox* other);

@@ -2,6 +2,7 @@
 
 #include "core/translator.h"
 #include "windows/ChoiceDrive.h"
+#include "support/TextFit.h"
 
 namespace {
 
@@ -62,6 +63,7 @@ TEST(ChoiceDrive, TranslationsReachTheDialogWhenShownAndOnALanguageChange) {
   Translator().ClearTranslations();
   Application().LanguageChanged();
   EXPECT_EQ(dlg.btnCancel->Caption(), "Cancel");
+  ExpectTextsFit(dlg, "the drive choice");
   dlg.Hide();
 }
 

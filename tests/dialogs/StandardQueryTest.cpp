@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "windows/StandardQuery.h"
+#include "support/TextFit.h"
 
 namespace {
 
@@ -68,6 +69,9 @@ TEST(StandardQuery, TextsAndLayout) {
   EXPECT_FALSE(q.chkSend->Visible());
   EXPECT_EQ(q.btnOK->Left(), 195);
   EXPECT_EQ(q.btnCancel->Left(), 275);
+  q.Show();
+  ExpectTextsFit(q, "the question");
+  q.Hide();
 }
 
 TEST(StandardQuery, SendToBasketGreysTheTarget) {

@@ -16,6 +16,7 @@
 #include "core/ListLock.h"
 #include "core/Selection.h"
 #include "core/ToolRegistry.h"
+#include "support/TextFit.h"
 #include "support/BoxWatch.h"
 #include "support/Screenshot.h"
 #include "windows/FormBrowser.h"
@@ -172,6 +173,7 @@ class FileCommands : public MainWindow {
         seen.TargetLayout = q->btnBrowse->Visible() && q->btnBrowse->Left() > q->btnOK->Left() &&
                             q->btnOK->Top() >= below && q->btnBrowse->Top() == q->btnOK->Top() &&
                             q->ClientHeight() > q->btnOK->Top() + q->btnOK->Height();
+        EXPECT_TRUE(TextsFit(*q, "the question \"" + seen.Question + "\""));
         if (shot) {
           RedrawWindow(w, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
           EXPECT_TRUE(SaveWindowShot(w, ShotPath(shot)));

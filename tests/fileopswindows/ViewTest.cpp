@@ -10,6 +10,7 @@
 #include "Lists.h"
 #include "OpsHarness.h"
 #include "core/translator.h"
+#include "support/TextFit.h"
 #include "support/MessagePump.h"
 #include "support/Screenshot.h"
 #include "support/TempFolder.h"
@@ -86,6 +87,7 @@ TEST_F(OperationWindows, EveryQuestionKind) {
   view.Show();
   view.ShowNames("From:  ", "C:\\x\\a.txt", "To:  ", "C:\\target\\a.txt");
   view.ShowProgress(40, 70);
+  ExpectTextsFit(view, "the progress window");
   for (const TCase& c : cases) {
     std::thread shooter;
     dialog.OnShow = [&] {
@@ -99,6 +101,7 @@ TEST_F(OperationWindows, EveryQuestionKind) {
       EXPECT_NEAR(dialog.Left() + dialog.Width() / 2, view.Left() + view.Width() / 2, 1);
       EXPECT_LE(dialog.Width(), GetSystemMetrics(SM_CXSCREEN));
       EXPECT_TRUE(HasText(dialog.lblInformation->Caption(), c.q.Kind == qkNotEmpty ? "is not empty" : "a"));
+      EXPECT_TRUE(TextsFit(dialog, c.caption));
       // Shown and painted only after OnShow.
       shooter = std::thread([&] {
         EXPECT_TRUE(PumpUntil([&] { return IsWindowVisible(dialog.Handle()) != FALSE; }));

@@ -10,6 +10,7 @@
 #include "mainwindow/MainWindowTest.h"
 #include "support/HeapBlocks.h"
 #include "support/Screenshot.h"
+#include "support/TextFit.h"
 #include "windows/FormFinder.h"
 #include "windows/Settings.h"
 #include "windows/SrchRes.h"
@@ -164,6 +165,7 @@ TEST_F(FinderTool, ChecksKeepTheirCouplingsAndFillTheFilter) {
   Pump(50);
   EXPECT_TRUE(SaveWindowShot(f.Handle(), ShotPath("finder_content.bmp")));
   ClickBox(f.chkFindText);
+  ExpectTextsFit(f, "the finder");
 
   f.lbSearchPaths->Items.Add(tree.Path());
   f.CanStart(nullptr);
@@ -255,7 +257,15 @@ TEST_F(FinderTool, PathsEnterAndSettingsAcrossARestart) {
     f.btnAdd->Click();
     EXPECT_EQ(answer.Caption, "Add directory or drive for search in");
     EXPECT_EQ(answer.Initial, "c:\\");
+    EXPECT_TRUE(answer.Fit);
   }
+  UseLanguage("french.lng");
+  for (TButton* b : {f.btnAdd, f.btnEdit}) {
+    TQueryAnswer answer("");
+    b->Click();
+    EXPECT_TRUE(answer.Fit);
+  }
+  UseLanguage("");
   {
     TQueryAnswer answer(tree.Path());
     f.btnAdd->Click();
@@ -269,6 +279,7 @@ TEST_F(FinderTool, PathsEnterAndSettingsAcrossARestart) {
     f.btnEdit->Click();
     EXPECT_EQ(answer.Caption, "Edit directory or drive for search in");
     EXPECT_EQ(answer.Initial, "c:\\nowhere");
+    EXPECT_TRUE(answer.Fit);
   }
   EXPECT_EQ(f.lbSearchPaths->Items[0], "c:\\elsewhere");
   f.btnDelete->Click();

@@ -6,6 +6,7 @@
 #include "core/RowTexts.h"
 #include "core/Selection.h"
 #include "core/translator.h"
+#include "support/TextFit.h"
 #include "windows/StandardQuery.h"
 
 TQueryAnswer::TQueryAnswer(std::string text, std::function<bool()> ready)
@@ -15,6 +16,7 @@ TQueryAnswer::TQueryAnswer(std::string text, std::function<bool()> ready)
     auto* q = dynamic_cast<TStandardQuery*>(TWinControl::FromHandle(GetActiveWindow()));
     if (!q || !q->Modal() || (ready_ && !ready_())) return;
     Caption = q->Caption();
+    Fit = TextsFit(*q, "the question \"" + Caption + "\"");
     if (q->cbForSelectFiles->Visible()) {
       Initial = q->cbForSelectFiles->Text();
       q->cbForSelectFiles->SetText(text_);

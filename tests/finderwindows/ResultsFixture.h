@@ -20,6 +20,8 @@ class TQueryAnswer {
   // ready: the answer waits until it holds.
   explicit TQueryAnswer(std::string text, std::function<bool()> ready = {});
   std::string Caption, Initial;
+  // Whether the question's texts fitted it.
+  testing::AssertionResult Fit = testing::AssertionSuccess();
 
  private:
   std::string text_;

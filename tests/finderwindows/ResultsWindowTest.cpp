@@ -13,6 +13,7 @@
 #include "core/translator.h"
 #include "support/BoxAnswers.h"
 #include "support/Screenshot.h"
+#include "support/TextFit.h"
 #include "windows/StandardQuery.h"
 
 namespace {
@@ -73,6 +74,7 @@ TEST_F(ResultsTree, FullAndBriefViewsAndTitleSorting) {
   EXPECT_LT(RowOf("six.txt"), RowOf("one.txt"));
   ::Pump(100);
   EXPECT_TRUE(SaveWindowShot(window->Handle(), ShotPath("finder_full.bmp")));
+  ExpectTextsFit(*window, "the search results");
 
   // Brief: one flat column, the cursor entry in the five panels.
   window->btnSetModeBrief->Click();

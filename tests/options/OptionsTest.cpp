@@ -9,6 +9,7 @@
 #include "core/FileList.h"
 #include "core/FileUtils.h"
 #include "core/translator.h"
+#include "support/TextFit.h"
 #include "support/Screenshot.h"
 #include "windows/FormBrowser.h"
 #include "windows/Options.h"
@@ -412,6 +413,7 @@ TEST_F(Options, TreeKeysStepThroughThePagesAndNothingCollapses) {
     EXPECT_EQ(GetFocus(), focus->Handle()) << char(key);
   }
   EXPECT_TRUE(options->chkShowFunctionsKeyButtons->Checked() != keys && options->chkShowHidden->Checked() == hidden);
+  ExpectTextsFit(*options, "the options");
 }
 
 TEST_F(Options, HundredShowingsLeaveNoFontOrWindowBehind) {

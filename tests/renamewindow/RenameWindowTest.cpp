@@ -9,6 +9,7 @@
 #include "framework/IniFile.h"
 #include "support/BoxAnswers.h"
 #include "support/Screenshot.h"
+#include "support/TextFit.h"
 #include "windows/Finder.h"
 #include "windows/FormRenamer.h"
 #include "windows/SrchRes.h"
@@ -56,6 +57,7 @@ void LookAtPreview(TSrchRes& p) {
     if (!g_preview.shot.empty()) {
       Pump(50);
       EXPECT_TRUE(SaveWindowShot(w->Handle(), ShotPath(g_preview.shot)));
+      EXPECT_TRUE(TextsFit(*w, "the rename preview"));
     }
     PostMessageA((g_preview.start ? w->btnStartRename : w->btnExit)->Handle(), BM_CLICK, 0, 0);
   };

@@ -4,6 +4,7 @@
 
 #include "core/translator.h"
 #include "support/Screenshot.h"
+#include "support/TextFit.h"
 
 namespace {
 
@@ -41,6 +42,7 @@ TEST_F(ReplaceWindows, ReplaceWithBackupShowsWhatIsOnDiskAndFiltersByOutcome) {
   RECT shrunk{};
   ASSERT_TRUE(RunViewer(*r.btnStartOperation, seen, [&](TViewRenReplacer& v) {
     EXPECT_TRUE(SaveWindowShot(v.Handle(), ShotPath("replacewindows_viewer.bmp")));
+    ExpectTextsFit(v, "the replace results");
     Click(*v.rbUnchanged);
     unchanged = GridRows(*v.sgInfo, 1);
     EXPECT_TRUE(SaveWindowShot(v.Handle(), ShotPath("replacewindows_viewer_filter.bmp")));

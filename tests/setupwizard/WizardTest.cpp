@@ -16,6 +16,7 @@
 #include "support/Screenshot.h"
 #include "support/ShellLinkRead.h"
 #include "support/TempFolder.h"
+#include "support/TextFit.h"
 #include "support/WindowTour.h"
 #include "support/WineDrive.h"
 
@@ -232,6 +233,7 @@ TEST(Wizard, InstallsWithEveryLinkAndFinishes) {
   }
   EXPECT_EQ(GetFocus(), w.rbAccept->Handle());
   EXPECT_TRUE(Shot(w, "license"));
+  EXPECT_TRUE(TextsFit(w, "kvtSETUP"));
   TourKey(VK_RETURN);
   ExpectPage(w, w.tsLanguage, 0);
   ASSERT_EQ(w.lstLanguage->Items.Count(), 9);
@@ -280,6 +282,7 @@ TEST(Wizard, InstallsWithEveryLinkAndFinishes) {
                     "Setup has finished installing the application on your computer. You may launch the "
                     "application by selecting the icons installed. Click Finish to continue.");
   EXPECT_TRUE(Shot(w, "finish"));
+  EXPECT_TRUE(TextsFit(w, "kvtSETUP at its end"));
 
   const std::vector<std::string> names = BuildFileList();
   for (size_t n = 1; n <= names.size(); ++n)
