@@ -6,6 +6,7 @@
 #include "core/translator.h"
 #include "engines/BatchReplacer_utils.h"
 #include "engines/PerformBatchReplace.h"
+#include "framework/FitWidth.h"
 #include "framework/IniFile.h"
 #include "windows/MainForm.h"
 #include "windows/SelectionWalk.h"
@@ -204,6 +205,10 @@ void TBatchReplacerForm::ApplyTexts(int32_t id) {
   SetYesNoTexts(sensitive, insensitive);
   for (int r = 1; r <= RowsInTable; ++r)
     sgBatch->SetCells(0, r, sgBatch->Cells(0, r) == oldSensitive ? sensitive : insensitive);
+  btnLoad->SetWidth(std::max(120, FitWidth(*btnLoad)));
+  btnSave->SetBounds(btnLoad->Left() + btnLoad->Width() + 8, btnSave->Top(), std::max(120, FitWidth(*btnSave)),
+                     btnSave->Height());
+  CentreButtons();
 }
 
 void TBatchReplacerForm::LoadSettings() {

@@ -183,6 +183,17 @@ void TRenamerForm::ApplyTexts(int32_t id) {
   cmbCaseSensitive->Items.Clear();
   for (int i = 0; i < kCaseModes; ++i) cmbCaseSensitive->Items.Add(Tx(id + kCaseTexts + i));
   cmbCaseSensitive->SetItemIndex(index);
+  LayOutCounter();
+  CentreButtons();
+}
+
+// The spins follow the longer of their labels, the digits after them.
+void TRenamerForm::LayOutCounter() {
+  const int spins = kInner + std::max({60, lblStart->Width() + 6, lblStep->Width() + 6});
+  spStart->SetLeft(spins);
+  spStep->SetLeft(spins);
+  lblDigits->SetLeft(std::max(kInner + 150, spins + spStart->Width() + 10));
+  cmbDigits->SetLeft(std::max(kInner + 200, lblDigits->Left() + lblDigits->Width() + 6));
 }
 
 void TRenamerForm::LoadSettings() {

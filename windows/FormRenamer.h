@@ -72,6 +72,7 @@ class TRenamerForm : public TToolWindow {
   void btnNameClick(const TButton* sender);
   void btnStartOperationClick();
   void FormResize();
+  void LayOutCounter();
 
  private:
   void CreateMaskGroups();

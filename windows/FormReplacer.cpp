@@ -76,7 +76,8 @@ TReplacerForm::TReplacerForm(TWinControl* owner) : TToolWindow(owner, "::/REPLAC
   chkWholeWord = new TCheckBox(pnlOptions);
   chkWholeWord->SetBounds(8 + kColumn2, checksTop, kColumn2 - 10, kRowHeight);
   chkCHSDOS = new TCheckBox(pnlOptions);
-  chkCHSDOS->SetBounds(8, checksTop + kRowHeight, kColumn2 - 10, kRowHeight);
+  // Nothing stands beside it: its text may take both columns.
+  chkCHSDOS->SetBounds(8, checksTop + kRowHeight, 2 * kColumn2 - 10, kRowHeight);
   chkBkCopy = new TCheckBox(pnlOptions);
   chkBkCopy->SetBounds(8, checksTop + 2 * kRowHeight, 2 * kColumn2 - 10, kRowHeight);
   chkBkCopy->SetChecked(true);
@@ -142,6 +143,7 @@ void TReplacerForm::ApplyTexts(int32_t id) {
     else
       pnlNameTools->Hint = text;
   }
+  CentreButtons();
 }
 
 TRadioButton* TReplacerForm::CheckedAction() const {

@@ -1,5 +1,7 @@
 #include "windows/ToolWindow.h"
 
+#include <algorithm>
+
 #include "core/Help.h"
 #include "windows/SelectionWalk.h"
 #include "windows/TabOrder.h"
@@ -67,7 +69,10 @@ TLabel* TToolWindow::CaptionStrip(TWinControl* parent) {
   return label;
 }
 
+// Each button at least as wide as its caption needs, in any language.
 void TToolWindow::CentreButtons() {
+  btnStartOperation->SetWidth(std::max(130, btnStartOperation->FitWidth()));
+  HelpButton->SetWidth(std::max(90, HelpButton->FitWidth()));
   const int left = (pnlTool->ClientRect().right - btnStartOperation->Width() - kButtonGap - HelpButton->Width()) / 2;
   btnStartOperation->SetLeft(left);
   HelpButton->SetLeft(left + btnStartOperation->Width() + kButtonGap);

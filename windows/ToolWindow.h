@@ -32,11 +32,13 @@ class TToolWindow : public TForm, public ITool {
   TWinControl* TitleFocus = nullptr;
   // The caption strip above an edit: its label.
   static TLabel* CaptionStrip(TWinControl* parent);
+  // Sizes Start and Help to their captions and centres them; again after
+  // every change of texts.
+  void CentreButtons();
 
  private:
   void PaintTitle(bool active);
   void OpenHelp();
-  void CentreButtons();
   const char* helpTopic_;
 };
 

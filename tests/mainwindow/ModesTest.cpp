@@ -6,6 +6,7 @@
 #include "core/ToolRegistry.h"
 #include "core/translator.h"
 #include "support/Screenshot.h"
+#include "support/TextFit.h"
 #include "windows/Settings.h"
 
 namespace {
@@ -68,9 +69,35 @@ TEST_F(MainWindow, ModeKeysDockEachToolBesideTheActivePane) {
     }
     if (s.shot) {
       EXPECT_TRUE(SaveWindowShot(f.Handle(), ShotPath(s.shot)));
+      // The renamer and the batch replacer are taller than the default window holds (see below).
+      if (s.mode == ModeFinder || s.mode == ModeReplacer) ExpectTextsFit(f, std::string("the main window of ") + s.shot);
     }
   }
   EXPECT_EQ(ActivePanel, f.RightBrowser);
+  // The window has no least size of its own; the least that shows a docked
+  // tool whole: the tool's area at its least height, beside a pane as wide.
+  const int width = f.Width() - f.pnlModes->Width() + 2 * ToolConstraints.MinWidth;
+  f.SetBounds(f.Left(), f.Top(), width, f.Height() - f.pnlModes->Height() + f.pnlLeft->Constraints().MinHeight);
+  for (WORD key : {'1', '3', '5'}) {
+    PressKey(Focused(f), key, true);
+    Pump(100);
+    EXPECT_TRUE(SaveWindowShot(f.Handle(), ShotPath(std::string("mainwindow_least_mode") + char(key) + ".bmp")));
+    ExpectTextsFit(f, std::string("the least main window in mode ") + char(key));
+  }
+}
+
+// Known to fail: at the default 700 x 550 the area beside the pane is
+// shorter than the tools' common least height, and the bottom of the docked
+// renamer and batch replacer, their Start and Help buttons with it, is cut
+// off. Run with --gtest_also_run_disabled_tests.
+TEST_F(MainWindow, DISABLED_RenamerAndBatchReplacerShowWholeAtTheDefaultSize) {
+  ASSERT_TRUE(WriteTestFile(Ini(), "[MainForm]\r\nShowTips=0\r\n"));
+  Start();
+  for (WORD key : {'3', '5'}) {
+    PressKey(Focused(*form_), key, true);
+    Pump(100);
+    EXPECT_TRUE(TextsFit(*form_, std::string("the main window in mode ") + char(key)));
+  }
 }
 
 TEST_F(MainWindow, StartsInTheStoredMode) {

@@ -10,6 +10,7 @@
 #include "core/FileUtils.h"
 #include "core/translator.h"
 #include "support/Screenshot.h"
+#include "support/TextFit.h"
 #include "windows/DidYouKnow.h"
 #include "windows/Settings.h"
 
@@ -100,6 +101,7 @@ TEST_F(Tips, EscClosesAndThePainterJustifiesBrokenLinesOnly) {
   later.OnTimer = [&] {
     later.SetEnabled(false);
     EXPECT_TRUE(SaveWindowShot(tips.Handle(), ShotPath("tips.bmp")));
+    EXPECT_TRUE(TextsFit(tips, "the tip of the day"));
     PostMessageA(tips.Button1->Handle(), WM_KEYDOWN, VK_ESCAPE, 1);
   };
   ShowTips = 1;  // the long tip
@@ -185,6 +187,7 @@ TEST(About, TextsIconLinksAndTheirPages) {
   EXPECT_EQ(about.lblContactUs->Caption(), "Contact us...");
   EXPECT_EQ(about.btnOk->Caption(), "OK");
   EXPECT_TRUE(SaveWindowShot(about.Handle(), ShotPath("about.bmp")));
+  ExpectTextsFit(about, "the about box");
   auto at = [](TLabel* l) { return MAKELPARAM(l->Left() + 2, l->Top() + 2); };
   for (TLabel* link : {about.lblWebSite, about.lblTechnSupp, about.lblContactUs}) {
     PostMessageA(about.Handle(), WM_MOUSEMOVE, 0, at(link));
