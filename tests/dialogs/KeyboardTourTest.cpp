@@ -8,7 +8,8 @@
 
 namespace {
 
-// The query in the shapes its callers give it here: a name, a selection mask.
+// The query in the shapes its callers give it here: a name, a path with its
+// browse button, a selection mask.
 TEST(KeyboardTour, StandardQueryInEachOfItsShapes) {
   const struct {
     const char* shape;
@@ -16,6 +17,8 @@ TEST(KeyboardTour, StandardQueryInEachOfItsShapes) {
     TTourPlan plan;
   } rows[] = {
       {"name", [](TStandardQuery&) {}, {{"Copy files to", "OK", "Cancel"}, "", "mrOk", "mrCancel"}},
+      {"path", [](TStandardQuery& q) { q.btnBrowse->Show(); },
+       {{"Copy files to", "Browse", "OK", "Cancel"}, "b", "mrOk", "mrCancel"}},
       {"mask",
        [](TStandardQuery& q) {
          q.edInfo->Hide();

@@ -19,6 +19,7 @@
 #include "support/TextFit.h"
 #include "support/BoxWatch.h"
 #include "support/Screenshot.h"
+#include "support/WindowTour.h"
 #include "windows/FormBrowser.h"
 #include "windows/Settings.h"
 #include "windows/StandardQuery.h"
@@ -539,6 +540,31 @@ TEST_F(FileCommands, MarkAndFileMenuItems) {
   ASSERT_TRUE(DeleteFileA((src_ + "\\b.txt").c_str()));
   menu(form_->mnuLoadBasketList);
   EXPECT_EQ(Basket.FileCount, 1);
+}
+
+// The copy target, the new folder's name and the delete question by keys.
+TEST_F(FileCommands, KeyboardTourOfTheQueries) {
+  StartOnSource();
+  const struct {
+    WORD key;
+    TTourPlan plan;
+  } rows[] = {
+      {VK_F5, {{"Copy file \"a.txt\" to", "Send to Basket", "OK", "Browse", "Cancel"}, "bk", "mrOk", "mrCancel"}},
+      {VK_F7, {{"New directory", "OK", "Cancel"}, "", "mrOk", "mrCancel"}},
+      {VK_F8, {{"OK", "Cancel"}, "", "OK", "mrCancel"}},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.key);
+    Reset();
+    CursorOn("a.txt");
+    const TSeenQuery q = Answering([&] { PressKeys(Grid()->Handle(), r.key, {}); },
+                                   [&](TStandardQuery& query) {
+                                     TourWindow(query.Handle(), r.plan);
+                                     Reply(VK_ESCAPE)(query);
+                                   });
+    EXPECT_TRUE(q.Seen);
+    EXPECT_EQ(TopNames(src_), "a.txt,b.txt,sub");
+  }
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include "support/MessagePump.h"
 #include "support/Screenshot.h"
 #include "support/TempFolder.h"
+#include "support/WindowTour.h"
 #include "windows/SelectionWalk.h"
 #include "windows/StartOperation.h"
 #include "windows/ViewProcess.h"
@@ -227,6 +228,35 @@ TEST_F(OperationWindows, ManyOperationsLeakNothing) {
   EXPECT_FALSE(GetIconInfo(icon, &gone));
   EXPECT_EQ(dst.Names().size(), 200u);
   EXPECT_EQ(TThread::LiveCount(), threadsBefore);
+}
+
+// Each question kind by keys, its buttons met row by row, then the
+// progress window, which Esc stops and closes.
+TEST_F(OperationWindows, KeyboardTourOfTheQuestionsAndTheProgress) {
+  const struct {
+    int kind;
+    TTourPlan plan;
+  } rows[] = {
+      {qkTargetExists,
+       {{"Yes", "Yes to all", "Yes all older", "No", "No to all", "Cancel", "Autorename", "Autorename all"},
+        "yelnocar", "Yes", "mrCancel"}},
+      {qkError, {{"Retry", "Skip", "Abort"}, "rsa", "Retry", "mrCancel"}},
+      {qkAttribute, {{"Yes", "No", "Cancel", "Yes to all", "No to all"}, "yenoc", "Yes", "mrCancel"}},
+      {qkCannotCreate, {{"Yes", "No"}, "yn", "Yes", "mrCancel"}},
+      {qkNotEmpty, {{"Yes", "No", "Cancel", "Yes to all", "No to all"}, "yenoc", "Yes", "mrCancel"}},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.kind);
+    TCopyConfirmationForm dialog;
+    dialog.QuestionKind = r.kind;
+    dialog.FirstPath = dialog.SecondPath = "C:\\x\\a.txt";
+    TourModal(dialog, r.plan);
+  }
+  TCopyConfirmationForm dialog;
+  TViewProcess view(&dialog);
+  view.Show();
+  TourWindow(view.Handle(), {{"Cancel"}, "", "Cancel", ""});
+  EXPECT_FALSE(view.Visible());
 }
 
 }  // namespace

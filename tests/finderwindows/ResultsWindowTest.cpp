@@ -14,6 +14,7 @@
 #include "support/BoxAnswers.h"
 #include "support/Screenshot.h"
 #include "support/TextFit.h"
+#include "support/WindowTour.h"
 #include "windows/StandardQuery.h"
 
 namespace {
@@ -343,4 +344,23 @@ TEST_F(ResultsWindow, TheSearchGoesOnWhileTheMaskQuestionIsOpen) {
   ASSERT_TRUE(PumpUntil([&answer] { return !answer.Caption.empty(); }, 60000));
   EXPECT_EQ(SelectedNames(), "hit1.txt hit2.txt");
   EXPECT_TRUE(WaitForEnd());
+}
+
+// The results window by keys: after a search, and while one runs, when
+// every Esc asks and No keeps it running.
+TEST_F(ResultsTree, KeyboardTour) {
+  TourWindow(window->Handle(), {{"TPylStringGrid", "Go to file", "Cancel", "Help"}, "cgh", "", ""});
+}
+
+TEST_F(SlowSearch, KeyboardTourWhileSearching) {
+  for (const char* big : {"z\\big2.bin", "z\\big3.bin", "z\\big4.bin", "z\\big5.bin"}) tree.File(big, kBig);
+  Start();
+  WaitForFirstRows();
+  TBoxAnswers boxes({{"Search results", IDNO}, {"Search results", IDNO}, {"Search results", IDNO}});
+  TourWindow(window->Handle(), {{"TPylStringGrid", "Stop search", "Help"}, "hp", "", ""});
+  TourKey(VK_ESCAPE);
+  TourKey(VK_ESCAPE);
+  EXPECT_EQ(boxes.Finish().size(), 3u);
+  EXPECT_TRUE(window->Visible());
+  EXPECT_FALSE(window->SearchEnded());
 }

@@ -11,6 +11,7 @@
 #include "core/translator.h"
 #include "support/TextFit.h"
 #include "support/Screenshot.h"
+#include "support/WindowTour.h"
 #include "windows/FormBrowser.h"
 #include "windows/Options.h"
 #include "windows/Settings.h"
@@ -448,6 +449,43 @@ TEST_F(Options, HundredShowingsLeaveNoFontOrWindowBehind) {
   Pump(20);
   EXPECT_EQ(GetObjectType(font), 0u);
   EXPECT_FALSE(IsWindow(window));
+}
+
+// Each page shown from the tree in a dialog of its own, toured from the
+// tree; a picture of the layout page with the focus on a check box.
+TEST_F(Options, KeyboardTourOfEachPage) {
+  Start();
+  const std::vector<std::string> pages[] = {
+      {"Show main toolbar", "Show drive buttons", "Show drive buttons above both window", "Show drive combobox",
+       "Show tabstop header", "Show current directory", "Show status line", "Show functions key buttons",
+       "Show status of the basket line", "Flat button \"Send to Basket\""},
+      {"Show Hidden/System files"},
+      {"Change the language"},
+      {"Change font"},
+      {"Editor:", ">>", "Viewer:", ">>"},
+      {"Font color", "Background", "Mark color", "Cursor color", "Cursor font"},
+      {"Deleting non-empty directories", "Overwriting files", "Overwriting/Deleting read-only files",
+       "Overwriting/Deleting hidden/system files"},
+      {"Selected files only", "Also selected directories", "Ctrl+Alt+Letter", "Alt+Letter", "Calculate space occupied by subdirectories when selection with <Space>",
+       "F8/Del deletes to Recycle Bin (Shift+F8 = delete directly)", "Save settings on exit",
+       "Restore the settings of Renamer utility on start up",
+       "Select the files on \"Search results\" window after searching finished",
+       "Select the files while sending them to the Basket"},
+  };
+  const char* const letters[] = {"bcdfklmnortx", "cos", "cho", "co", "ceov", "ccfmor", "chnoor", "accfiost"};
+  for (int page = 0; page < 8; ++page) {
+    SCOPED_TRACE("page " + std::to_string(page));
+    auto options = ShowDialog();
+    ASSERT_EQ(options->OptionsPages->PageCount(), 8);
+    ShowPage(*options, page);
+    options->tvOptions->SetFocus();
+    TTourPlan plan{{"TTreeView"}, letters[page], "Ok", "Cancel"};
+    plan.Order.insert(plan.Order.end(), pages[page].begin(), pages[page].end());
+    plan.Order.insert(plan.Order.end(), {"Ok", "Cancel"});
+    TourWindow(options->Handle(), plan);
+  }
+  auto options = ShowDialog();
+  EXPECT_TRUE(FocusShot(*options->chkShowFunctionsKeyButtons, ShotPath("options_keys.bmp")));
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include "core/translator.h"
 #include "support/Screenshot.h"
 #include "support/TextFit.h"
+#include "support/WindowTour.h"
 
 namespace {
 
@@ -243,4 +244,19 @@ TEST_F(ReplaceWindows, EscInEveryMemoLeavesTheWindowWhole) {
   TViewerSeen seen;
   ASSERT_TRUE(RunViewer(*r.btnStartOperation, seen));
   EXPECT_EQ(ReadTestFile(data_ / "a.txt"), "bar");
+}
+
+// The viewer by keys once its job has ended.
+TEST_F(ReplaceWindows, KeyboardTourOfTheViewer) {
+  ASSERT_TRUE(WriteTestFile(data_ / "a.txt", "a foo b"));
+  SwitchMode('4');
+  TReplacerForm& r = Replacer();
+  Click(*r.rbJustFind);
+  SetMemo(*r.memFind, "foo");
+  pane_->Mark({"a.txt"});
+  TViewerSeen seen;
+  ASSERT_TRUE(RunViewer(*r.btnStartOperation, seen, [](TViewRenReplacer& v) {
+    TourWindow(v.Handle(), {{"TStringGrid", "All", "Successful", "Unchanged", "Failed", "Help", "Cancel", "TStringGrid"},
+                            "acfhsu", "", "mrCancel"});
+  }));
 }

@@ -19,6 +19,7 @@
 #include "support/TextFit.h"
 #include "support/WindowTour.h"
 #include "support/WineDrive.h"
+#include "support/WindowTour.h"
 
 namespace {
 
@@ -528,6 +529,45 @@ TEST(Wizard, QuitQuestion) {
       EXPECT_EQ(Exists(run.Folder + "\\Russian.lng.tip"), c.when == AfterTheCopy);
     }
   }
+}
+
+// Every page by keys alone, the copy held on its page until the gate opens;
+// the licence page's picture with the focus on a page control.
+TEST(Wizard, KeyboardTourOfEveryPage) {
+  TGatedRun run;
+  TTestWizard& w = run.W;
+  w.Show();
+  const struct {
+    const char* page;
+    TTourPlan plan;
+    std::function<void()> next;
+  } rows[] = {
+      {"licence",
+       {{"Please read the following License Agreement.", "I accept the agreement", "I do not accept the agreement",
+         "Cancel"},
+        "acd", "", "Cancel"},
+       [&] { Click(w.rbAccept), Click(w.btnNext); }},
+      {"language", {{"Please select a language for the program", "Next", "Cancel"}, "cn", "Next", "Cancel"},
+       [&] { Click(w.btnNext); }},
+      {"folder",
+       {{"Next", "Cancel", "Browse...", "Put shortcut on the desktop", "Create Group Menu Folder - \"Kelvanto\""},
+        "bcn", "Next", "Cancel"},
+       [&] { Click(w.btnNext); }},
+      {"copy", {{"Cancel"}, "c", "Cancel", "Cancel"},
+       [&] {
+         SetEvent(run.Gate.Get());
+         ASSERT_TRUE(PumpUntil([&] { return w.Step == 2; }));
+       }},
+      {"finish", {{"Finish", "Launch \"Kelvanto\""}, "", "Finish", ""}, [] {}},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.page);
+    TourWindow(w.Handle(), r.plan);
+    if (w.SetupPages->ActivePage() == w.tsLicense)
+      EXPECT_TRUE(FocusShot(*w.rbAccept, TestProgramFolder() + "setupwizard_license_keys.bmp"));
+    r.next();
+  }
+  w.Hide();
 }
 
 }  // namespace
