@@ -11,8 +11,9 @@ class TWinControl;
 
 // What a keyboard-only user meets in one window, as a row of a table.
 // Controls are named by their own text without the "&" (buttons, check
-// boxes, radio buttons), else by the label made just before them, else by
-// their type; "..." stands for a run of stops outside the scope toured.
+// boxes, radio buttons), else by the label made just before them or the
+// label or group box whose letter leads to them, else by their type; "..."
+// stands for a run of stops outside the scope toured.
 struct TTourPlan {
   // The focused control at the start, then after each Tab until the focus is
   // back at the first (not repeated): every enabled, visible tab stop once.
