@@ -119,10 +119,53 @@ bool TBatchAutomaton::BuildStates(const std::vector<TBatchPattern>& patterns,
   return true;
 }
 
-// Marks the classes of the first three (or two) bytes with which some row's
-// attempt can still complete: most bytes that can begin a row begin none that
-// gets far, and telling so here spares the steps of the automaton.
+// Marks the first bytes with which some row's attempt can still complete:
+// most bytes that can begin a row begin none that gets far, and telling so
+// here spares the steps of the automaton.
 void TBatchAutomaton::BuildStartFilter(const std::vector<TBatchPattern>& patterns,
+                                       const std::vector<uint8_t>& sample) {
+  filterDepth_ = 0;
+  if (BuildQuadFilter(patterns)) return;
+  BuildClassFilter(patterns, sample);
+}
+
+// The first four bytes themselves, hashed into a bitset: one load and a
+// multiplication per test, and with literal rows hardly a byte that begins
+// no match gets past it. A row's bytes past its end are any.
+bool TBatchAutomaton::BuildQuadFilter(const std::vector<TBatchPattern>& patterns) {
+  constexpr uint64_t kMaxWork = uint64_t(1) << 20;
+  std::vector<std::array<std::vector<uint8_t>, 4>> choices;
+  uint64_t work = 0;
+  for (size_t r = 0; r < rows_.size(); ++r) {
+    if (!rows_[r].length) continue;
+    std::array<std::vector<uint8_t>, 4> row;
+    uint64_t product = 1;
+    for (uint32_t t = 0; t < 4; ++t) {
+      for (unsigned b = 0; b < 256; ++b)
+        if (t >= rows_[r].length || patterns[r].tokens[t].set.test(b)) row[t].push_back(uint8_t(b));
+      product *= row[t].size();
+    }
+    work += product;
+    if (work > kMaxWork) return false;
+    choices.push_back(std::move(row));
+  }
+  quads_.assign(size_t(1) << (kQuadBits - 6), 0);
+  for (const auto& row : choices)
+    for (uint8_t b0 : row[0])
+      for (uint8_t b1 : row[1])
+        for (uint8_t b2 : row[2])
+          for (uint8_t b3 : row[3]) {
+            const uint8_t quad[4] = {b0, b1, b2, b3};
+            const uint32_t i = QuadHash(quad);
+            quads_[i / 64] |= uint64_t(1) << (i % 64);
+          }
+  filterDepth_ = 4;
+  return true;
+}
+
+// The classes of the first three (or two) bytes, for rows whose first bytes
+// are too open to list.
+void TBatchAutomaton::BuildClassFilter(const std::vector<TBatchPattern>& patterns,
                                        const std::vector<uint8_t>& sample) {
   constexpr uint64_t kMaxBits = uint64_t(1) << 20, kMaxWork = uint64_t(1) << 22;
   for (const uint32_t depth : {3u, 2u}) {
@@ -157,15 +200,73 @@ void TBatchAutomaton::BuildStartFilter(const std::vector<TBatchPattern>& pattern
     filterDepth_ = depth;
     return;
   }
-  filterDepth_ = 0;
+}
+
+uint32_t TBatchAutomaton::QuadHash(const uint8_t* bytes) {
+  uint32_t v;
+  std::memcpy(&v, bytes, 4);
+  return (v * 0x9E3779B1u) >> (32 - kQuadBits);
+}
+
+bool TBatchAutomaton::QuadPromising(const uint8_t* bytes) const {
+  const uint32_t h = QuadHash(bytes);
+  return (quads_[h / 64] >> (h % 64)) & 1;
 }
 
 bool TBatchAutomaton::Promising(const uint8_t* bytes, size_t j, size_t end) const {
   if (filterDepth_ == 0 || j + filterDepth_ > end) return true;
+  if (filterDepth_ == 4) return QuadPromising(bytes + j);
   uint32_t i = classOf_[bytes[j]] * classes_ + classOf_[bytes[j + 1]];
   if (filterDepth_ == 3) i = i * classes_ + classOf_[bytes[j + 2]];
   return (promising_[i / 64] >> (i % 64)) & 1;
 }
+
+#if defined(__SSE2__)
+// The scan of NextStart with Lanes bytes that can begin a row, each tested
+// sixteen bytes at once: the end of the whole rounds it has tested, and in
+// found the first promising start there, if any.
+template <size_t Lanes>
+size_t TBatchAutomaton::ScanStarts(const uint8_t* bytes, size_t k, size_t end, size_t& found) const {
+  __m128i starters[Lanes];
+  for (size_t i = 0; i < Lanes; ++i)
+    starters[i] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(starterLanes_[i].data()));
+  auto hits = [&](size_t at) {
+    const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + at));
+    __m128i any = _mm_cmpeq_epi8(x, starters[0]);
+    for (size_t i = 1; i < Lanes; ++i) any = _mm_or_si128(any, _mm_cmpeq_epi8(x, starters[i]));
+    return uint64_t(unsigned(_mm_movemask_epi8(any)));
+  };
+  // Sixty-four bytes a round: a branch per round, not per candidate. With
+  // the four bytes' filter, the first four candidates of a round are tested
+  // without a branch at all (the four bytes of each lie before the end).
+  const bool quads = filterDepth_ == 4;
+  for (; k + 64 <= end; k += 64) {
+    uint64_t bits = hits(k) | hits(k + 16) << 16 | hits(k + 32) << 32 | hits(k + 48) << 48;
+    if (quads && k + 67 <= end) {
+      uint64_t good = 0;
+      for (int n = 0; n < 4; ++n) {
+        // Past the last candidate, bit 63 stands in and counts for nothing.
+        const unsigned at = unsigned(__builtin_ctzll(bits | uint64_t(1) << 63));
+        good |= uint64_t(QuadPromising(bytes + k + at) & (bits != 0)) << at;
+        bits &= bits - 1;
+      }
+      if (good) {
+        found = k + size_t(__builtin_ctzll(good));
+        return k;
+      }
+    }
+    for (; bits; bits &= bits - 1) {
+      const size_t j = k + size_t(__builtin_ctzll(bits));
+      if (Promising(bytes, j, end)) {
+        found = j;
+        return k;
+      }
+    }
+  }
+  found = end;
+  return k;
+}
+#endif
 
 // The first byte from k on at which an attempt may begin that can complete.
 // Most text lies between matches, so this loop sets the pace: with few bytes
@@ -173,25 +274,14 @@ bool TBatchAutomaton::Promising(const uint8_t* bytes, size_t j, size_t end) cons
 size_t TBatchAutomaton::NextStart(const uint8_t* bytes, size_t k, size_t end) const {
   if (starters_.empty()) return end;
 #if defined(__SSE2__)
-  if (starters_.size() <= 4) {
-    __m128i starters[4];
-    for (size_t i = 0; i < 4; ++i)
-      starters[i] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(starterLanes_[i].data()));
-    auto hits = [&](size_t at) {
-      const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + at));
-      return uint64_t(unsigned(_mm_movemask_epi8(_mm_or_si128(
-          _mm_or_si128(_mm_cmpeq_epi8(x, starters[0]), _mm_cmpeq_epi8(x, starters[1])),
-          _mm_or_si128(_mm_cmpeq_epi8(x, starters[2]), _mm_cmpeq_epi8(x, starters[3]))))));
-    };
-    // Sixty-four bytes a round: a branch per round, not per candidate.
-    for (; k + 64 <= end; k += 64) {
-      uint64_t bits = hits(k) | hits(k + 16) << 16 | hits(k + 32) << 32 | hits(k + 48) << 48;
-      for (; bits; bits &= bits - 1) {
-        const size_t j = k + size_t(__builtin_ctzll(bits));
-        if (Promising(bytes, j, end)) return j;
-      }
-    }
+  size_t found = end;
+  switch (starters_.size()) {
+    case 1: k = ScanStarts<1>(bytes, k, end, found); break;
+    case 2: k = ScanStarts<2>(bytes, k, end, found); break;
+    case 3: k = ScanStarts<3>(bytes, k, end, found); break;
+    case 4: k = ScanStarts<4>(bytes, k, end, found); break;
   }
+  if (found != end) return found;
 #endif
   for (; k < end; ++k)
     if (!idle_[bytes[k]] && Promising(bytes, k, end)) return k;

@@ -28,8 +28,14 @@ class TBatchAutomaton {
   std::vector<uint8_t> ClassifyBytes(const std::vector<TBatchPattern>& patterns);
   bool BuildStates(const std::vector<TBatchPattern>& patterns, const std::vector<uint8_t>& sample);
   void BuildStartFilter(const std::vector<TBatchPattern>& patterns, const std::vector<uint8_t>& sample);
+  bool BuildQuadFilter(const std::vector<TBatchPattern>& patterns);
+  void BuildClassFilter(const std::vector<TBatchPattern>& patterns, const std::vector<uint8_t>& sample);
+  static uint32_t QuadHash(const uint8_t* bytes);
+  bool QuadPromising(const uint8_t* bytes) const;
   bool Promising(const uint8_t* bytes, size_t j, size_t end) const;
   size_t NextStart(const uint8_t* bytes, size_t k, size_t end) const;
+  template <size_t Lanes>
+  size_t ScanStarts(const uint8_t* bytes, size_t k, size_t end, size_t& found) const;
   bool Emit(IBatchIO& io, const char* data, size_t& cursor, size_t end, int32_t row) const;
 
   std::vector<TRow> rows_;
@@ -43,8 +49,11 @@ class TBatchAutomaton {
   std::array<bool, 256> idle_{};  // bytes that leave state 0 as it is
   std::vector<uint8_t> starters_;  // the others
   std::array<std::array<uint8_t, 16>, 4> starterLanes_{};  // the first four, each sixteen times
-  // Bits by the classes of the first filterDepth_ bytes (0: no filter).
+  // Bits by the classes of the first filterDepth_ bytes (0: no filter), or
+  // with a depth of 4 by the hash of the bytes themselves.
   std::vector<uint64_t> promising_;
+  static constexpr uint32_t kQuadBits = 16;
+  std::vector<uint64_t> quads_;
   uint32_t filterDepth_ = 0;
   uint32_t longest_ = 0;
 };
