@@ -15,7 +15,9 @@
 #include "framework/SystemError.h"
 #include "support/BoxWatch.h"
 #include "support/Screenshot.h"
+#include "windows/FormBatchReplacer.h"
 #include "windows/FormBrowser.h"
+#include "windows/FormFinder.h"
 #include "windows/Settings.h"
 #include "windows/StandardQuery.h"
 
@@ -119,35 +121,59 @@ TEST_F(MainKeys, PaneKeysOfTheTable) {
   EXPECT_EQ(GetPrivateProfileIntA("BROWSER_LEFT", "KindOfSort", -1, Ini().c_str()), SortDefault);
 }
 
+// A click as the mouse gives it, in the middle of a window.
+void ClickAt(HWND w) {
+  RECT r;
+  GetWindowRect(w, &r);
+  SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  INPUT in[2]{};
+  in[0].type = in[1].type = INPUT_MOUSE;
+  in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  SendInput(2, in, sizeof(INPUT));
+  Pump(100);
+}
+
 TEST_F(MainKeys, KeysOutsideThePanes) {
   StartWithPane();
-  // A tool has the focus: Ctrl+A still marks all, F-keys of the panes do not act.
-  PressKeys(Grid(), '2', {VK_CONTROL});
-  ASSERT_EQ(CurrentMode, ModeFinder);
-  GetToolForm(ModeFinder)->SetFocus();
-  Pump(50);
-  ASSERT_FALSE(form_->IsPane(ActivePanel));
-  HWND tool = GetFocus();
-  PressKeys(tool, VK_F1, {VK_CONTROL});
-  EXPECT_EQ(Pane()->Mode, PaneFull);
-  PressKeys(tool, 'A', {VK_CONTROL});
-  EXPECT_EQ(Marked(), 4);
-  // Alt+L takes the focus back to the pane.
-  PressKeys(GetFocus(), 'L', {VK_MENU});
-  EXPECT_EQ(GetFocus(), Grid());
-  // Ctrl+O anywhere: the options dialog, closed with its Cancel.
-  bool options = false;
+  // The modal windows that open, each ended at once.
+  std::vector<std::string> asked;
   TTimer closer;
   closer.Interval = 40;
   closer.OnTimer = [&] {
-    if (HWND w = FindOwnWindow("Options")) {
-      options = true;
-      PostMessageA(w, WM_KEYDOWN, VK_ESCAPE, 1);
-    }
+    for (HWND w : ProcessWindowsOfClass("TKvtWindow"))
+      if (auto* f = dynamic_cast<TForm*>(TWinControl::FromHandle(w)); f && f->Modal() && !f->ModalResult()) {
+        asked.push_back(f->Caption());
+        f->SetModalResult(mrCancel);
+      }
   };
   closer.SetEnabled(true);
+  // A tool entered from the pane by a click into its combo box's edit has
+  // the focus: Ctrl+A still marks all, the panes' keys go on to the edit.
+  for (int32_t mode : {ModeBatchReplacer, ModeFinder}) {
+    PressKeys(Grid(), WORD('0' + mode), {VK_CONTROL});
+    ASSERT_EQ(CurrentMode, mode);
+    ClickAt(Grid());
+    ASSERT_EQ(ActivePanel, Pane());
+    auto* finder = dynamic_cast<TFinderForm*>(GetToolForm(mode));
+    TComboBox* box = finder ? finder->cmbSearchFor : dynamic_cast<TBatchReplacerForm*>(GetToolForm(mode))->cmbFindString;
+    ClickAt(GetWindow(box->Handle(), GW_CHILD));
+    EXPECT_EQ(ActivePanel, GetToolForm(mode));
+    EXPECT_TRUE(SaveWindowShot(form_->Handle(), ShotPath("mainkeys_tool" + std::to_string(mode) + ".bmp")));
+    HWND tool = GetFocus();
+    for (WORD key : {VK_DELETE, VK_F5, VK_F6, VK_F8}) PressKeys(tool, key, {});
+    PressKeys(tool, VK_F1, {VK_CONTROL});
+    EXPECT_EQ(GetFocus(), tool);
+    EXPECT_EQ(Pane()->Mode, PaneFull);
+    PressKeys(tool, 'A', {VK_CONTROL});
+    EXPECT_EQ(Marked(), 4);
+  }
+  // Alt+L takes the focus back to the pane.
+  PressKeys(GetFocus(), 'L', {VK_MENU});
+  EXPECT_EQ(GetFocus(), Grid());
+  // Ctrl+O anywhere: the options dialog.
   PressKeys(Grid(), 'O', {VK_CONTROL});
-  EXPECT_TRUE(options);
+  EXPECT_EQ(asked, std::vector<std::string>{"Options"});
 }
 
 TEST_F(MainKeys, SelectAndUnselectGroupsThroughTheQuery) {
