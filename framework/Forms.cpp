@@ -243,6 +243,9 @@ LRESULT TForm::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CLOSE:
       if (!parent_) Close();  // a docked form stays where it is
       return 0;
+    case WM_ACTIVATE:
+      if (!parent_ && Activated(wp, lp)) return 0;
+      break;
     case WM_ACTIVATEAPP:
       Application().ActivateApp(wp != 0);
       break;
@@ -269,6 +272,27 @@ LRESULT TForm::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
       break;
   }
   return TWinControl::WndProc(msg, wp, lp);
+}
+
+// The system gives an activated form's frame the focus: the control that had
+// it when another window was activated gets it back instead, else the first.
+bool TForm::Activated(WPARAM wp, LPARAM lp) {
+  const HWND focus = GetFocus();
+  const bool inside = focus && IsChild(hwnd_, focus);
+  if (LOWORD(wp) == WA_INACTIVE) {
+    focusOnLeave_ = inside ? focus : nullptr;
+    return false;
+  }
+  if (HIWORD(wp)) return false;  // minimised: no focus at all
+  if (inside) return true;
+  const HWND back = focusOnLeave_;
+  if (IsChild(hwnd_, back) && IsWindowVisible(back) && IsWindowEnabled(back)) {
+    ::SetFocus(back);
+    return true;
+  }
+  DefaultHandler(WM_ACTIVATE, wp, lp);
+  FocusFirst();
+  return true;
 }
 
 TForm* TForm::FormOf(HWND hwnd) {
@@ -388,7 +412,9 @@ bool TForm::DialogKey(WORD key) {
     return true;
   }
   if (!modal_) return false;
-  modalResult_ = mrCancel;
+  // As the close box does: a form that asks first, or refuses while its
+  // work runs, does so for Esc too.
+  SendMessageA(hwnd_, WM_SYSCOMMAND, SC_CLOSE, 0);
   return true;
 }
 

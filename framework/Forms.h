@@ -62,7 +62,7 @@ class TForm : public TWinControl {
   bool PreviewKey(WORD& key, unsigned shift);
   bool IsShortCut(TShortCut sc);
   // Enter presses the focused button, else the default one; Esc the cancel
-  // button, else ends a modal run.
+  // button, else closes a modal form as its close box does.
   bool DialogKey(WORD key);
   // Tab and Shift+Tab: the focus goes to the next or previous enabled, shown
   // tab stop of the form, inside its panels, group boxes, shown page and
@@ -85,9 +85,12 @@ class TForm : public TWinControl {
   void FocusFirst();
 
  private:
+  // WM_ACTIVATE of a top-level form; true when the focus was given.
+  bool Activated(WPARAM wp, LPARAM lp);
   TFormBorder border_;
   bool modal_ = false;
   int modalResult_ = mrNone;
+  HWND focusOnLeave_ = nullptr;  // its focused control when another window was activated
 };
 
 // The message loop of the user-interface thread.

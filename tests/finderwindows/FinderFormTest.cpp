@@ -8,6 +8,8 @@
 #include "framework/Thread.h"
 #include "ResultsFixture.h"
 #include "mainwindow/MainWindowTest.h"
+#include "support/BoxAnswers.h"
+#include "support/BoxWatch.h"
 #include "support/HeapBlocks.h"
 #include "support/Screenshot.h"
 #include "support/TextFit.h"
@@ -230,6 +232,29 @@ TEST_F(FinderTool, EachControlSettingReachesTheFilter) {
     EXPECT_EQ(filter.RequiredAttributes, c.required);
     EXPECT_EQ(filter.ExcludedAttributes, c.excluded);
   }
+}
+
+// Each Esc while the search runs, sent where the keyboard sends it, asks
+// again after a No; only Yes stops the search.
+TEST_F(FinderTool, EveryEscWhileTheSearchRunsAsks) {
+  tree.File("big.bin", 2ull << 30);
+  TFinderForm& f = Open();
+  f.lbSearchPaths->Items.Add(tree.Path());
+  ClickBox(f.chkFindText);
+  f.cmbTextToFind->SetText("needle");
+  const std::string caption = form_->Caption();
+  TBoxAnswers boxes({{caption, IDNO}, {caption, IDNO}, {caption, IDYES}});
+  int presses = 0;
+  TTimer esc;
+  esc.Interval = 300;
+  esc.OnTimer = [&] {
+    if (g_closer.window && presses < 3 && ProcessWindowsOfClass("#32770").empty() && ++presses)
+      PostMessageA(GetFocus(), WM_KEYDOWN, VK_ESCAPE, 1);
+  };
+  esc.SetEnabled(true);
+  f.CanStart(nullptr);
+  f.StartOperation();
+  EXPECT_EQ(boxes.Finish().size(), 3u);
 }
 
 TEST_F(FinderTool, SelectionOnlyFollowsTheActiveList) {

@@ -119,6 +119,31 @@ TEST(KeyRouting, AModalDialogGivesActivationAndFocusBack) {
   }
 }
 
+// A message box, and another program's window that comes to the front and
+// is left again, give the focus back to the control that had it: here the
+// inner edit of a combo box on a docked form.
+TEST(KeyRouting, FocusComesBackAfterAMessageBoxAndAnotherProgram) {
+  TDesk desk;
+  desk.combo->SetFocus();
+  const HWND inner = GetFocus();
+  ASSERT_TRUE(IsChild(desk.combo->Handle(), inner));
+  TTimer press;
+  press.Interval = 200;
+  press.OnTimer = [&] {
+    press.SetEnabled(false);
+    Press(VK_RETURN);
+  };
+  press.SetEnabled(true);
+  MessageBoxA(desk.main.Handle(), "Text", "Box", MB_OKCANCEL);
+  EXPECT_TRUE(PumpUntil([&] { return GetFocus() == inner; }, 1000));
+  ASSERT_GT(WinExec("notepad.exe", SW_SHOWNORMAL), 31u);
+  EXPECT_TRUE(PumpUntil([&] { return GetActiveWindow() == nullptr; }, 10000));
+  const HWND other = GetForegroundWindow();
+  SetForegroundWindow(desk.main.Handle());  // as Alt+Tab does
+  EXPECT_TRUE(PumpUntil([&] { return GetFocus() == inner; }, 2000));
+  PostMessageA(other, WM_CLOSE, 0, 0);
+}
+
 TEST(KeyRouting, KeysGoToTheFocusedControlThenTheFormsFromTheInnermost) {
   TDesk desk;
   EXPECT_EQ(desk.Keys(desk.toolEdit, VK_F5), TLog{"tool F5"});

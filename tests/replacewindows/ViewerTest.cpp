@@ -42,7 +42,9 @@ TEST_F(ReplaceWindows, ClosingWhileRunningAsksAndOnlyYesStops) {
         stillRunning = stillRunning && !v.Finished;
         switch (step++) {
           case 0:
-            PostMessageA(grid, WM_KEYDOWN, VK_ESCAPE, 1);
+            // Esc goes where the keyboard sends it: to the focused window,
+            // after each question too.
+            PressKey(GetFocus(), VK_ESCAPE);
             return false;
           case 1:
             // Posted from outside during the run: it must tell no end.
@@ -56,7 +58,7 @@ TEST_F(ReplaceWindows, ClosingWhileRunningAsksAndOnlyYesStops) {
             PostMessageA(v.Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
             return false;
           default:
-            PostMessageA(grid, WM_KEYDOWN, VK_ESCAPE, 1);
+            PressKey(GetFocus(), VK_ESCAPE);
             return true;
         }
       }));
