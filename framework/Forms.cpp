@@ -279,8 +279,14 @@ LRESULT TForm::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
 bool TForm::Activated(WPARAM wp, LPARAM lp) {
   const HWND focus = GetFocus();
   const bool inside = focus && IsChild(hwnd_, focus);
+  // An edit loses its selection with the focus (a combo's edit clears it):
+  // it comes back with the focus, as the user left it.
+  const auto hasSelection = [](HWND w) { return (SendMessageA(w, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) != 0; };
   if (LOWORD(wp) == WA_INACTIVE) {
     focusOnLeave_ = inside ? focus : nullptr;
+    if (inside && hasSelection(focus))
+      SendMessageA(focus, EM_GETSEL, reinterpret_cast<WPARAM>(&selectionOnLeave_.first),
+                   reinterpret_cast<LPARAM>(&selectionOnLeave_.second));
     return false;
   }
   if (HIWORD(wp)) return false;  // minimised: no focus at all
@@ -288,6 +294,7 @@ bool TForm::Activated(WPARAM wp, LPARAM lp) {
   const HWND back = focusOnLeave_;
   if (IsChild(hwnd_, back) && IsWindowVisible(back) && IsWindowEnabled(back)) {
     ::SetFocus(back);
+    if (hasSelection(back)) SendMessageA(back, EM_SETSEL, selectionOnLeave_.first, selectionOnLeave_.second);
     return true;
   }
   DefaultHandler(WM_ACTIVATE, wp, lp);

@@ -4,6 +4,7 @@
 #include <exception>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "framework/Menus.h"
@@ -91,6 +92,7 @@ class TForm : public TWinControl {
   bool modal_ = false;
   int modalResult_ = mrNone;
   HWND focusOnLeave_ = nullptr;  // its focused control when another window was activated
+  std::pair<DWORD, DWORD> selectionOnLeave_;  // that control's selection, where it is an edit
 };
 
 // The message loop of the user-interface thread.
