@@ -93,6 +93,11 @@ void FocusStop(HWND stop) {
     SendMessageA(f, EM_SETSEL, 0, -1);
 }
 
+// The character an unshifted key types; 0 for none.
+char LetterOfKey(WORD key) {
+  return static_cast<char>(MapVirtualKeyA(key, MAPVK_VK_TO_CHAR) & 0xFF);
+}
+
 char UpperLetter(char c) {
   CharUpperBuffA(&c, 1);
   return c;
@@ -358,6 +363,7 @@ bool TForm::SelectNext(bool forward) {
 }
 
 bool TForm::Mnemonic(char letter) {
+  if (!letter) return false;
   std::vector<TControl*> all;
   ForEachControl(this, [&](TControl* c) {
     all.push_back(c);
@@ -574,6 +580,9 @@ bool TApplication::RouteKey(MSG& msg) {
     if (f->Handle() != msg.hwnd && f->PreviewKey(key, shift)) return true;
     if (f->IsShortCut(ShortCutOfKey(key))) return true;
     if (msg.message == WM_KEYDOWN && f->DialogKey(key)) return true;
+    // A docked form's own letters come before the menus and quick search of
+    // the window it is docked in.
+    if (f->ParentForm() && (shift & ssAlt) && !(shift & ssCtrl) && f->Mnemonic(LetterOfKey(key))) return true;
     outer = f;
   }
   msg.wParam = key;  // as a preview may have changed it

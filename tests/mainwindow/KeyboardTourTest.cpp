@@ -57,6 +57,11 @@ TEST_F(MainWindow, KeyboardTourOfTheMainWindowAndItsTools) {
          "Insert between", "Delete", "Insert to head file", "Insert to foot file", "Just Find", "Case sensitive",
          "Whole Word", "ASCII charset (DOS)", "Create files backup copy", "Help", "..."},
         "acdeprx", "", ""}},
+      // An empty table: its grid and the buttons that need rows are disabled.
+      {'5', -1,
+       {{"Find this string:", "and Replace with:", "Case sensitive", "Add", "Load from File",
+         "Create files backup copy", "Help", "..."},
+        "defhlry", "", ""}},
   };
   for (const auto& r : rows) {
     SCOPED_TRACE(std::string("Ctrl+") + char(r.key) + " page " + std::to_string(r.page));
