@@ -10,9 +10,42 @@
 
 namespace {
 
+using TPrefix = std::array<uint32_t, 4>;
+
 // 8 MiB of table at most; a table that needs more is rare and keeps the
 // attempt states.
 constexpr size_t kMaxEntries = size_t(1) << 21;
+
+// Calls mark with every row's every choice for its first depth bytes, each
+// byte given as the index of its stand-in in byteOf: a row takes any byte
+// past its end, and places from depth on are 0. False, having marked
+// nothing, when the choices are more than maxWork.
+template <typename Mark>
+bool ForEachPrefix(const std::vector<TBatchPattern>& patterns, uint32_t depth,
+                   const std::vector<uint8_t>& byteOf, uint64_t maxWork, Mark mark) {
+  std::vector<std::array<std::vector<uint32_t>, 4>> choices;
+  uint64_t work = 0;
+  for (const TBatchPattern& p : patterns) {
+    if (!p.valid || p.tokens.empty()) continue;
+    std::array<std::vector<uint32_t>, 4> row;
+    uint64_t product = 1;
+    for (uint32_t t = 0; t < row.size(); ++t) {
+      if (t >= depth) row[t] = {0};
+      for (uint32_t v = 0; v < byteOf.size() && t < depth; ++v)
+        if (t >= p.tokens.size() || p.tokens[t].set.test(byteOf[v])) row[t].push_back(v);
+      product *= row[t].size();
+    }
+    work += product;
+    if (work > maxWork) return false;
+    choices.push_back(std::move(row));
+  }
+  for (const auto& row : choices)
+    for (uint32_t v0 : row[0])
+      for (uint32_t v1 : row[1])
+        for (uint32_t v2 : row[2])
+          for (uint32_t v3 : row[3]) mark(TPrefix{v0, v1, v2, v3});
+  return true;
+}
 
 }  // namespace
 
@@ -131,34 +164,18 @@ void TBatchAutomaton::BuildStartFilter(const std::vector<TBatchPattern>& pattern
 
 // The first four bytes themselves, hashed into a bitset: one load and a
 // multiplication per test, and with literal rows hardly a byte that begins
-// no match gets past it. A row's bytes past its end are any.
+// no match gets past it.
 bool TBatchAutomaton::BuildQuadFilter(const std::vector<TBatchPattern>& patterns) {
-  constexpr uint64_t kMaxWork = uint64_t(1) << 20;
-  std::vector<std::array<std::vector<uint8_t>, 4>> choices;
-  uint64_t work = 0;
-  for (size_t r = 0; r < rows_.size(); ++r) {
-    if (!rows_[r].length) continue;
-    std::array<std::vector<uint8_t>, 4> row;
-    uint64_t product = 1;
-    for (uint32_t t = 0; t < 4; ++t) {
-      for (unsigned b = 0; b < 256; ++b)
-        if (t >= rows_[r].length || patterns[r].tokens[t].set.test(b)) row[t].push_back(uint8_t(b));
-      product *= row[t].size();
-    }
-    work += product;
-    if (work > kMaxWork) return false;
-    choices.push_back(std::move(row));
-  }
-  quads_.assign(size_t(1) << (kQuadBits - 6), 0);
-  for (const auto& row : choices)
-    for (uint8_t b0 : row[0])
-      for (uint8_t b1 : row[1])
-        for (uint8_t b2 : row[2])
-          for (uint8_t b3 : row[3]) {
-            const uint8_t quad[4] = {b0, b1, b2, b3};
-            const uint32_t i = QuadHash(quad);
-            quads_[i / 64] |= uint64_t(1) << (i % 64);
-          }
+  std::vector<uint8_t> bytes(256);
+  for (unsigned b = 0; b < 256; ++b) bytes[b] = uint8_t(b);
+  std::vector<uint64_t> quads(size_t(1) << (kQuadBits - 6), 0);
+  const bool listed = ForEachPrefix(patterns, 4, bytes, uint64_t(1) << 20, [&](const TPrefix& v) {
+    const uint8_t quad[4] = {uint8_t(v[0]), uint8_t(v[1]), uint8_t(v[2]), uint8_t(v[3])};
+    const uint32_t i = QuadHash(quad);
+    quads[i / 64] |= uint64_t(1) << (i % 64);
+  });
+  if (!listed) return false;
+  quads_ = std::move(quads);
   filterDepth_ = 4;
   return true;
 }
@@ -167,36 +184,18 @@ bool TBatchAutomaton::BuildQuadFilter(const std::vector<TBatchPattern>& patterns
 // are too open to list.
 void TBatchAutomaton::BuildClassFilter(const std::vector<TBatchPattern>& patterns,
                                        const std::vector<uint8_t>& sample) {
-  constexpr uint64_t kMaxBits = uint64_t(1) << 20, kMaxWork = uint64_t(1) << 22;
+  constexpr uint64_t kMaxBits = uint64_t(1) << 20;
   for (const uint32_t depth : {3u, 2u}) {
-    const uint64_t bits = depth == 3 ? uint64_t(classes_) * classes_ * classes_ : uint64_t(classes_) * classes_;
-    if (bits > kMaxBits) continue;
-    // Per row and byte: the classes that its token takes (any, past its end).
-    std::vector<std::array<std::vector<uint32_t>, 3>> choices;
-    uint64_t work = 0;
-    for (size_t r = 0; r < rows_.size(); ++r) {
-      if (!rows_[r].length) continue;
-      std::array<std::vector<uint32_t>, 3> row;
-      uint64_t product = 1;
-      for (uint32_t t = 0; t < depth; ++t) {
-        for (uint32_t c = 0; c < classes_; ++c)
-          if (t >= rows_[r].length || patterns[r].tokens[t].set.test(sample[c])) row[t].push_back(c);
-        product *= row[t].size();
-      }
-      if (depth == 2) row[2] = {0};
-      choices.push_back(std::move(row));
-      work += product;
-    }
-    if (work > kMaxWork) continue;
     const uint32_t third = depth == 3 ? classes_ : 1;
-    promising_.assign(size_t((bits + 63) / 64), 0);
-    for (const auto& row : choices)
-      for (uint32_t c0 : row[0])
-        for (uint32_t c1 : row[1])
-          for (uint32_t c2 : row[2]) {
-            const uint32_t i = (c0 * classes_ + c1) * third + c2;
-            promising_[i / 64] |= uint64_t(1) << (i % 64);
-          }
+    const uint64_t bits = uint64_t(classes_) * classes_ * third;
+    if (bits > kMaxBits) continue;
+    std::vector<uint64_t> promising(size_t((bits + 63) / 64), 0);
+    const bool listed = ForEachPrefix(patterns, depth, sample, uint64_t(1) << 22, [&](const TPrefix& c) {
+      const uint32_t i = (c[0] * classes_ + c[1]) * third + c[2];
+      promising[i / 64] |= uint64_t(1) << (i % 64);
+    });
+    if (!listed) continue;
+    promising_ = std::move(promising);
     filterDepth_ = depth;
     return;
   }
