@@ -3,58 +3,13 @@
 #include <vector>
 
 #include "engines/BatchMatcher.h"
+#include "engines/CopyBytes.h"
 #include "engines/TextReplacer.h"
 
 namespace {
 
 constexpr size_t kOutputBuffer = 262144;
 constexpr DWORD kLargestCall = 1u << 30;
-
-// Exactly size bytes at offset, the handle's position aside.
-bool ReadAt(HANDLE file, uint64_t offset, char* buffer, size_t size) {
-  while (size > 0) {
-    const DWORD chunk = static_cast<DWORD>(std::min<size_t>(size, kLargestCall));
-    OVERLAPPED at{};
-    at.Offset = static_cast<DWORD>(offset);
-    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
-    DWORD done = 0;
-    if (!ReadFile(file, buffer, chunk, &done, &at) || done != chunk) return false;
-    buffer += chunk;
-    offset += chunk;
-    size -= chunk;
-  }
-  return true;
-}
-
-// One word of a fixed width: the compiler copies it in a register or two.
-template <size_t Width>
-void CopyWord(char* to, const char* from) {
-  char word[Width];
-  std::memcpy(word, from, Width);
-  std::memcpy(to, word, Width);
-}
-
-// Most pieces of output are the few hundred bytes between two matches, and
-// a call of the C library's memcpy under Wine costs several times their
-// copying. Words that may overlap at the end cover any length.
-void CopyBytes(char* to, const char* from, size_t size) {
-  if (size >= 4096) {
-    std::memcpy(to, from, size);
-  } else if (size >= 16) {
-    for (size_t i = 0; i + 16 < size; i += 16) CopyWord<16>(to + i, from + i);
-    CopyWord<16>(to + size - 16, from + size - 16);
-  } else if (size >= 8) {
-    CopyWord<8>(to, from);
-    CopyWord<8>(to + size - 8, from + size - 8);
-  } else if (size >= 4) {
-    CopyWord<4>(to, from);
-    CopyWord<4>(to + size - 4, from + size - 4);
-  } else if (size > 0) {
-    to[0] = from[0];
-    to[size / 2] = from[size / 2];
-    to[size - 1] = from[size - 1];
-  }
-}
 
 bool WriteExactly(HANDLE file, const char* data, size_t size) {
   while (size > 0) {

@@ -1,5 +1,6 @@
 #include "engines/ReplacerBase.h"
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
 
@@ -281,4 +282,60 @@ bool TBaseReplacer::MakeBackupCopy(const std::string& fileName, int64_t size) {
   // A part-way copy is no backup: never leave it looking like one.
   if (!ok) DeleteFileA(backupName.c_str());
   return ok;
+}
+
+bool ReadAt(HANDLE file, uint64_t offset, void* buffer, size_t size) {
+  constexpr DWORD kLargestCall = 1u << 30;
+  auto* to = static_cast<char*>(buffer);
+  while (size > 0) {
+    const DWORD chunk = static_cast<DWORD>(std::min<size_t>(size, kLargestCall));
+    OVERLAPPED at{};
+    at.Offset = static_cast<DWORD>(offset);
+    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    DWORD done = 0;
+    if (!ReadFile(file, to, chunk, &done, &at) || done != chunk) return false;
+    to += chunk;
+    offset += chunk;
+    size -= chunk;
+  }
+  return true;
+}
+
+TReadAhead::TReadAhead(HANDLE file, int64_t size, uint32_t blockSize)
+    : file_(file), size_(size), blockSize_(blockSize), blocks_(new (std::nothrow) uint8_t[2 * size_t{blockSize}]) {
+  ready_ = blocks_ != nullptr;
+  // Without the pool every block is read when it is asked for.
+  reader_.Reset(CreateThreadpoolWork(ReadNext, this, nullptr));
+  if (ready_) Ask(0);
+}
+
+void CALLBACK TReadAhead::ReadNext(PTP_CALLBACK_INSTANCE, void* self, PTP_WORK) {
+  auto& r = *static_cast<TReadAhead*>(self);
+  r.readOk_ = ReadAt(r.file_, static_cast<uint64_t>(r.offset_), r.blocks_.get() + size_t{r.current_ ^ 1} * r.blockSize_,
+                     r.asked_);
+}
+
+// The block after the last one asked for, into the buffer not in use.
+void TReadAhead::Ask(int64_t offset) {
+  asked_ = static_cast<DWORD>(std::clamp<int64_t>(size_ - offset, 0, blockSize_));
+  offset_ = offset;
+  if (!asked_) return;
+  if (reader_)
+    SubmitThreadpoolWork(reader_.Get());
+  else
+    ReadNext(nullptr, this, nullptr);
+}
+
+const uint8_t* TReadAhead::Next(DWORD& size) {
+  size = 0;
+  if (!ready_ || failed_ || !asked_) return nullptr;
+  if (reader_) WaitForThreadpoolWorkCallbacks(reader_.Get(), FALSE);
+  if (!readOk_) {
+    failed_ = true;
+    return nullptr;
+  }
+  current_ ^= 1;
+  size = asked_;
+  Ask(offset_ + asked_);
+  return blocks_.get() + size_t{current_} * blockSize_;
 }

@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -111,6 +112,37 @@ class TBaseReplacer {
  private:
   bool InstallOutput(const std::string& fileName, const std::string& tempName);
   TThread* thread_;
+};
+
+// Exactly size bytes at offset, whatever the handle's position.
+bool ReadAt(HANDLE file, uint64_t offset, void* buffer, size_t size);
+
+// A file read from its start block by block, the next block read on a pool
+// thread while the caller works on the one before: the disk and the engine
+// no longer take turns.
+class TReadAhead {
+ public:
+  TReadAhead(HANDLE file, int64_t size, uint32_t blockSize);
+  // False when the memory for the two blocks is not there.
+  bool Ready() const { return ready_; }
+  // The next block and its size, valid until the next call; nullptr at the
+  // end of the file and when a read failed (then Failed()).
+  const uint8_t* Next(DWORD& size);
+  bool Failed() const { return failed_; }
+
+ private:
+  static void CALLBACK ReadNext(PTP_CALLBACK_INSTANCE, void* self, PTP_WORK);
+  void Ask(int64_t offset);
+  HANDLE file_;
+  int64_t size_;
+  uint32_t blockSize_;
+  std::unique_ptr<uint8_t[]> blocks_;  // two of blockSize_ bytes
+  int64_t offset_ = 0;  // of the block asked for last
+  DWORD asked_ = 0;     // its size; 0 when none is out
+  uint32_t current_ = 1;
+  bool ready_ = false, failed_ = false, readOk_ = false;
+  // Last, so that it goes first: a read still out ends before the blocks go.
+  TPoolWork reader_;
 };
 
 // Test-only settings; production code never calls them.

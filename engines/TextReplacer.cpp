@@ -1,4 +1,5 @@
 #include "engines/TextReplacer.h"
+#include "engines/CopyBytes.h"
 
 #include <algorithm>
 #include <array>
@@ -232,7 +233,7 @@ class TStreamMatcher {
     while (n) {
       if (filled_ >= block_) FlushBuffer();
       const size_t k = std::min<size_t>(n, block_ - filled_);
-      memcpy(buf_ + filled_, data, k);
+      CopyBytes(buf_ + filled_, data, k);
       filled_ += static_cast<int64_t>(k);
       w_ += static_cast<int64_t>(k);
       data += k;
@@ -336,7 +337,7 @@ class TStreamMatcher {
   }
 
   void Append(const uint8_t* data, uint32_t n) {
-    memcpy(buf_ + filled_, data, n);
+    CopyBytes(buf_ + filled_, data, n);
     filled_ += n;
     w_ += n;
   }
@@ -462,18 +463,20 @@ TReplaceResult TTextReplacer::StreamPass(const std::string& fileName, bool count
   }
 
   const uint32_t blockSize = ReplaceBlockSize();
-  TGlobalBlock input, output;
-  bool ok = FileSizeOf(source.Get(), FileSize) && input.Allocate(blockSize, false) &&
+  TGlobalBlock output;
+  bool ok = FileSizeOf(source.Get(), FileSize) &&
             (counting || output.Allocate(size_t{view.ReplacementLength} + view.FindLength + blockSize + 1, false));
   {
-    TGlobalLock in(input.Handle()), out(output.Handle());
-    ok = ok && in.Get() && (counting || out.Get());
+    TReadAhead input(source.Get(), ok ? FileSize : 0, blockSize);
+    TGlobalLock out(output.Handle());
+    ok = ok && input.Ready() && (counting || out.Get());
     TStreamMatcher matcher(view, Mode, static_cast<uint32_t>(SplitPosition), counting ? nullptr : temp.Get(),
                            out.Get<uint8_t>(), blockSize);
     int64_t offset = 0;
     while (ok && offset < FileSize) {
-      const DWORD chunk = static_cast<DWORD>(std::min<int64_t>(FileSize - offset, blockSize));
-      if (!ReadExactly(source.Get(), in.Get(), chunk)) {
+      DWORD chunk = 0;
+      const uint8_t* in = input.Next(chunk);
+      if (!in) {
         ok = false;
         break;
       }
@@ -483,7 +486,7 @@ TReplaceResult TTextReplacer::StreamPass(const std::string& fileName, bool count
           break;
         }
         const DWORD part = std::min<DWORD>(chunk - at, kStopCheckBytes);
-        matcher.Feed(in.Get<uint8_t>() + at, part, offset + at, FileSize);
+        matcher.Feed(in + at, part, offset + at, FileSize);
         ok = matcher.Ok();
       }
       ok = ok && matcher.FlushBuffer();
