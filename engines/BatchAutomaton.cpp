@@ -311,18 +311,20 @@ int64_t TBatchAutomaton::Run(uint64_t inputSize, IBatchIO& io, size_t blockSize)
   // The open attempts' bytes go over into the next block: a match that
   // began in one block and ends in the next is written from one buffer.
   const size_t keep = longest_ ? longest_ - 1 : 0;
-  std::vector<char> buffer(keep + size_t(std::min<uint64_t>(blockSize, inputSize)));
-  const uint8_t* bytes = reinterpret_cast<const uint8_t*>(buffer.data());
+  const char* data = nullptr;
   int64_t matches = 0;
   uint32_t state = 0;
-  size_t held = 0;
+  size_t held = 0, cursor = 0;
   for (uint64_t at = 0; at < inputSize;) {
     if (io.Stopped()) return -1;
     const size_t n = size_t(std::min<uint64_t>(blockSize, inputSize - at));
-    if (!io.ReadInput(at, buffer.data() + held, n)) return -1;
+    data = io.ReadBlock(at, n, data + cursor, held, keep);
+    if (!data) return -1;
+    const uint8_t* bytes = reinterpret_cast<const uint8_t*>(data);
     at += n;
     const size_t end = held + n;
-    size_t cursor = 0, k = held;
+    size_t k = held;
+    cursor = 0;
     while (k < end) {
       if (state == 0 && (k = NextStart(bytes, k, end)) == end) break;
       // Attempts are open: step until they all fail or one completes.
@@ -335,16 +337,15 @@ int64_t TBatchAutomaton::Run(uint64_t inputSize, IBatchIO& io, size_t blockSize)
       if (entry > 0) break;
       state = 0;
       if (entry < 0) {
-        if (!Emit(io, buffer.data(), cursor, k, -entry - 1)) return -1;
+        if (!Emit(io, data, cursor, k, -entry - 1)) return -1;
         ++matches;
       }
     }
     const size_t settled = end - depth_[state / classes_];
-    if (settled > cursor && !io.WriteOutput(buffer.data() + cursor, settled - cursor)) return -1;
+    if (settled > cursor && !io.WriteOutput(data + cursor, settled - cursor)) return -1;
     cursor = std::max(cursor, settled);
     held = end - cursor;
-    memmove(buffer.data(), buffer.data() + cursor, held);
   }
-  if (held && !io.WriteOutput(buffer.data(), held)) return -1;
+  if (held && !io.WriteOutput(data + cursor, held)) return -1;
   return matches;
 }

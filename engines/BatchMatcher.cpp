@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <vector>
 
 #include "engines/BatchAutomaton.h"
@@ -516,6 +517,18 @@ int64_t TBatchRun::Run() {
 }
 
 }  // namespace
+
+const char* IBatchIO::ReadBlock(uint64_t offset, size_t size, const char* carry, size_t carried,
+                               size_t room) {
+  if (block_.size() < room + size) {
+    std::vector<char> grown(room + size);
+    std::copy(carry, carry + carried, grown.data() + room - carried);
+    block_.swap(grown);
+  } else if (carried) {
+    std::memmove(block_.data() + room - carried, carry, carried);
+  }
+  return ReadInput(offset, block_.data() + room, size) ? block_.data() + room - carried : nullptr;
+}
 
 int64_t RunStateMatch(const std::vector<TBatchRecord>& records, uint64_t inputSize, IBatchIO& io,
                       size_t blockSize) {

@@ -43,8 +43,18 @@ class IBatchIO {
   virtual ~IBatchIO() = default;
   // Exactly size bytes from offset.
   virtual bool ReadInput(uint64_t offset, char* buffer, size_t size) = 0;
+  // Exactly size bytes from offset, right behind a copy of the carried
+  // bytes (at most room of them; they may lie in the block given last), in
+  // a buffer of the input's that holds them until the next call: the start
+  // of the carried bytes, or null when the read failed. An input that can
+  // read the next block ahead into its own buffers spares the copy.
+  virtual const char* ReadBlock(uint64_t offset, size_t size, const char* carry, size_t carried,
+                                size_t room);
   virtual bool WriteOutput(const char* data, size_t size) = 0;
   virtual bool Stopped() = 0;
+
+ private:
+  std::vector<char> block_;
 };
 
 class TBatchAutomaton;

@@ -37,37 +37,45 @@ class TFileBatchIO : public IBatchIO {
     writer_.Reset(CreateThreadpoolWork(WriteBehind, this, nullptr));
   }
 
+  // The attempt states read into their own buffer: the next block is read
+  // ahead into a buffer here and copied over.
   bool ReadInput(uint64_t offset, char* buffer, size_t size) override {
-    bool read = false;
-    if (ahead_.size) {
-      WaitForThreadpoolWorkCallbacks(reader_.Get(), FALSE);
-      if (ahead_.ok && ahead_.offset == offset && ahead_.size == size) {
-        std::copy(ahead_.data.begin(), ahead_.data.begin() + static_cast<ptrdiff_t>(size), buffer);
-        read = true;
-      }
-      ahead_.size = 0;
+    if (Collect(offset, size, readAhead_.data())) {
+      std::copy(readAhead_.begin(), readAhead_.begin() + static_cast<ptrdiff_t>(size), buffer);
+    } else if (!ReadAt(source_, offset, buffer, size)) {
+      return false;
     }
-    if (!read && !ReadAt(source_, offset, buffer, size)) return false;
-    const uint64_t next = offset + size;
-    if (reader_ && next < size_) {
-      ahead_.offset = next;
-      ahead_.size = static_cast<size_t>(std::min<uint64_t>(size, size_ - next));
-      if (ahead_.data.size() < ahead_.size) ahead_.data.resize(ahead_.size);
-      SubmitThreadpoolWork(reader_.Get());
-    }
+    if (readAhead_.size() < size) readAhead_.resize(size);
+    Anticipate(offset + size, size, readAhead_.data());
     return true;
   }
 
-  bool WriteOutput(const char* data, size_t size) override {
-    while (size > 0) {
-      const size_t n = std::min(size, kOutputBuffer - filled_);
-      CopyBytes(filling_.data() + filled_, data, n);
-      filled_ += n;
-      data += n;
-      size -= n;
-      if (filled_ == kOutputBuffer && !HandOver()) return false;
+  // The automaton's blocks come straight from the disk into two buffers
+  // in turn: the next is read ahead into the one given before the last.
+  const char* ReadBlock(uint64_t offset, size_t size, const char* carry, size_t carried,
+                        size_t room) override {
+    std::vector<char>& block = blocks_[given_ ^ 1];
+    const bool fits = block.size() >= room + size;
+    if (!Collect(offset, size, fits ? block.data() + room : nullptr)) {
+      if (!fits) block.resize(room + size);
+      if (!ReadAt(source_, offset, block.data() + room, size)) return nullptr;
     }
-    return true;
+    std::copy(carry, carry + carried, block.data() + room - carried);
+    given_ ^= 1;
+    std::vector<char>& spare = blocks_[given_ ^ 1];
+    if (spare.size() < room + size) spare.resize(room + size);
+    Anticipate(offset + size, size, spare.data() + room);
+    return block.data() + room - carried;
+  }
+
+  bool WriteOutput(const char* data, size_t size) override {
+    // Most pieces fit: they pay for no loop and no hand-over.
+    if (size < kOutputBuffer - filled_) {
+      CopyBytes(filling_.data() + filled_, data, size);
+      filled_ += size;
+      return true;
+    }
+    return WriteAcross(data, size);
   }
 
   bool Stopped() override { return owner_.IsTerminated(); }
@@ -81,13 +89,45 @@ class TFileBatchIO : public IBatchIO {
   struct TAhead {
     uint64_t offset = 0;
     size_t size = 0;  // 0: nothing asked for
-    std::vector<char> data;
+    char* into = nullptr;
     bool ok = false;
   };
 
+  // Kept out of line: the call of every piece stays light.
+  [[gnu::noinline]] bool WriteAcross(const char* data, size_t size) {
+    while (size > 0) {
+      const size_t n = std::min(size, kOutputBuffer - filled_);
+      CopyBytes(filling_.data() + filled_, data, n);
+      filled_ += n;
+      data += n;
+      size -= n;
+      if (filled_ == kOutputBuffer && !HandOver()) return false;
+    }
+    return true;
+  }
+
+  // Waits for the read ahead, if any: whether it brought these bytes to into.
+  bool Collect(uint64_t offset, size_t size, const char* into) {
+    if (!ahead_.size) return false;
+    WaitForThreadpoolWorkCallbacks(reader_.Get(), FALSE);
+    const bool read = ahead_.ok && ahead_.offset == offset && ahead_.size == size && ahead_.into == into;
+    ahead_.size = 0;
+    return read;
+  }
+
+  // Reads up to size bytes from offset on into into on the pool, if the
+  // file goes on; into holds size bytes at least.
+  void Anticipate(uint64_t offset, size_t size, char* into) {
+    if (!reader_ || offset >= size_) return;
+    ahead_.offset = offset;
+    ahead_.size = static_cast<size_t>(std::min<uint64_t>(size, size_ - offset));
+    ahead_.into = into;
+    SubmitThreadpoolWork(reader_.Get());
+  }
+
   static void CALLBACK ReadAhead(PTP_CALLBACK_INSTANCE, void* self, PTP_WORK) {
     TAhead& ahead = static_cast<TFileBatchIO*>(self)->ahead_;
-    ahead.ok = ReadAt(static_cast<TFileBatchIO*>(self)->source_, ahead.offset, ahead.data.data(), ahead.size);
+    ahead.ok = ReadAt(static_cast<TFileBatchIO*>(self)->source_, ahead.offset, ahead.into, ahead.size);
   }
 
   static void CALLBACK WriteBehind(PTP_CALLBACK_INSTANCE, void* self, PTP_WORK) {
@@ -120,6 +160,9 @@ class TFileBatchIO : public IBatchIO {
   uint64_t size_;
   const TBaseReplacer& owner_;
   TAhead ahead_;
+  std::vector<char> readAhead_;
+  std::vector<char> blocks_[2];
+  int given_ = 0;  // the block given last
   // Only full buffers are written behind.
   std::vector<char> filling_, writing_;
   size_t filled_ = 0;
