@@ -10,6 +10,7 @@
 #include "engines/PerformRename.h"
 #include "framework/Cursors.h"
 #include "framework/Dialogs.h"
+#include "framework/FitWidth.h"
 #include "framework/IniFile.h"
 #include "windows/Finder.h"
 #include "windows/MainForm.h"
@@ -62,15 +63,35 @@ const char* const kTokens[] = {"", "[N]", "[N1-12]", "[C]", "[YMD]", "[hms]", "[
 
 constexpr int kLeft = 4;
 constexpr int kInner = 8;
-constexpr int kButtonHeight = 23;
+constexpr int kButtonHeight = 22;
+constexpr int kBoxHeight = 21;
 constexpr int kTokenWidth = 96;
-constexpr int kGroupMinWidth = 3 * kTokenWidth + 2 * 4 + 2 * kInner;
+constexpr int kTokenGap = 4;
+constexpr int kGroupMinWidth = 3 * kTokenWidth + 2 * kTokenGap + 2 * kInner;
 constexpr int kLabelWidth = 78;
+// The window shares its height with the pane's lists beside it: the groups
+// stand a pixel apart and their rows close under their captions.
+constexpr int kGroupGap = 1;
+constexpr int kFirstRow = 15;
+constexpr int kRowPitch = 24;
+constexpr int kGroupBottom = 5;
 
 template <class T>
 T* At(T* c, int x, int y, int w, int h) {
   c->SetBounds(x, y, w, h);
   return c;
+}
+
+int RowTop(int row) { return kFirstRow + row * kRowPitch; }
+
+// A label level with the box of its row.
+int LabelTop(int row) { return RowTop(row) + 4; }
+
+// The next group of the column, rows high, below the one before.
+TGroupBox* NextGroup(TWinControl* parent, int& top, int rows) {
+  auto* g = At(new TGroupBox(parent), kLeft, top, kGroupMinWidth, RowTop(rows - 1) + kButtonHeight + kGroupBottom);
+  top += g->Height() + kGroupGap;
+  return g;
 }
 
 }  // namespace
@@ -82,20 +103,23 @@ TRenamerForm::TRenamerForm(TWinControl* owner) : TToolWindow(owner, "::/RENAMER.
   pnlMasks->SetAlign(TAlign::Client);
   pnlMasks->BevelOuter = TBevelCut::None;
   pnlMasks->OnResize = [this] { FormResize(); };
-  CreateMaskGroups();
-  CreateOptionGroups();
-  // The extension group's right edge bounds the width.
-  SetConstraints({kLeft + kGroupMinWidth + 3, 425, 0, 0});
+  int top = kGroupGap;
+  CreateMaskGroups(top);
+  CreateOptionGroups(top);
+  // The extension group's right edge bounds the width; the last group and
+  // the buttons below it, the height.
+  SetConstraints({kLeft + kGroupMinWidth + 3, pnlAlign->Height() + top + pnlTool->Height(), 0, 0});
   TitleFocus = cmbFileName;
   ActiveControl = cmbFileName;
 }
 
-void TRenamerForm::CreateMaskGroups() {
-  gbFileName = At(new TGroupBox(pnlMasks), kLeft, 2, kGroupMinWidth, 96);
-  cmbFileName = At(new TOrvComboBox(gbFileName), kInner, 16, kGroupMinWidth - 2 * kInner, 21);
+void TRenamerForm::CreateMaskGroups(int& top) {
+  gbFileName = NextGroup(pnlMasks, top, 3);
+  cmbFileName = At(new TOrvComboBox(gbFileName), kInner, RowTop(0), kGroupMinWidth - 2 * kInner, kBoxHeight);
   cmbFileName->SetText("[N]");
-  gbFileExt = At(new TGroupBox(pnlMasks), kLeft, 100, kGroupMinWidth, 72);
-  cmbFileExt = At(new TOrvComboBox(gbFileExt), kInner, 16, kGroupMinWidth - 2 * kInner, 21);
+  // The extension's box and its tokens share one row (LayOutExtension).
+  gbFileExt = NextGroup(pnlMasks, top, 1);
+  cmbFileExt = At(new TOrvComboBox(gbFileExt), kInner, RowTop(0), kTokenWidth, kBoxHeight);
   cmbFileExt->SetText("[E]");
   struct TToken {
     TButton** button;
@@ -103,41 +127,43 @@ void TRenamerForm::CreateMaskGroups() {
     int column, row;
   };
   const TToken tokens[] = {
-      {&btnName, gbFileName, 0, 0},   {&btnRange, gbFileName, 1, 0}, {&btnCounter, gbFileName, 2, 0},
-      {&btnDate, gbFileName, 0, 1},   {&btnTima, gbFileName, 1, 1},  {&btnExt, gbFileExt, 0, 0},
+      {&btnName, gbFileName, 0, 1},   {&btnRange, gbFileName, 1, 1}, {&btnCounter, gbFileName, 2, 1},
+      {&btnDate, gbFileName, 0, 2},   {&btnTima, gbFileName, 1, 2},  {&btnExt, gbFileExt, 0, 0},
       {&btnExtRange, gbFileExt, 1, 0}, {&btnExtCounter, gbFileExt, 2, 0},
   };
   intptr_t tag = 0;
   for (const TToken& t : tokens) {
     TButton* b = *t.button = new TButton(t.group);
-    b->SetBounds(kInner + t.column * (kTokenWidth + 4), 42 + t.row * (kButtonHeight + 2), kTokenWidth, kButtonHeight);
+    b->SetBounds(kInner + t.column * (kTokenWidth + kTokenGap), RowTop(t.row), kTokenWidth, kButtonHeight);
     b->Tag = ++tag;
     b->OnClick = [this, b] { btnNameClick(b); };
   }
 }
 
-void TRenamerForm::CreateOptionGroups() {
-  gbSearch = At(new TGroupBox(pnlMasks), kLeft, 174, kGroupMinWidth, 72);
-  lblSearch = At(new TLabel(gbSearch), kInner, 20, 0, 0);
-  cmbSearch = At(new TOrvComboBox(gbSearch), kInner + kLabelWidth, 16, kGroupMinWidth - 2 * kInner - kLabelWidth, 21);
-  lblReplace = At(new TLabel(gbSearch), kInner, 46, 0, 0);
-  cmbReplace = At(new TOrvComboBox(gbSearch), kInner + kLabelWidth, 42, kGroupMinWidth - 2 * kInner - kLabelWidth, 21);
-  gbCase = At(new TGroupBox(pnlMasks), kLeft, 248, kGroupMinWidth, 46);
-  cmbCaseSensitive = At(new TComboBox(gbCase, TComboStyle::DropDownList), kInner, 16, kGroupMinWidth - 2 * kInner, 21);
+void TRenamerForm::CreateOptionGroups(int& top) {
+  const int searchWidth = kGroupMinWidth - 2 * kInner - kLabelWidth;
+  gbSearch = NextGroup(pnlMasks, top, 2);
+  lblSearch = At(new TLabel(gbSearch), kInner, LabelTop(0), 0, 0);
+  cmbSearch = At(new TOrvComboBox(gbSearch), kInner + kLabelWidth, RowTop(0), searchWidth, kBoxHeight);
+  lblReplace = At(new TLabel(gbSearch), kInner, LabelTop(1), 0, 0);
+  cmbReplace = At(new TOrvComboBox(gbSearch), kInner + kLabelWidth, RowTop(1), searchWidth, kBoxHeight);
+  gbCase = NextGroup(pnlMasks, top, 1);
+  cmbCaseSensitive =
+      At(new TComboBox(gbCase, TComboStyle::DropDownList), kInner, RowTop(0), kGroupMinWidth - 2 * kInner, kBoxHeight);
   for (int i = 0; i < kCaseModes; ++i) cmbCaseSensitive->Items.Add(kRenamerTexts[kCaseTexts + i]);
   cmbCaseSensitive->SetItemIndex(0);
-  gbCounter = At(new TGroupBox(pnlMasks), kLeft, 296, kGroupMinWidth, 72);
-  lblStart = At(new TLabel(gbCounter), kInner, 20, 0, 0);
-  spStart = At(new TSpinEdit(gbCounter), kInner + 60, 16, 70, 21);
-  lblStep = At(new TLabel(gbCounter), kInner, 46, 0, 0);
-  spStep = At(new TSpinEdit(gbCounter), kInner + 60, 42, 70, 21);
+  gbCounter = NextGroup(pnlMasks, top, 2);
+  lblStart = At(new TLabel(gbCounter), kInner, LabelTop(0), 0, 0);
+  spStart = At(new TSpinEdit(gbCounter), kInner + 60, RowTop(0), 70, kBoxHeight);
+  lblStep = At(new TLabel(gbCounter), kInner, LabelTop(1), 0, 0);
+  spStep = At(new TSpinEdit(gbCounter), kInner + 60, RowTop(1), 70, kBoxHeight);
   for (TSpinEdit* sp : {spStart, spStep}) {
     sp->MinValue = INT32_MIN;
     sp->MaxValue = INT32_MAX;
     sp->SetValue(1);
   }
-  lblDigits = At(new TLabel(gbCounter), kInner + 150, 20, 0, 0);
-  cmbDigits = At(new TComboBox(gbCounter, TComboStyle::DropDownList), kInner + 200, 16, 60, 21);
+  lblDigits = At(new TLabel(gbCounter), kInner + 150, LabelTop(0), 0, 0);
+  cmbDigits = At(new TComboBox(gbCounter, TComboStyle::DropDownList), kInner + 200, RowTop(0), 60, kBoxHeight);
   for (int i = 1; i <= kDigitChoices; ++i) cmbDigits->Items.Add(std::to_string(i));
   cmbDigits->SetItemIndex(0);
   // Enter in a mask or search box starts, as in the other tools' boxes.
@@ -154,9 +180,21 @@ void TRenamerForm::CreateOptionGroups() {
 void TRenamerForm::FormResize() {
   const int width = std::max(int(pnlMasks->ClientRect().right) - 2 * kLeft, kGroupMinWidth);
   for (TGroupBox* g : {gbFileName, gbFileExt, gbSearch, gbCase, gbCounter}) g->SetWidth(width);
-  for (TComboBox* c : {static_cast<TComboBox*>(cmbFileName), static_cast<TComboBox*>(cmbFileExt), cmbCaseSensitive})
-    c->SetWidth(width - 2 * kInner);
+  for (TComboBox* c : {static_cast<TComboBox*>(cmbFileName), cmbCaseSensitive}) c->SetWidth(width - 2 * kInner);
   for (TComboBox* c : {cmbSearch, cmbReplace}) c->SetWidth(width - 2 * kInner - kLabelWidth);
+  LayOutExtension();
+}
+
+// The tokens end the row, each as wide as its caption; the box takes the rest.
+void TRenamerForm::LayOutExtension() {
+  int right = gbFileExt->Width() - kInner;
+  for (TButton* b : {btnExtCounter, btnExtRange, btnExt}) {
+    b->SetWidth(FitWidth(*b));
+    right -= b->Width();
+    b->SetLeft(right);
+    right -= kTokenGap;
+  }
+  cmbFileExt->SetWidth(right - kInner);
 }
 
 void TRenamerForm::InitGlyphs() {
@@ -183,6 +221,7 @@ void TRenamerForm::ApplyTexts(int32_t id) {
   cmbCaseSensitive->Items.Clear();
   for (int i = 0; i < kCaseModes; ++i) cmbCaseSensitive->Items.Add(Tx(id + kCaseTexts + i));
   cmbCaseSensitive->SetItemIndex(index);
+  LayOutExtension();
   LayOutCounter();
   CentreButtons();
 }

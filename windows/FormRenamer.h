@@ -75,8 +75,10 @@ class TRenamerForm : public TToolWindow {
   void LayOutCounter();
 
  private:
-  void CreateMaskGroups();
-  void CreateOptionGroups();
+  // Each adds its groups from top down and leaves top below the last.
+  void CreateMaskGroups(int& top);
+  void CreateOptionGroups(int& top);
+  void LayOutExtension();
   void FillRenamerStructure();
   // Steps after the plan is made: the preview, and the rename when chosen.
   void PreviewAndRename(TstateOfBrowser& source);

@@ -39,17 +39,24 @@ const char* const kReplacerTexts[] = {
 
 constexpr int kRowHeight = 20;
 constexpr int kColumn2 = 165;
+constexpr int kOptionsHeight = 8 + 7 * kRowHeight + 12;
+constexpr int kFindHeight = 110;
+// The splitter, the replacement's caption strip and a line of its box.
+constexpr int kLeastReplaceHeight = 43;
 
 }  // namespace
 
 TReplacerForm::TReplacerForm(TWinControl* owner) : TToolWindow(owner, "::/REPLACER.htm") {
-  SetConstraints({kColumn2 + 165, 425, 0, 0});
+  // The find box at its first height and a line of the replacement above
+  // the options: the window shares its height with the pane's list.
+  SetConstraints(
+      {kColumn2 + 165, pnlAlign->Height() + kFindHeight + kLeastReplaceHeight + kOptionsHeight + pnlTool->Height(), 0, 0});
   btnStartOperation->OnClick = [this] { btnStartOperationClick(); };
   btnHelpReplacer = HelpButton;
 
   pnlOptions = new TPanel(this);
   pnlOptions->SetAlign(TAlign::Bottom);
-  pnlOptions->SetHeight(8 + 7 * kRowHeight + 12);
+  pnlOptions->SetHeight(kOptionsHeight);
   pnlOptions->BevelOuter = TBevelCut::None;
   struct TRadio {
     TRadioButton** button;
@@ -88,7 +95,7 @@ TReplacerForm::TReplacerForm(TWinControl* owner) : TToolWindow(owner, "::/REPLAC
   pnlTexts->BevelOuter = TBevelCut::None;
   pnlFind = new TPanel(pnlTexts);
   pnlFind->SetAlign(TAlign::Top);
-  pnlFind->SetHeight(110);
+  pnlFind->SetHeight(kFindHeight);
   pnlFind->BevelOuter = TBevelCut::None;
   lblFind = CaptionStrip(pnlFind);
   memFind = new TEdit(pnlFind, kMemoStyle);

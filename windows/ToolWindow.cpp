@@ -31,14 +31,14 @@ TToolWindow::TToolWindow(TWinControl* owner, const char* helpTopic)
   OnFocusExit = [this] { PaintTitle(false); };
   pnlTool = new TPanel(this);
   pnlTool->SetAlign(TAlign::Bottom);
-  pnlTool->SetHeight(40);
+  pnlTool->SetHeight(34);
   pnlTool->BevelOuter = TBevelCut::None;
   pnlTool->OnResize = [this] { CentreButtons(); };
   btnStartOperation = new TPylBitBtn(pnlTool);
-  btnStartOperation->SetBounds(0, 8, 130, 25);
+  btnStartOperation->SetBounds(0, 5, 130, 25);
   btnStartOperation->SetEnabled(false);
   HelpButton = new TPylBitBtn(pnlTool);
-  HelpButton->SetBounds(0, 8, 90, 25);
+  HelpButton->SetBounds(0, 5, 90, 25);
   HelpButton->OnClick = [this] { OpenHelp(); };
 }
 
