@@ -8,7 +8,10 @@
 
 namespace {
 
-constexpr size_t kOutputBuffer = 262144;
+// Each hand-over to a pool thread costs a wake-up: the disk is asked in
+// pieces of a mebibyte or so.
+constexpr size_t kOutputBuffer = 1048576;
+constexpr size_t kReadChunk = 1048576;
 constexpr DWORD kLargestCall = 1u << 30;
 
 bool WriteExactly(HANDLE file, const char* data, size_t size) {
@@ -40,7 +43,7 @@ class TFileBatchIO : public IBatchIO {
   // The attempt states read into their own buffer: the next block is read
   // ahead into a buffer here and copied over.
   bool ReadInput(uint64_t offset, char* buffer, size_t size) override {
-    if (Collect(offset, size, readAhead_.data())) {
+    if (Collect(offset, readAhead_.data()) >= size) {
       std::copy(readAhead_.begin(), readAhead_.begin() + static_cast<ptrdiff_t>(size), buffer);
     } else if (!ReadAt(source_, offset, buffer, size)) {
       return false;
@@ -50,22 +53,30 @@ class TFileBatchIO : public IBatchIO {
     return true;
   }
 
-  // The automaton's blocks come straight from the disk into two buffers
-  // in turn: the next is read ahead into the one given before the last.
+  // The automaton's blocks come straight from the disk, several at a time
+  // into one of two chunks in turn: the next chunk is read ahead into the
+  // other while this one is matched. Within a chunk the carried bytes are
+  // already in place; only a new chunk takes a copy of them.
   const char* ReadBlock(uint64_t offset, size_t size, const char* carry, size_t carried,
                         size_t room) override {
-    std::vector<char>& block = blocks_[given_ ^ 1];
-    const bool fits = block.size() >= room + size;
-    if (!Collect(offset, size, fits ? block.data() + room : nullptr)) {
-      if (!fits) block.resize(room + size);
-      if (!ReadAt(source_, offset, block.data() + room, size)) return nullptr;
+    TChunk* chunk = &chunks_[given_];
+    const bool held = chunk->room == room && offset >= chunk->at && offset + size <= chunk->at + chunk->size;
+    if (!held) {
+      chunk = &chunks_[given_ ^ 1];
+      if (!FillChunk(*chunk, offset, size, room)) return nullptr;
     }
-    std::copy(carry, carry + carried, block.data() + room - carried);
-    given_ ^= 1;
-    std::vector<char>& spare = blocks_[given_ ^ 1];
-    if (spare.size() < room + size) spare.resize(room + size);
-    Anticipate(offset + size, size, spare.data() + room);
-    return block.data() + room - carried;
+    char* at = chunk->bytes.data() + room + (offset - chunk->at);
+    if (carried && carry != at - carried) std::memmove(at - carried, carry, carried);
+    if (!held) {
+      given_ ^= 1;
+      TChunk& spare = chunks_[given_ ^ 1];
+      const size_t span = std::max(size, kReadChunk / size * size);
+      if (spare.bytes.size() < room + span) spare.bytes.resize(room + span);
+      spare.size = 0;
+      spare.room = room;
+      Anticipate(chunk->at + chunk->size, span, spare.bytes.data() + room);
+    }
+    return at - carried;
   }
 
   bool WriteOutput(const char* data, size_t size) override {
@@ -86,6 +97,28 @@ class TFileBatchIO : public IBatchIO {
   }
 
  private:
+  struct TChunk {
+    std::vector<char> bytes;  // room, then the chunk's bytes
+    uint64_t at = 0;
+    size_t size = 0;
+    size_t room = 0;
+  };
+
+  // The chunk from offset on into chunk: the one read ahead when it begins
+  // there, else read now.
+  bool FillChunk(TChunk& chunk, uint64_t offset, size_t size, size_t room) {
+    char* ahead = chunk.room == room && chunk.bytes.size() > room ? chunk.bytes.data() + room : nullptr;
+    chunk.at = offset;
+    chunk.room = room;
+    chunk.size = Collect(offset, ahead);
+    if (chunk.size >= size) return true;
+    chunk.size = static_cast<size_t>(std::min<uint64_t>(std::max(size, kReadChunk / size * size), size_ - offset));
+    if (chunk.bytes.size() < room + chunk.size) chunk.bytes.resize(room + chunk.size);
+    if (ReadAt(source_, offset, chunk.bytes.data() + room, chunk.size)) return true;
+    chunk.size = 0;
+    return false;
+  }
+
   struct TAhead {
     uint64_t offset = 0;
     size_t size = 0;  // 0: nothing asked for
@@ -106,11 +139,12 @@ class TFileBatchIO : public IBatchIO {
     return true;
   }
 
-  // Waits for the read ahead, if any: whether it brought these bytes to into.
-  bool Collect(uint64_t offset, size_t size, const char* into) {
-    if (!ahead_.size) return false;
+  // Waits for the read ahead, if any: the bytes it brought to into from
+  // offset on, 0 when it read others or failed.
+  size_t Collect(uint64_t offset, const char* into) {
+    if (!ahead_.size) return 0;
     WaitForThreadpoolWorkCallbacks(reader_.Get(), FALSE);
-    const bool read = ahead_.ok && ahead_.offset == offset && ahead_.size == size && ahead_.into == into;
+    const size_t read = ahead_.ok && ahead_.offset == offset && ahead_.into == into ? ahead_.size : 0;
     ahead_.size = 0;
     return read;
   }
@@ -161,8 +195,8 @@ class TFileBatchIO : public IBatchIO {
   const TBaseReplacer& owner_;
   TAhead ahead_;
   std::vector<char> readAhead_;
-  std::vector<char> blocks_[2];
-  int given_ = 0;  // the block given last
+  TChunk chunks_[2];
+  int given_ = 0;  // the chunk of the block given last
   // Only full buffers are written behind.
   std::vector<char> filling_, writing_;
   size_t filled_ = 0;

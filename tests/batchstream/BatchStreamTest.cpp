@@ -210,6 +210,26 @@ TEST(BatchStream, MatchesAcrossTheEdgeOfAFullBlock) {
   EXPECT_TRUE(GetFile(path) == lead + "X" + std::string(10, '.') + "[]!");
 }
 
+TEST(BatchStream, LiteralRowsAcrossEveryBlockEdgeOfALongFile) {
+  // At each edge of the 262144-byte blocks a match goes over it or an
+  // attempt that fails there: the bytes held back go into the next block.
+  std::string text(12 * 262144 + 50, '.');
+  for (size_t k = 1; k <= 12; ++k) text.replace(k * 262144 - 1 - k % 3, k % 2 ? 4 : 3, "wxyz", k % 2 ? 4 : 3);
+  std::string expected;
+  int32_t matches = 0;
+  size_t cursor = 0;
+  for (size_t at; (at = text.find("wxyz", cursor)) != std::string::npos; cursor = at + 4, ++matches)
+    expected.append(text, cursor, at - cursor).append("<>");
+  expected.append(text, cursor);
+  TTempFolder folder;
+  const std::string path = folder / "long.txt";
+  PutFile(path, text);
+  const TRun run = RunBatch(path, {{true, "wxyz", "<>"}});
+  EXPECT_EQ(run.matches, 6);
+  EXPECT_EQ(matches, 6);
+  EXPECT_TRUE(GetFile(path) == expected);
+}
+
 // Literal rows only: at each end the earliest start, then the first row.
 std::string LiteralModel(const std::vector<TRow>& rows, const std::string& text, int32_t& matches) {
   std::string out;
