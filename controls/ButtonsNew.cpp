@@ -44,6 +44,12 @@ void TSpeedButtonNew::SetImageListGlyph(HIMAGELIST list, int index) {
   Invalidate();
 }
 
+int TSpeedButtonNew::FitWidth() const {
+  const int glyph = glyph_.Size().cx;
+  const int text = caption_.empty() ? 0 : ScreenTextExtent(font_, caption_).cx;
+  return glyph + (glyph && text ? Spacing : 0) + text + 2;
+}
+
 void TSpeedButtonNew::SetCaption(const std::string& s) {
   caption_ = s;
   Invalidate();

@@ -35,6 +35,11 @@ class TSpeedButtonNew : public TGraphicControl {
     Invalidate();
   }
   TBitmap& Glyph() { return glyph_.Glyph; }
+  // The size of the one glyph drawn; nothing without a glyph bitmap.
+  SIZE GlyphSize() const { return glyph_.Size(); }
+  // The least width that shows the glyph, the gap and the caption whole
+  // within the frame.
+  int FitWidth() const;
   void SetNumGlyphs(int n);
   int NumGlyphs() const { return glyph_.NumGlyphs; }
   // The next paint draws image index of the list (the list stays the caller's).

@@ -86,7 +86,11 @@ TControl::TControl(TWinControl* parent) : parent_(parent) {
 
 TControl::~TControl() {
   for (TGoneHandler h : GoneHandlers()) h(this);
-  if (parent_) parent_->RemoveControl(this);
+  if (!parent_) return;
+  // A control that goes while its parent stays leaves no picture behind: a
+  // shorter row of buttons made in its place would not cover it.
+  if (visible_ && !parent_->destroying_) Invalidate();
+  parent_->RemoveControl(this);
 }
 
 void TControl::AddGoneHandler(TGoneHandler h) { GoneHandlers().push_back(h); }

@@ -122,6 +122,7 @@ TMainForm::TMainForm() : TForm(nullptr, TFormBorder::Sizeable) {
     ApplyToolTexts();
     tbMenu->SetMenu(&GeneralMenu.Items);
     ArrangeMenuToolbar();
+    FitModeButtons();
     DriveBarsAndBasketLinesAfterTexts();
   };
   OnCloseQuery = [this](bool&) { FormClose(); };
@@ -670,6 +671,17 @@ void TMainForm::ArrangeMenuToolbar() {
   tbMenu->Arrange();
   pnlTbMain->SetHeight(std::max(tbMenu->Height(), ToolbarHeight));
   ControlBarMain->ArrangeBands();
+}
+
+// The mode buttons share the bar equally: the window is never so narrow
+// that the share cuts the longest caption of the language.
+void TMainForm::FitModeButtons() {
+  int widest = 0;
+  for (TSpeedButtonNew* b : {btnMdBrowser, btnTool1, btnTool2, btnTool3, btnTool4}) {
+    b->UpdateFromAction();
+    widest = std::max(widest, b->FitWidth());
+  }
+  SetConstraints({Width() - ClientRect().right + int(pnlTools->Controls().size()) * widest, 0, 0, 0});
 }
 
 void TMainForm::ApplyLanguageTexts() { ApplyTexts(); }

@@ -168,6 +168,9 @@ class TMainForm : public TForm, public IPaneHost, public ISelectionHost {
   // Each button of the menu toolbar as wide as its caption; the main
   // toolbar starts right of it.
   void ArrangeMenuToolbar();
+  // The mode buttons take their captions at once; the window's least width
+  // shows the longest whole.
+  void FitModeButtons();
   // Alt+letter drops the menu toolbar's menu of that accelerator, as a menu
   // bar would; false when no menu has it.
   bool DropMenuByKey(TShortCut sc);

@@ -74,11 +74,13 @@ TEST_F(MainWindow, ModeKeysDockEachToolBesideTheActivePane) {
     }
   }
   EXPECT_EQ(ActivePanel, f.RightBrowser);
-  // The window has no least size of its own; the least that shows a docked
-  // tool whole: the tool's area at its least height, beside a pane as wide.
+  // The least that shows a docked tool whole: the tool's area at its least
+  // height, beside a pane as wide; the window's own least width, that of its
+  // mode buttons, passes it in French.
   const int width = f.Width() - f.pnlModes->Width() + 2 * ToolConstraints.MinWidth;
-  f.SetBounds(f.Left(), f.Top(), width, f.Height() - f.pnlModes->Height() + f.pnlLeft->Constraints().MinHeight);
+  const int height = f.Height() - f.pnlModes->Height() + f.pnlLeft->Constraints().MinHeight;
   for (WORD key : {'1', '3', '5'}) {
+    f.SetBounds(f.Left(), f.Top(), width, height);
     PressKey(Focused(f), key, true);
     Pump(100);
     EXPECT_TRUE(SaveWindowShot(f.Handle(), ShotPath(std::string("mainwindow_least_mode") + char(key) + ".bmp")));
@@ -182,6 +184,17 @@ TEST_F(MainWindow, LanguageReachesMenusToolbarAndTools) {
   EXPECT_EQ(f.btnTool1->Caption(), "Sucher");
   EXPECT_EQ(f.actRenamer->Hint, "Dateien umbenennen");
   EXPECT_EQ(f.actLaunchOperation->Caption, "Start...");
+
+  // Back from the longer French captions, every button shows whole on the
+  // bar's row and nothing of the longer row stays beyond the last.
+  UseLanguage("french.lng");
+  UseLanguage("");
+  EXPECT_EQ(f.tbMenu->Width(), barWidth);
+  EXPECT_LE(f.tbMenu->Width(), f.pnlTbMain->Left());
+  std::vector<TShotPoint> beyond;
+  for (int x = f.tbMenu->Buttons().back()->BoundsRect().right; x < f.tbMenu->Width(); ++x)
+    for (int y = 0; y < f.tbMenu->Height(); ++y) beyond.push_back({x, y, ColorToRGB(f.tbMenu->Color())});
+  EXPECT_TRUE(SaveWindowShot(f.tbMenu->Handle(), ShotPath("mainwindow_menu_bar.bmp"), beyond));
 }
 
 TEST_F(MainWindow, ToolbarMarksSayWhetherTheBarsShow) {

@@ -84,7 +84,7 @@ size_t DifferingPixels(const TPicture& picture, const RECT& client) {
 
 // Checks one capture: the client area must show something, and each point its colour.
 testing::AssertionResult CheckPicture(const TPicture& picture, RECT client, POINT origin, const RECT& window,
-                                      const std::string& path, std::initializer_list<TShotPoint> points) {
+                                      const std::string& path, const std::vector<TShotPoint>& points) {
   OffsetRect(&client, origin.x - window.left, origin.y - window.top);
   const RECT whole{0, 0, picture.width, picture.height};
   IntersectRect(&client, &client, &whole);
@@ -104,7 +104,7 @@ testing::AssertionResult CheckPicture(const TPicture& picture, RECT client, POIN
 }  // namespace
 
 testing::AssertionResult SaveWindowShot(HWND hwnd, const std::string& path,
-                                        std::initializer_list<TShotPoint> points) {
+                                        const std::vector<TShotPoint>& points) {
   // On a loaded machine the X server may show a window some time after its
   // paint: capture again for a while before calling the picture wrong.
   const bool ownWindow = GetWindowThreadProcessId(hwnd, nullptr) == GetCurrentThreadId();

@@ -2,8 +2,8 @@
 #include <windows.h>
 #include <gtest/gtest.h>
 
-#include <initializer_list>
 #include <string>
+#include <vector>
 
 // A point of a window's client area and the colour the picture must show there.
 struct TShotPoint {
@@ -16,4 +16,4 @@ struct TShotPoint {
 // is blank (all but a few of its pixels one colour), or when a given point
 // lacks its colour. Use it as EXPECT_TRUE(SaveWindowShot(...)).
 testing::AssertionResult SaveWindowShot(HWND hwnd, const std::string& path,
-                                        std::initializer_list<TShotPoint> points = {});
+                                        const std::vector<TShotPoint>& points = {});

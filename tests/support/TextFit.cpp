@@ -8,12 +8,14 @@
 #include <memory>
 #include <typeinfo>
 
+#include "controls/ButtonsNew.h"
 #include "controls/PylBitBtn.h"
 #include "core/translator.h"
 #include "framework/ComCtrls.h"
 #include "framework/Forms.h"
 #include "framework/Handles.h"
 #include "framework/StdCtrls.h"
+#include "framework/ToolBars.h"
 #include "support/BuildFolders.h"
 #include "support/MessagePump.h"
 #include "support/Screenshot.h"
@@ -94,6 +96,20 @@ bool NeedOf(const TControl& c, TNeed& need) {
       need.font = bit->Font().Handle();
       need.extra += bm.bmWidth / bit->NumGlyphs() + (need.text.empty() ? 0 : bit->Spacing);
     }
+    return true;
+  }
+  if (auto* b = dynamic_cast<const TSpeedButtonNew*>(&c)) {
+    // The glyph, the gap and the caption side by side, within the flat frame.
+    const int glyph = b->GlyphSize().cx;
+    need = {b->Caption(), b->Font().Handle(), glyph + (glyph ? b->Spacing : 0) + 2, DT_CENTER};
+    if (b->Margin >= 0) {
+      need.align = DT_LEFT;
+      need.extra += b->Margin;
+    }
+    return true;
+  }
+  if (auto* b = dynamic_cast<const TMenuBarButton*>(&c)) {
+    need = {WithoutMnemonic(b->Caption()), b->Font().Handle(), 2, DT_CENTER};
     return true;
   }
   if (auto* cb = dynamic_cast<const TComboBox*>(&c)) {

@@ -6,11 +6,12 @@
 #include "framework/Controls.h"
 
 // Fails, naming the window, the control and its text, for every shown label,
-// button, check box, radio button and combo box whose text is wider (a
-// wrapped label: taller) than what shows of the control: its own area less
-// its frame, box or arrow, cut by its parents' client areas and by windowed
-// siblings that lie over the text. Every page of a page control counts as
-// shown. A combo that lists fixed choices must show its widest choice.
+// button, speed button, menu bar button, check box, radio button and combo
+// box whose text is wider (a wrapped label: taller) than what shows of the
+// control: its own area less its frame, box or arrow, cut by its parents'
+// client areas and by windowed siblings that lie over the text. Every page
+// of a page control counts as shown. A combo that lists fixed choices must
+// show its widest choice.
 testing::AssertionResult TextsFit(const TWinControl& window, const std::string& name);
 
 // The texts of a shipped language file from beside the program, or the
