@@ -304,8 +304,9 @@ bool ReadAt(HANDLE file, uint64_t offset, void* buffer, size_t size) {
 TReadAhead::TReadAhead(HANDLE file, int64_t size, uint32_t blockSize)
     : file_(file), size_(size), blockSize_(blockSize), blocks_(new (std::nothrow) uint8_t[2 * size_t{blockSize}]) {
   ready_ = blocks_ != nullptr;
-  // Without the pool every block is read when it is asked for.
-  reader_.Reset(CreateThreadpoolWork(ReadNext, this, nullptr));
+  // Without the pool every block is read when it is asked for; a file of
+  // one block needs none.
+  if (size > blockSize) reader_.Reset(CreateThreadpoolWork(ReadNext, this, nullptr));
   if (ready_) Ask(0);
 }
 
@@ -338,4 +339,38 @@ const uint8_t* TReadAhead::Next(DWORD& size) {
   size = asked_;
   Ask(offset_ + asked_);
   return blocks_.get() + size_t{current_} * blockSize_;
+}
+
+TWriteBehind::TWriteBehind(HANDLE file) : file_(file) {
+  // Without the pool every block is written when it is given.
+  if (file) writer_.Reset(CreateThreadpoolWork(WriteOut, this, nullptr));
+}
+
+void CALLBACK TWriteBehind::WriteOut(PTP_CALLBACK_INSTANCE, void* self, PTP_WORK) {
+  auto& w = *static_cast<TWriteBehind*>(self);
+  OVERLAPPED at{};
+  at.Offset = static_cast<DWORD>(w.offset_);
+  at.OffsetHigh = static_cast<DWORD>(static_cast<uint64_t>(w.offset_) >> 32);
+  DWORD done = 0;
+  if (!WriteFile(w.file_, w.data_, w.size_, &done, &at) || done != w.size_) w.ok_ = false;
+}
+
+bool TWriteBehind::Wait() {
+  if (out_ && writer_) WaitForThreadpoolWorkCallbacks(writer_.Get(), FALSE);
+  out_ = false;
+  return ok_;
+}
+
+bool TWriteBehind::Write(const uint8_t* data, DWORD size, int64_t offset) {
+  if (!Wait()) return false;
+  data_ = data;
+  size_ = size;
+  offset_ = offset;
+  if (!writer_) {
+    WriteOut(nullptr, this, nullptr);
+    return ok_;
+  }
+  out_ = true;
+  SubmitThreadpoolWork(writer_.Get());
+  return true;
 }

@@ -145,6 +145,28 @@ class TReadAhead {
   TPoolWork reader_;
 };
 
+// Blocks written at their offsets on a pool thread, one out at a time and in
+// the order given, while the caller fills the next.
+class TWriteBehind {
+ public:
+  explicit TWriteBehind(HANDLE file);
+  // Waits for the write out, then starts this one; data must stay as it is
+  // until the next Write or Wait. False when a write failed.
+  bool Write(const uint8_t* data, DWORD size, int64_t offset);
+  // Waits for the write out; false when a write failed.
+  bool Wait();
+
+ private:
+  static void CALLBACK WriteOut(PTP_CALLBACK_INSTANCE, void* self, PTP_WORK);
+  HANDLE file_;
+  const uint8_t* data_ = nullptr;
+  DWORD size_ = 0;
+  int64_t offset_ = 0;
+  bool out_ = false, ok_ = true;
+  // Last, so that it goes first: a write still out ends before the caller's data goes.
+  TPoolWork writer_;
+};
+
 // Test-only settings; production code never calls them.
 namespace ReplacerTesting {
 // Changes the engines' block size (0 restores the normal one).

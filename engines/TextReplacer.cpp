@@ -15,6 +15,9 @@ namespace {
 
 // Stop requests are honoured at least this often inside one file.
 constexpr size_t kStopCheckBytes = 65536;
+// The disk is read and written several blocks at a time: every hand-over to
+// the pool thread that does it costs a wake-up.
+constexpr uint32_t kBlocksPerTransfer = 4;
 // Letters and the space by how common they are in text; every other byte
 // counts as rarer than all of them.
 constexpr std::string_view kCommonBytes = " etaoinshrdlcumwfgypbvkjxqz";
@@ -70,11 +73,13 @@ struct TCandidate {
 // One pass of the matcher over a file: every occurrence is found by
 // candidates that each track a partial match; the first to complete wins and
 // all others are dropped, so matches never overlap. Output goes through a
-// buffer that is rewound over what a match replaces; bytes written to the
-// file too early are overwritten later and the file is cut at the end.
+// buffer that is rewound over what a match replaces, written behind while
+// the next fills; bytes written to the file too early are overwritten later
+// and the file is cut at the end.
 class TStreamMatcher {
  public:
-  TStreamMatcher(const TPatternView& p, TReplaceMode mode, uint32_t split, HANDLE out, uint8_t* buffer,
+  // buffers: two of OutputBufferSize(p, blockSize) bytes, written in turn.
+  TStreamMatcher(const TPatternView& p, TReplaceMode mode, uint32_t split, HANDLE out, uint8_t* buffers,
                  uint32_t blockSize)
       : p_(p),
         l_(p.FindLength),
@@ -84,7 +89,8 @@ class TStreamMatcher {
         between_(mode == rmInsBetween),
         tail_(mode == rmInsBefore ? l_ : between_ ? l_ - split : 0),
         out_(out),
-        buf_(buffer),
+        buf_(buffers),
+        spare_(buffers ? buffers + OutputBufferSize(p, blockSize) : nullptr),
         block_(blockSize),
         candidates_(1, TCandidate{0, 0, false}),
         ring_(tail_ ? l_ + 1 : 0),
@@ -128,19 +134,19 @@ class TStreamMatcher {
 
   bool FlushBuffer() {
     if (!out_ || filled_ <= 0) return ok_;
-    LARGE_INTEGER at;
-    at.QuadPart = w_ - filled_;
-    DWORD done = 0;
-    const DWORD size = static_cast<DWORD>(filled_);
-    if (!SetFilePointerEx(out_, at, nullptr, FILE_BEGIN) || !WriteFile(out_, buf_, size, &done, nullptr) ||
-        done != size)
-      ok_ = false;
+    if (!writer_.Write(buf_, static_cast<DWORD>(filled_), w_ - filled_)) ok_ = false;
+    std::swap(buf_, spare_);
     filled_ = 0;
     return ok_;
   }
 
+  static size_t OutputBufferSize(const TPatternView& p, uint32_t blockSize) {
+    return size_t{p.ReplacementLength} + p.FindLength + blockSize + 1;
+  }
+
   bool CutOutput() {
     if (!out_) return ok_;
+    if (!writer_.Wait()) ok_ = false;
     LARGE_INTEGER at;
     at.QuadPart = w_;
     if (!SetFilePointerEx(out_, at, nullptr, FILE_BEGIN) || !SetEndOfFile(out_)) ok_ = false;
@@ -353,7 +359,7 @@ class TStreamMatcher {
   const bool after_, between_;
   const uint32_t tail_;
   HANDLE out_;
-  uint8_t* buf_;
+  uint8_t *buf_, *spare_;
   const int64_t block_;
   std::vector<TCandidate> candidates_;
   std::vector<uint8_t> ring_;
@@ -362,6 +368,8 @@ class TStreamMatcher {
   const TProbe first_, rare_, rare2_;
   bool curDelim_ = true, inside_ = false, ok_ = true;
   int32_t matches_ = 0;
+  // Last, so that it goes first: a write still out ends before the buffers go.
+  TWriteBehind writer_{out_};
 };
 
 bool FileSizeOf(HANDLE h, int64_t& size) {
@@ -462,10 +470,13 @@ TReplaceResult TTextReplacer::StreamPass(const std::string& fileName, bool count
     if (opened != kFilesOpen) return static_cast<TReplaceResult>(opened);
   }
 
-  const uint32_t blockSize = ReplaceBlockSize();
+  bool ok = FileSizeOf(source.Get(), FileSize);
+  // No larger than the file: fresh memory costs a fault per page, which many
+  // small files would pay over and over.
+  const auto blockSize =
+      static_cast<uint32_t>(std::clamp<int64_t>(FileSize, 1, int64_t{ReplaceBlockSize()} * kBlocksPerTransfer));
   TGlobalBlock output;
-  bool ok = FileSizeOf(source.Get(), FileSize) &&
-            (counting || output.Allocate(size_t{view.ReplacementLength} + view.FindLength + blockSize + 1, false));
+  ok = ok && (counting || output.Allocate(2 * TStreamMatcher::OutputBufferSize(view, blockSize), false));
   {
     TReadAhead input(source.Get(), ok ? FileSize : 0, blockSize);
     TGlobalLock out(output.Handle());

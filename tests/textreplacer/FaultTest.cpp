@@ -5,6 +5,7 @@
 #include "engines/BatchReplacer_utils.h"
 #include "framework/Thread.h"
 #include "support/FreshProcess.h"
+#include "support/WineDrive.h"
 
 namespace {
 
@@ -213,6 +214,25 @@ class TBlockSizeGuard {
   explicit TBlockSizeGuard(uint32_t size) { ReplacerTesting::SetBlockSize(size); }
   ~TBlockSizeGuard() { ReplacerTesting::SetBlockSize(0); }
 };
+
+// The output runs out of room part way: the file stays as it was, with no
+// output left beside it, and the call says it failed.
+TEST(ReplacerFaults, FullDiskKeepsTheOriginal) {
+  std::string content;
+  while (content.size() < 300000) content += "a b ";
+  for (TReplaceMode mode : {rmReplace, rmInsBefore}) {
+    const std::string what = "mode " + std::to_string(mode);
+    TTempFolder dir;
+    TSmallDisk disk(dir / "disk", 1 << 20);
+    ASSERT_TRUE(disk.Ok());
+    const std::string path = dir / "disk\\r.txt";
+    PutFile(path, content);
+    EXPECT_EQ(RunReplacer(path, mode, {"a", "12345678"}), rrFailed) << what;
+    EXPECT_TRUE(GetFile(path) == content) << what;
+    WIN32_FIND_DATAA found;
+    EXPECT_FALSE(TFindHandle(FindFirstFileA((dir / "disk\\r.txt?").c_str(), &found))) << found.cFileName;
+  }
+}
 
 TEST(ReplacerFaults, StopMidFileKeepsTheOriginal) {
   // Small blocks and dense matches keep the run long enough to be stopped
