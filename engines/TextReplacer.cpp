@@ -35,25 +35,47 @@ struct TProbe {
   bool Fits(const uint8_t* p) const { return p[At] == A || p[At] == B; }
 };
 
-// The first s of [0, count) where p[s + x.At] and p[s + y.At] both fit;
-// count when none. Bytes up to p[count - 1 + the larger offset] are read.
-size_t FindProbes(const uint8_t* p, size_t count, const TProbe& x, const TProbe& y) {
-  size_t s = 0;
+// Two bytes of the find text sought together, the compared vectors made
+// once: a dense file asks for the next place every few dozen bytes.
+class TProbePair {
+ public:
+  TProbePair(const TProbe& x, const TProbe& y) : x_(x), y_(y) {
 #if defined(__SSE2__)
-  const auto hits = [p](size_t at, const TProbe& probe) {
-    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + at + probe.At));
-    return _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8(static_cast<char>(probe.A))),
-                        _mm_cmpeq_epi8(v, _mm_set1_epi8(static_cast<char>(probe.B))));
-  };
-  for (; s + 16 <= count; s += 16) {
-    const int mask = _mm_movemask_epi8(_mm_and_si128(hits(s, x), hits(s, y)));
-    if (mask) return s + static_cast<size_t>(__builtin_ctz(static_cast<unsigned>(mask)));
-  }
+    x1_ = _mm_set1_epi8(static_cast<char>(x.A));
+    x2_ = _mm_set1_epi8(static_cast<char>(x.B));
+    y1_ = _mm_set1_epi8(static_cast<char>(y.A));
+    y2_ = _mm_set1_epi8(static_cast<char>(y.B));
 #endif
-  for (; s < count; ++s)
-    if (x.Fits(p + s) && y.Fits(p + s)) return s;
-  return count;
-}
+  }
+
+  size_t Reach() const { return std::max(x_.At, y_.At); }
+
+  // The first s of [0, count) where p[s + x.At] and p[s + y.At] both fit;
+  // count when none. Bytes up to p[count - 1 + Reach()] are read.
+  size_t Find(const uint8_t* p, size_t count) const {
+    size_t s = 0;
+#if defined(__SSE2__)
+    const uint8_t *px = p + x_.At, *py = p + y_.At;
+    for (; s + 16 <= count; s += 16) {
+      const __m128i vx = _mm_loadu_si128(reinterpret_cast<const __m128i*>(px + s));
+      const __m128i vy = _mm_loadu_si128(reinterpret_cast<const __m128i*>(py + s));
+      const __m128i hits = _mm_and_si128(_mm_or_si128(_mm_cmpeq_epi8(vx, x1_), _mm_cmpeq_epi8(vx, x2_)),
+                                         _mm_or_si128(_mm_cmpeq_epi8(vy, y1_), _mm_cmpeq_epi8(vy, y2_)));
+      if (const int mask = _mm_movemask_epi8(hits))
+        return s + static_cast<size_t>(__builtin_ctz(static_cast<unsigned>(mask)));
+    }
+#endif
+    for (; s < count; ++s)
+      if (x_.Fits(p + s) && y_.Fits(p + s)) return s;
+    return count;
+  }
+
+ private:
+  TProbe x_, y_;
+#if defined(__SSE2__)
+  __m128i x1_, x2_, y1_, y2_;
+#endif
+};
 
 constexpr std::array<bool, 256> MakeDelimiterTable() {
   std::array<bool, 256> t{};
@@ -94,9 +116,8 @@ class TStreamMatcher {
         block_(blockSize),
         candidates_(1, TCandidate{0, 0, false}),
         ring_(tail_ ? l_ + 1 : 0),
-        first_(Probe(0)),
-        rare_(Probe(between_ ? 0 : RarestPosition(l_, l_))),
-        rare2_(Probe(between_ ? 0 : RarestPosition(l_, static_cast<uint32_t>(rare_.At)))) {}
+        first_(Probe(0), Probe(0)),
+        rare_(RareProbes()) {}
 
   // Feeds bytes [0, n) of a block starting at file offset blockOffset.
   void Feed(const uint8_t* in, size_t n, int64_t blockOffset, int64_t fileSize) {
@@ -173,6 +194,13 @@ class TStreamMatcher {
     return best;
   }
 
+  // The find text's two rarest bytes; a between pair is sought by its first.
+  TProbePair RareProbes() const {
+    if (between_) return {Probe(0), Probe(0)};
+    const uint32_t rarest = RarestPosition(l_, l_);
+    return {Probe(rarest), Probe(RarestPosition(l_, rarest))};
+  }
+
   TProbe Probe(size_t k) const { return {k, p_.First[k], p_.CaseSensitive ? p_.First[k] : p_.Second[k]}; }
 
   enum class TStart { No, Yes, Unsure };
@@ -199,15 +227,15 @@ class TStreamMatcher {
   // the judgement of it. Places are found by the find text's two rarest
   // bytes where they lie in the bytes in hand, by its first byte after that.
   size_t NextStart(const uint8_t* in, size_t n, size_t i, TStart& start) const {
-    const size_t reach = std::max(rare_.At, rare2_.At);
+    const size_t reach = rare_.Reach();
     size_t j = i;
     for (; j + reach < n; ++j) {
-      j += FindProbes(in + j, n - j - reach, rare_, rare2_);
+      j += rare_.Find(in + j, n - j - reach);
       if (j + reach >= n) break;
       if ((start = JudgeStart(in, n, i, j)) != TStart::No) return j;
     }
     for (;; ++j) {
-      j += FindProbes(in + j, n - j, first_, first_);
+      j += first_.Find(in + j, n - j);
       if (j == n || (start = JudgeStart(in, n, i, j)) != TStart::No) return j;
     }
   }
@@ -365,7 +393,7 @@ class TStreamMatcher {
   std::vector<uint8_t> ring_;
   int64_t w_ = 0, filled_ = 0, openEnd_ = 0;
   // The idle scan looks for the find text's two rarest bytes together.
-  const TProbe first_, rare_, rare2_;
+  const TProbePair first_, rare_;
   bool curDelim_ = true, inside_ = false, ok_ = true;
   int32_t matches_ = 0;
   // Last, so that it goes first: a write still out ends before the buffers go.
