@@ -394,8 +394,12 @@ TEST_F(FinderTool, AHundredSearchesLeaveNothingBehind) {
     EXPECT_NE(GetThreadId(thread), id);
   }
   for (HWND w : g_closer.windows) EXPECT_FALSE(IsWindow(w));
+  // A freed glyph's handle value may already name a newer picture (the
+  // panes' icons come and go meanwhile); a leak keeps one of every run.
   ASSERT_EQ(g_closer.glyphs.size(), 800u);
-  for (HGDIOBJ g : g_closer.glyphs) EXPECT_TRUE(g && GetObjectType(g) == 0);
+  EXPECT_LT(std::count_if(g_closer.glyphs.begin(), g_closer.glyphs.end(),
+                          [](HGDIOBJ g) { return !g || GetObjectType(g) != 0; }),
+            10);
   // The last pattern block is freed; the heap count stands for the others.
   ASSERT_TRUE(g_closer.patterns);
   EXPECT_EQ(GlobalFlags(g_closer.patterns), UINT(GMEM_INVALID_HANDLE));
