@@ -284,14 +284,22 @@ bool TBaseReplacer::MakeBackupCopy(const std::string& fileName, int64_t size) {
   return ok;
 }
 
+namespace {
+// A request at a file offset, on a handle opened for plain calls.
+OVERLAPPED At(uint64_t offset) {
+  OVERLAPPED at{};
+  at.Offset = static_cast<DWORD>(offset);
+  at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+  return at;
+}
+}  // namespace
+
 bool ReadAt(HANDLE file, uint64_t offset, void* buffer, size_t size) {
   constexpr DWORD kLargestCall = 1u << 30;
   auto* to = static_cast<char*>(buffer);
   while (size > 0) {
     const DWORD chunk = static_cast<DWORD>(std::min<size_t>(size, kLargestCall));
-    OVERLAPPED at{};
-    at.Offset = static_cast<DWORD>(offset);
-    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    OVERLAPPED at = At(offset);
     DWORD done = 0;
     if (!ReadFile(file, to, chunk, &done, &at) || done != chunk) return false;
     to += chunk;
@@ -303,11 +311,10 @@ bool ReadAt(HANDLE file, uint64_t offset, void* buffer, size_t size) {
 
 TReadAhead::TReadAhead(HANDLE file, int64_t size, uint32_t blockSize)
     : file_(file), size_(size), blockSize_(blockSize), blocks_(new (std::nothrow) uint8_t[2 * size_t{blockSize}]) {
-  ready_ = blocks_ != nullptr;
   // Without the pool every block is read when it is asked for; a file of
   // one block needs none.
   if (size > blockSize) reader_.Reset(CreateThreadpoolWork(ReadNext, this, nullptr));
-  if (ready_) Ask(0);
+  if (Ready()) Ask(0);
 }
 
 void CALLBACK TReadAhead::ReadNext(PTP_CALLBACK_INSTANCE, void* self, PTP_WORK) {
@@ -329,10 +336,10 @@ void TReadAhead::Ask(int64_t offset) {
 
 const uint8_t* TReadAhead::Next(DWORD& size) {
   size = 0;
-  if (!ready_ || failed_ || !asked_) return nullptr;
+  if (!Ready() || !asked_) return nullptr;
   if (reader_) WaitForThreadpoolWorkCallbacks(reader_.Get(), FALSE);
   if (!readOk_) {
-    failed_ = true;
+    asked_ = 0;  // nothing more after a failed read
     return nullptr;
   }
   current_ ^= 1;
@@ -348,9 +355,7 @@ TWriteBehind::TWriteBehind(HANDLE file) : file_(file) {
 
 void CALLBACK TWriteBehind::WriteOut(PTP_CALLBACK_INSTANCE, void* self, PTP_WORK) {
   auto& w = *static_cast<TWriteBehind*>(self);
-  OVERLAPPED at{};
-  at.Offset = static_cast<DWORD>(w.offset_);
-  at.OffsetHigh = static_cast<DWORD>(static_cast<uint64_t>(w.offset_) >> 32);
+  OVERLAPPED at = At(static_cast<uint64_t>(w.offset_));
   DWORD done = 0;
   if (!WriteFile(w.file_, w.data_, w.size_, &done, &at) || done != w.size_) w.ok_ = false;
 }

@@ -124,11 +124,10 @@ class TReadAhead {
  public:
   TReadAhead(HANDLE file, int64_t size, uint32_t blockSize);
   // False when the memory for the two blocks is not there.
-  bool Ready() const { return ready_; }
+  bool Ready() const { return blocks_ != nullptr; }
   // The next block and its size, valid until the next call; nullptr at the
-  // end of the file and when a read failed (then Failed()).
+  // end of the file and once a read failed.
   const uint8_t* Next(DWORD& size);
-  bool Failed() const { return failed_; }
 
  private:
   static void CALLBACK ReadNext(PTP_CALLBACK_INSTANCE, void* self, PTP_WORK);
@@ -140,7 +139,7 @@ class TReadAhead {
   int64_t offset_ = 0;  // of the block asked for last
   DWORD asked_ = 0;     // its size; 0 when none is out
   uint32_t current_ = 1;
-  bool ready_ = false, failed_ = false, readOk_ = false;
+  bool readOk_ = false;
   // Last, so that it goes first: a read still out ends before the blocks go.
   TPoolWork reader_;
 };
