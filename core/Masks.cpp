@@ -41,6 +41,8 @@ void ParseFilterList(const std::string& text, TFilterList& list) {
 bool MatchMask(const char* name, const TPartFilterItem& item) {
   const std::string& up = item.upper;
   const std::string& lo = item.lower;
+  // "*" and "*.*" take every name, and are what most lists are read with.
+  if (!up.empty() && up[0] == '*' && RestMatchesEmpty(up, 1)) return true;
   const size_t nameLen = strlen(name);
   const size_t npos = std::string::npos;
   size_t m = 0, n = 0, starM = npos, starN = 0;

@@ -6,6 +6,7 @@
 
 #include "core/FileUtils.h"
 #include "core/Formats.h"
+#include "core/ListLock.h"
 #include "framework/FindFiles.h"
 
 namespace {
@@ -15,6 +16,18 @@ constexpr uint32_t ShellInfoFlags = SHGFI_PIDL | SHGFI_SYSICONINDEX | SHGFI_DISP
 constexpr DWORD ShellEnumFlags = SHCONTF_FOLDERS | SHCONTF_NONFOLDERS | SHCONTF_INCLUDEHIDDEN;
 
 uint64_t AsUInt64(const FILETIME& t) { return (uint64_t(t.dwHighDateTime) << 32) | t.dwLowDateTime; }
+
+// Eight times the capacity at a time once that exceeds the step: each page a
+// growth copies into is a fresh fault, which costs more than reading the
+// entries in it, while room not yet filled costs nothing until it is
+// touched. Half the capacity where that much address space cannot be had.
+bool GrowForRead(TstateOfBrowser& list) {
+  const int64_t capacity = list.FileCapacity, room = INT32_MAX - capacity;
+  for (int64_t by : {7 * capacity, capacity / 2})
+    if (room > 0 && GrowFileBlocks(list, int32_t(std::min(std::max<int64_t>(FileGrowthRead, by), room))))
+      return true;
+  return false;
+}
 
 // Appends records to one directory's run, keeping the file and order blocks
 // locked and re-locking them after each growth.
@@ -31,9 +44,7 @@ class TEntryAppender {
     if (list_.FileCount >= list_.FileCapacity) {
       files_.reset();
       order_.reset();
-      // Half the capacity at a time once that exceeds the step: a large
-      // folder then costs a few reallocations, not one per step.
-      bool grown = GrowFileBlocks(list_, std::max(FileGrowthRead, list_.FileCapacity / 2));
+      const bool grown = GrowForRead(list_);
       Relock();
       if (!grown) return nullptr;
     }
@@ -197,6 +208,7 @@ bool ReadFolder(uint32_t dir, uint32_t readFlags, TstateOfBrowser& list, TString
 
   // A file, or an empty drive root, lists no entries.
   TFindFiles search(path + "\\*.*");
+  const TPoolLock pool(list.Names);
   const bool basketMarks =
       (list.ModeFlags & ModeBasketView) && (GeneralCheckContainer & OptBasketBothMarks);
   const TFilterList noMasks;
