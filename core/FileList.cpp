@@ -29,8 +29,8 @@ void FreeBlock(HGLOBAL& h) {
   h = nullptr;
 }
 
-bool ResizeBlock(HGLOBAL& h, size_t bytes) {
-  HGLOBAL moved = h ? GlobalReAlloc(h, bytes, GMEM_MOVEABLE | GMEM_ZEROINIT) : AllocBlock(bytes);
+bool ResizeBlock(HGLOBAL& h, size_t bytes, bool zeroFill = true) {
+  HGLOBAL moved = h ? GlobalReAlloc(h, bytes, GMEM_MOVEABLE | (zeroFill ? GMEM_ZEROINIT : 0)) : AllocBlock(bytes);
   if (!moved) return false;
   h = moved;
   return true;
@@ -200,11 +200,11 @@ void RestoreDirBlocks(TstateOfBrowser& list) {
   list.SavedDirCount = 0;
 }
 
-bool GrowFileBlocks(TstateOfBrowser& list, int32_t by) {
+bool GrowFileBlocks(TstateOfBrowser& list, int32_t by, bool zeroFill) {
   ListTesting::CheckGrowth(&list);
   size_t records = size_t(list.FileCapacity) + size_t(by);
-  if (!ResizeBlock(list.FileBlock, records * sizeof(TFileRecord))) return false;
-  if (!ResizeBlock(list.OrderBlock, records * sizeof(uint32_t))) return false;
+  if (!ResizeBlock(list.FileBlock, records * sizeof(TFileRecord), zeroFill)) return false;
+  if (!ResizeBlock(list.OrderBlock, records * sizeof(uint32_t), zeroFill)) return false;
   list.FileCapacity = int32_t(records);
   return true;
 }

@@ -189,7 +189,9 @@ using TListOperationEnd = void (*)(TPluginStructure& walk);
 extern TListOperationEnd OnListOperationEnd;
 
 // Block growth keeping the contents; false (nothing changed) without memory.
-bool GrowFileBlocks(TstateOfBrowser& list, int32_t by);
+// zeroFill false leaves the new room as it comes, for a caller that writes
+// each record before counting it: zeroing would touch every page of it.
+bool GrowFileBlocks(TstateOfBrowser& list, int32_t by, bool zeroFill = true);
 bool GrowDirBlocks(TstateOfBrowser& list, int32_t by);
 // Appends a directory record (growing by DirGrowth); its number, or 0.
 uint32_t AddDirRecord(TstateOfBrowser& list, const TDirRecord& dir);

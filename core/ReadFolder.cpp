@@ -24,7 +24,7 @@ uint64_t AsUInt64(const FILETIME& t) { return (uint64_t(t.dwHighDateTime) << 32)
 bool GrowForRead(TstateOfBrowser& list) {
   const int64_t capacity = list.FileCapacity, room = INT32_MAX - capacity;
   for (int64_t by : {7 * capacity, capacity / 2})
-    if (room > 0 && GrowFileBlocks(list, int32_t(std::min(std::max<int64_t>(FileGrowthRead, by), room))))
+    if (room > 0 && GrowFileBlocks(list, int32_t(std::min(std::max<int64_t>(FileGrowthRead, by), room)), false))
       return true;
   return false;
 }
