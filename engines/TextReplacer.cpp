@@ -50,6 +50,25 @@ class TProbePair {
 
   size_t Reach() const { return std::max(x_.At, y_.At); }
 
+  // Bit s set where p[s + x.At] and p[s + y.At] both fit, for s in [0, 64).
+  // Bytes up to p[63 + Reach()] are read.
+  uint64_t Mask64(const uint8_t* p) const {
+    uint64_t mask = 0;
+#if defined(__SSE2__)
+    for (int k = 0; k < 64; k += 16) {
+      const __m128i vx = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + x_.At + k));
+      const __m128i vy = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + y_.At + k));
+      const __m128i hits = _mm_and_si128(_mm_or_si128(_mm_cmpeq_epi8(vx, x1_), _mm_cmpeq_epi8(vx, x2_)),
+                                         _mm_or_si128(_mm_cmpeq_epi8(vy, y1_), _mm_cmpeq_epi8(vy, y2_)));
+      mask |= uint64_t{static_cast<uint32_t>(_mm_movemask_epi8(hits))} << k;
+    }
+#else
+    for (size_t k = 0; k < 64; ++k)
+      if (x_.Fits(p + k) && y_.Fits(p + k)) mask |= uint64_t{1} << k;
+#endif
+    return mask;
+  }
+
   // The first s of [0, count) where p[s + x.At] and p[s + y.At] both fit;
   // count when none. Bytes up to p[count - 1 + Reach()] are read.
   size_t Find(const uint8_t* p, size_t count) const {
@@ -123,6 +142,7 @@ class TStreamMatcher {
   void Feed(const uint8_t* in, size_t n, int64_t blockOffset, int64_t fileSize) {
     size_t i = 0;
     while (i < n) {
+      if (Idle() && (i = ReplaceInHand(in, n, i)) == n) break;
       if (Idle()) {
         TStart start = TStart::No;
         const size_t j = NextStart(in, n, i, start);
@@ -180,7 +200,7 @@ class TStreamMatcher {
  private:
   // A file of several GiB can hold more matches than the 32-bit count.
   void CountMatch() {
-    if (matches_ < MatchLimit()) ++matches_;
+    if (matches_ < matchLimit_) ++matches_;
   }
 
   bool Idle() const { return candidates_.size() == 1 && candidates_[0].Count == 0 && !inside_; }
@@ -238,6 +258,77 @@ class TStreamMatcher {
       j += first_.Find(in + j, n - j);
       if (j == n || (start = JudgeStart(in, n, i, j)) != TStart::No) return j;
     }
+  }
+
+  // The idle stretch from i on, while the find text lies whole in the bytes
+  // in hand with room after it: each gap and match written out as
+  // CopyThrough and CompleteInHand would. Returns where it stops, for the
+  // general path: near the end of the bytes, at a place only the candidates
+  // can judge, or where the output buffer would fill. A dense file meets a
+  // match every few dozen bytes, so the state lives in locals: a byte stored
+  // through the buffer might alias the members, which would then be written
+  // back and read again at every match.
+  size_t ReplaceInHand(const uint8_t* in, size_t n, size_t i) {
+    if (!ring_.empty() || between_) return i;
+    const size_t l = l_, r = r_, reach = rare_.Reach();
+    const bool after = after_;
+    uint8_t* const buf = out_ ? buf_ : nullptr;
+    int64_t filled = filled_, w = w_;
+    int32_t matches = matches_;
+    bool delim = curDelim_;
+    size_t window = n;  // where the 64 places of `hits` begin
+    uint64_t hits = 0;
+    for (size_t j = i; j + 64 + reach <= n;) {
+      if (j < window || j >= window + 64) {
+        window = j;
+        hits = rare_.Mask64(in + j);
+      }
+      const uint64_t ahead = hits >> (j - window);
+      if (!ahead) {
+        j = window + 64;
+        continue;
+      }
+      j += static_cast<size_t>(__builtin_ctzll(ahead));
+      if (j + l >= n) break;
+      if (!WholeAt(in, j, j == i ? delim : kDelimiters[in[j - 1]])) {
+        ++j;
+        continue;
+      }
+      const size_t gap = j - i;
+      if (buf) {
+        if (filled + static_cast<int64_t>(gap + l + r) >= block_) break;
+        uint8_t* to = buf + filled;
+        CopyBytes(to, in + i, gap);
+        to += gap;
+        if (after) {
+          CopyBytes(to, in + j, l);
+          to += l;
+        }
+        CopyBytes(to, p_.Replacement, r);
+        to += r;
+        const int64_t added = to - (buf + filled);
+        filled += added;
+        w += added;
+      }
+      if (matches < matchLimit_) ++matches;
+      // Matching resumes with the byte after the match as at a word start.
+      delim = p_.WholeWord;
+      i = j = j + l;
+    }
+    filled_ = filled;
+    w_ = w;
+    matches_ = matches;
+    curDelim_ = delim;
+    return i;
+  }
+
+  // Whether the find text matches whole at in[j], the byte after it in hand
+  // (prevDelim: whether the byte before it ends a word).
+  bool WholeAt(const uint8_t* in, size_t j, bool prevDelim) const {
+    if (p_.WholeWord && !prevDelim) return false;
+    for (size_t k = 0; k < l_; ++k)
+      if (!Fits(in[j + k], k)) return false;
+    return !p_.WholeWord || kDelimiters[in[j + l_]];
   }
 
   // A whole match in the bytes at `at`, found while idle: written out at
@@ -396,6 +487,7 @@ class TStreamMatcher {
   const TProbePair first_, rare_;
   bool curDelim_ = true, inside_ = false, ok_ = true;
   int32_t matches_ = 0;
+  const int32_t matchLimit_ = MatchLimit();
   // Last, so that it goes first: a write still out ends before the buffers go.
   TWriteBehind writer_{out_};
 };
