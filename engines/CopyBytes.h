@@ -37,3 +37,10 @@ inline void CopyBytes(void* destination, const void* source, size_t size) {
     to[size - 1] = from[size - 1];
   }
 }
+
+// Exactly 64 bytes, for a caller that may copy more than it needs.
+inline void CopyFixed64(void* destination, const void* source) {
+  auto* to = static_cast<unsigned char*>(destination);
+  const auto* from = static_cast<const unsigned char*>(source);
+  for (size_t i = 0; i < 64; i += 16) copy_bytes_detail::CopyWord<16>(to + i, from + i);
+}

@@ -96,6 +96,44 @@ class TProbePair {
 #endif
 };
 
+// A find text of up to 16 bytes compared in one step, each byte against
+// both case copies: a dense file asks at every few dozen bytes.
+class TShortText {
+ public:
+  explicit TShortText(const TPatternView& p) {
+#if defined(__SSE2__)
+    if (p.FindLength > 16) return;
+    uint8_t first[16] = {}, second[16] = {};
+    std::memcpy(first, p.First, p.FindLength);
+    std::memcpy(second, p.CaseSensitive ? p.First : p.Second, p.FindLength);
+    first_ = _mm_loadu_si128(reinterpret_cast<const __m128i*>(first));
+    second_ = _mm_loadu_si128(reinterpret_cast<const __m128i*>(second));
+    want_ = (1u << p.FindLength) - 1;
+#endif
+  }
+
+  bool Usable() const { return want_ != 0; }
+
+  // Whether the text lies at p; reads p[0] to p[15].
+  bool At(const uint8_t* p) const {
+#if defined(__SSE2__)
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const auto fits = static_cast<uint32_t>(
+        _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, first_), _mm_cmpeq_epi8(v, second_))));
+    return (fits & want_) == want_;
+#else
+    (void)p;
+    return false;
+#endif
+  }
+
+ private:
+#if defined(__SSE2__)
+  __m128i first_, second_;
+#endif
+  uint32_t want_ = 0;
+};
+
 constexpr std::array<bool, 256> MakeDelimiterTable() {
   std::array<bool, 256> t{};
   for (int b : {13, 10, 32, 93, 92, 91, 94, 96, 125, 124, 123, 126}) t[b] = true;
@@ -136,7 +174,8 @@ class TStreamMatcher {
         candidates_(1, TCandidate{0, 0, false}),
         ring_(tail_ ? l_ + 1 : 0),
         first_(Probe(0), Probe(0)),
-        rare_(RareProbes()) {}
+        rare_(RareProbes()),
+        short_(p) {}
 
   // Feeds bytes [0, n) of a block starting at file offset blockOffset.
   void Feed(const uint8_t* in, size_t n, int64_t blockOffset, int64_t fileSize) {
@@ -289,7 +328,7 @@ class TStreamMatcher {
         continue;
       }
       j += static_cast<size_t>(__builtin_ctzll(ahead));
-      if (j + l >= n) break;
+      if (j + std::max<size_t>(l, 16) >= n) break;
       if (!WholeAt(in, j, j == i ? delim : kDelimiters[in[j - 1]])) {
         ++j;
         continue;
@@ -298,7 +337,12 @@ class TStreamMatcher {
       if (buf) {
         if (filled + static_cast<int64_t>(gap + l + r) >= block_) break;
         uint8_t* to = buf + filled;
-        CopyBytes(to, in + i, gap);
+        // Most gaps are short: one copy of a fixed 64 bytes, its excess
+        // overwritten next, spares the branches on every gap's length.
+        if (gap <= 64 && i + 64 <= n && filled + 64 <= block_)
+          CopyFixed64(to, in + i);
+        else
+          CopyBytes(to, in + i, gap);
         to += gap;
         if (after) {
           CopyBytes(to, in + j, l);
@@ -323,11 +367,16 @@ class TStreamMatcher {
   }
 
   // Whether the find text matches whole at in[j], the byte after it in hand
-  // (prevDelim: whether the byte before it ends a word).
+  // and, for a short text, 16 bytes from j on (prevDelim: whether the byte
+  // before it ends a word).
   bool WholeAt(const uint8_t* in, size_t j, bool prevDelim) const {
     if (p_.WholeWord && !prevDelim) return false;
-    for (size_t k = 0; k < l_; ++k)
-      if (!Fits(in[j + k], k)) return false;
+    if (short_.Usable()) {
+      if (!short_.At(in + j)) return false;
+    } else {
+      for (size_t k = 0; k < l_; ++k)
+        if (!Fits(in[j + k], k)) return false;
+    }
     return !p_.WholeWord || kDelimiters[in[j + l_]];
   }
 
@@ -485,6 +534,7 @@ class TStreamMatcher {
   int64_t w_ = 0, filled_ = 0, openEnd_ = 0;
   // The idle scan looks for the find text's two rarest bytes together.
   const TProbePair first_, rare_;
+  const TShortText short_;
   bool curDelim_ = true, inside_ = false, ok_ = true;
   int32_t matches_ = 0;
   const int32_t matchLimit_ = MatchLimit();
