@@ -1,8 +1,8 @@
 // Reads one folder into a file list, sorts it by name and writes the names in
 // display order. Several rounds, each on a fresh list; prints the entries and
-// the best round's seconds of read and sort together, then each part and the
-// best bare FindFirstFileExA/FindNextFileA loop over the folder (the floor
-// that Wine's enumeration sets).
+// the best round's seconds of read and sort together, then the best of each
+// part and the best bare FindFirstFileExA/FindNextFileA loop over the folder
+// (the floor that Wine's enumeration sets).
 #include <windows.h>
 
 #include <algorithm>
@@ -65,7 +65,9 @@ int main(int argc, char** argv) {
     return 2;
   }
   const int rounds = argc == 4 ? std::max(1, atoi(argv[3])) : 1;
-  TRound best{1e9, 0};
+  // Each figure its own best round, as the floor is: the machine is shared.
+  TRound best{1e9, 1e9};
+  double total = 1e9;
   double floor = 1e9;
   int32_t entries = 0;
   for (int i = 0; i < rounds; ++i) {
@@ -76,9 +78,10 @@ int main(int argc, char** argv) {
     const bool written = i > 0 || WriteNames(list, argv[2]);
     FreeFileList(list);
     if (entries < 0 || !written) return 1;
-    if (round.read + round.sort < best.read + best.sort) best = round;
+    total = std::min(total, round.read + round.sort);
+    best.read = std::min(best.read, round.read);
+    best.sort = std::min(best.sort, round.sort);
   }
-  printf("%d %.6f read=%.6f sort=%.6f floor=%.6f\n", entries, best.read + best.sort, best.read,
-         best.sort, floor);
+  printf("%d %.6f read=%.6f sort=%.6f floor=%.6f\n", entries, total, best.read, best.sort, floor);
   return 0;
 }
