@@ -55,13 +55,7 @@ class TProbePair {
   uint64_t Mask64(const uint8_t* p) const {
     uint64_t mask = 0;
 #if defined(__SSE2__)
-    for (int k = 0; k < 64; k += 16) {
-      const __m128i vx = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + x_.At + k));
-      const __m128i vy = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + y_.At + k));
-      const __m128i hits = _mm_and_si128(_mm_or_si128(_mm_cmpeq_epi8(vx, x1_), _mm_cmpeq_epi8(vx, x2_)),
-                                         _mm_or_si128(_mm_cmpeq_epi8(vy, y1_), _mm_cmpeq_epi8(vy, y2_)));
-      mask |= uint64_t{static_cast<uint32_t>(_mm_movemask_epi8(hits))} << k;
-    }
+    for (int k = 0; k < 64; k += 16) mask |= uint64_t{Hits16(p + k)} << k;
 #else
     for (size_t k = 0; k < 64; ++k)
       if (x_.Fits(p + k) && y_.Fits(p + k)) mask |= uint64_t{1} << k;
@@ -74,15 +68,8 @@ class TProbePair {
   size_t Find(const uint8_t* p, size_t count) const {
     size_t s = 0;
 #if defined(__SSE2__)
-    const uint8_t *px = p + x_.At, *py = p + y_.At;
-    for (; s + 16 <= count; s += 16) {
-      const __m128i vx = _mm_loadu_si128(reinterpret_cast<const __m128i*>(px + s));
-      const __m128i vy = _mm_loadu_si128(reinterpret_cast<const __m128i*>(py + s));
-      const __m128i hits = _mm_and_si128(_mm_or_si128(_mm_cmpeq_epi8(vx, x1_), _mm_cmpeq_epi8(vx, x2_)),
-                                         _mm_or_si128(_mm_cmpeq_epi8(vy, y1_), _mm_cmpeq_epi8(vy, y2_)));
-      if (const int mask = _mm_movemask_epi8(hits))
-        return s + static_cast<size_t>(__builtin_ctz(static_cast<unsigned>(mask)));
-    }
+    for (; s + 16 <= count; s += 16)
+      if (const uint32_t mask = Hits16(p + s)) return s + static_cast<size_t>(__builtin_ctz(mask));
 #endif
     for (; s < count; ++s)
       if (x_.Fits(p + s) && y_.Fits(p + s)) return s;
@@ -90,6 +77,17 @@ class TProbePair {
   }
 
  private:
+#if defined(__SSE2__)
+  // Bit s set where both probes fit at p + s, for s in [0, 16).
+  uint32_t Hits16(const uint8_t* p) const {
+    const __m128i vx = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + x_.At));
+    const __m128i vy = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + y_.At));
+    const __m128i hits = _mm_and_si128(_mm_or_si128(_mm_cmpeq_epi8(vx, x1_), _mm_cmpeq_epi8(vx, x2_)),
+                                       _mm_or_si128(_mm_cmpeq_epi8(vy, y1_), _mm_cmpeq_epi8(vy, y2_)));
+    return static_cast<uint32_t>(_mm_movemask_epi8(hits));
+  }
+#endif
+
   TProbe x_, y_;
 #if defined(__SSE2__)
   __m128i x1_, x2_, y1_, y2_;
