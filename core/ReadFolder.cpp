@@ -23,9 +23,9 @@ uint64_t AsUInt64(const FILETIME& t) { return (uint64_t(t.dwHighDateTime) << 32)
 // touched. Half the capacity where that much address space cannot be had.
 bool GrowForRead(TstateOfBrowser& list) {
   const int64_t capacity = list.FileCapacity, room = INT32_MAX - capacity;
+  if (room <= 0) return false;
   for (int64_t by : {7 * capacity, capacity / 2})
-    if (room > 0 && GrowFileBlocks(list, int32_t(std::min(std::max<int64_t>(FileGrowthRead, by), room)), false))
-      return true;
+    if (GrowFileBlocks(list, int32_t(std::min(std::max<int64_t>(FileGrowthRead, by), room)), false)) return true;
   return false;
 }
 

@@ -179,8 +179,8 @@ class TStreamMatcher {
   void Feed(const uint8_t* in, size_t n, int64_t blockOffset, int64_t fileSize) {
     size_t i = 0;
     while (i < n) {
-      if (Idle() && (i = ReplaceInHand(in, n, i)) == n) break;
       if (Idle()) {
+        i = ReplaceInHand(in, n, i);
         TStart start = TStart::No;
         const size_t j = NextStart(in, n, i, start);
         if (j > i) {
@@ -269,8 +269,7 @@ class TStreamMatcher {
     if (between_) return TStart::Unsure;
     if (p_.WholeWord && !(j == i ? curDelim_ : kDelimiters[in[j - 1]])) return TStart::No;
     const size_t inHand = std::min(n - j, static_cast<size_t>(l_));
-    for (size_t k = 0; k < inHand; ++k)
-      if (!Fits(in[j + k], k)) return TStart::No;
+    if (!PrefixFits(in + j, inHand)) return TStart::No;
     if (inHand < l_) return TStart::Unsure;
     const size_t end = j + l_;
     if (!p_.WholeWord) return TStart::Yes;
@@ -279,6 +278,13 @@ class TStreamMatcher {
   }
 
   bool Fits(uint8_t b, size_t k) const { return b == p_.First[k] || (!p_.CaseSensitive && b == p_.Second[k]); }
+
+  // Whether the find text's first count bytes lie at `at`.
+  bool PrefixFits(const uint8_t* at, size_t count) const {
+    for (size_t k = 0; k < count; ++k)
+      if (!Fits(at[k], k)) return false;
+    return true;
+  }
 
   // The first place from i on where a match may start (n when none), with
   // the judgement of it. Places are found by the find text's two rarest
@@ -369,12 +375,7 @@ class TStreamMatcher {
   // before it ends a word).
   bool WholeAt(const uint8_t* in, size_t j, bool prevDelim) const {
     if (p_.WholeWord && !prevDelim) return false;
-    if (short_.Usable()) {
-      if (!short_.At(in + j)) return false;
-    } else {
-      for (size_t k = 0; k < l_; ++k)
-        if (!Fits(in[j + k], k)) return false;
-    }
+    if (!(short_.Usable() ? short_.At(in + j) : PrefixFits(in + j, l_))) return false;
     return !p_.WholeWord || kDelimiters[in[j + l_]];
   }
 
